@@ -1,0 +1,99 @@
+// The application base and the delegate that connects it to the host game:
+// device creation, the update bracket and the render bracket.
+#include "input/input.h"
+#include "shell/shell.h"
+
+// Placeholders until the graphics and audio devices are wired in.
+class gxtkGraphics {};
+class gxtkAudio {};
+
+namespace {
+c_App* g_app = nullptr;
+std::unique_ptr<c_GameDelegate> g_delegate;
+gxtkGraphics* g_renderDevice = nullptr;
+}  // namespace
+
+c_App* TheApp() {
+  return g_app;
+}
+c_GameDelegate* TheDelegate() {
+  return g_delegate.get();
+}
+gxtkGraphics* TheGraphicsDevice() {
+  return g_delegate ? g_delegate->graphics() : nullptr;
+}
+gxtkAudio* TheAudioDevice() {
+  return g_delegate ? g_delegate->audio() : nullptr;
+}
+c_InputDevice* TheInputDevice() {
+  return g_delegate ? g_delegate->input() : nullptr;
+}
+gxtkGraphics* TheRenderDevice() {
+  return g_renderDevice;
+}
+void SetRenderDevice(gxtkGraphics* device) {
+  g_renderDevice = device;
+}
+
+void ResetApplicationForTests() {
+  if (NxGame* host = HostGame()) host->AttachDelegate(nullptr);
+  g_delegate.reset();
+  g_app = nullptr;
+  g_renderDevice = nullptr;
+}
+
+c_App::c_App() {
+  if (g_app) RuntimeError("App has already been created");
+  g_app = this;
+  g_delegate = std::make_unique<c_GameDelegate>();
+  if (NxGame* host = HostGame()) host->AttachDelegate(g_delegate.get());
+}
+
+c_App::~c_App() {
+  if (g_app == this) g_app = nullptr;
+}
+
+c_GameDelegate::c_GameDelegate() = default;
+c_GameDelegate::~c_GameDelegate() = default;
+
+void c_GameDelegate::OnGameStart() {
+  input_ = std::make_unique<c_InputDevice>();
+  if (g_app) g_app->Create();
+}
+
+void c_GameDelegate::OnGameSuspend() {
+  if (g_app) g_app->Suspend();
+}
+
+void c_GameDelegate::OnGameResume() {
+  if (g_app) g_app->Resume();
+}
+
+void c_GameDelegate::OnGameUpdate() {
+  if (input_) input_->PrepareUpdate();
+  if (g_app) g_app->Update();
+  if (input_) input_->FinishUpdate();
+}
+
+void c_GameDelegate::OnGameRender() {
+  if (g_app) g_app->Render();
+  if (NxGame* host = HostGame()) host->SwapWindowBuffers();
+}
+
+void c_GameDelegate::OnKey(int event, int data) {
+  if (input_) input_->HandleKey(event, data);
+}
+
+void c_GameDelegate::OnMouse(int event, int data, float x, float y) {
+  if (input_) input_->HandleMouse(event, data, x, y);
+}
+
+void c_GameDelegate::OnTouch(int event, int data, float x, float y) {
+  if (input_) input_->HandleTouch(event, data, x, y);
+}
+
+void c_GameDelegate::OnMotion(int event, int data, float x, float y, float z) {
+  if (input_) input_->HandleMotion(event, data, x, y, z);
+}
+
+void c_GameDelegate::OnGraphicsLost() {}

@@ -1,0 +1,217 @@
+// The game window on GLFW 3: opening, centring and titling it, the frame
+// loop's clock and event waits, joysticks, and the input callbacks.
+#include "shell/glfw_window.h"
+
+#include <GLFW/glfw3.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+
+#include "shell/shell.h"
+
+namespace glfw_events {
+
+int TranslateKey(int key) {
+  if ((key >= GLFW_KEY_0 && key <= GLFW_KEY_9) || (key >= GLFW_KEY_A && key <= GLFW_KEY_Z))
+    return key;
+  if (key >= GLFW_KEY_F1 && key <= GLFW_KEY_F12) return 112 + (key - GLFW_KEY_F1);
+  switch (key) {
+    case GLFW_KEY_SPACE:
+      return 32;
+    case GLFW_KEY_APOSTROPHE:
+      return 222;
+    case GLFW_KEY_COMMA:
+      return 188;
+    case GLFW_KEY_MINUS:
+      return 189;
+    case GLFW_KEY_PERIOD:
+      return 190;
+    case GLFW_KEY_SLASH:
+      return 191;
+    case GLFW_KEY_SEMICOLON:
+      return 186;
+    case GLFW_KEY_EQUAL:
+      return 187;
+    case GLFW_KEY_LEFT_BRACKET:
+      return 219;
+    case GLFW_KEY_BACKSLASH:
+      return 220;
+    case GLFW_KEY_RIGHT_BRACKET:
+      return 221;
+    case GLFW_KEY_GRAVE_ACCENT:
+      return 192;
+    case GLFW_KEY_ESCAPE:
+      return 27;
+    case GLFW_KEY_UP:
+      return 38;
+    case GLFW_KEY_DOWN:
+      return 40;
+    case GLFW_KEY_LEFT:
+      return 37;
+    case GLFW_KEY_RIGHT:
+      return 39;
+    case GLFW_KEY_TAB:
+      return 9;
+    case GLFW_KEY_ENTER:
+      return 13;
+    case GLFW_KEY_BACKSPACE:
+      return 8;
+    case GLFW_KEY_INSERT:
+      return 45;
+    case GLFW_KEY_DELETE:
+      return 46;
+    case GLFW_KEY_PAGE_UP:
+      return 33;
+    case GLFW_KEY_PAGE_DOWN:
+      return 34;
+    case GLFW_KEY_HOME:
+      return 36;
+    case GLFW_KEY_END:
+      return 35;
+    case GLFW_KEY_LEFT_SHIFT:
+    case GLFW_KEY_RIGHT_SHIFT:
+      return 16;
+    case GLFW_KEY_LEFT_CONTROL:
+    case GLFW_KEY_RIGHT_CONTROL:
+      return 17;
+    default:
+      return 0;
+  }
+}
+
+void Key(GLFWwindow*, int key, int, int action, int) {
+  NxGame* game = HostGame();
+  if (!game) return;
+  int code = TranslateKey(key);
+  if (code == 0) return;
+  if (action == GLFW_RELEASE) {
+    game->DeliverKey(2, code);
+    return;
+  }
+  // GLFW 3 reports a held key as repeats; each one counts as a press, as
+  // the key repeat of the original desktop build did.
+  game->DeliverKey(1, code);
+  if (code == 8 || code == 9 || code == 13 || code == 27) {
+    game->DeliverKey(3, code);
+  } else if ((code >= 33 && code <= 40) || code == 45) {
+    game->DeliverKey(3, code | 0x10000);
+  } else if (code == 46) {
+    game->DeliverKey(3, 127);
+  }
+}
+
+void Char(GLFWwindow*, unsigned int codepoint) {
+  if (NxGame* game = HostGame()) game->DeliverKey(3, static_cast<int>(codepoint));
+}
+
+void MouseButton(GLFWwindow* window, int button, int action, int) {
+  NxGame* game = HostGame();
+  if (!game || button < 0 || button > 2) return;
+  double x = 0, y = 0;
+  glfwGetCursorPos(window, &x, &y);
+  game->DeliverMouse(action == GLFW_PRESS ? 4 : 5, button, static_cast<float>(x),
+                     static_cast<float>(y));
+}
+
+void CursorPos(GLFWwindow*, double x, double y) {
+  if (NxGame* game = HostGame())
+    game->DeliverMouse(6, -1, static_cast<float>(x), static_cast<float>(y));
+}
+
+void Close(GLFWwindow* window) {
+  // The close button never closes the window by itself: the game sees the
+  // request as code 432 and decides.
+  if (NxGame* game = HostGame()) {
+    game->DeliverKey(1, 432);
+    game->DeliverKey(2, 432);
+  }
+  glfwSetWindowShouldClose(window, GLFW_FALSE);
+}
+
+void Install(GLFWwindow* window) {
+  glfwSetKeyCallback(window, Key);
+  glfwSetCharCallback(window, Char);
+  glfwSetMouseButtonCallback(window, MouseButton);
+  glfwSetCursorPosCallback(window, CursorPos);
+  glfwSetWindowCloseCallback(window, Close);
+}
+
+}  // namespace glfw_events
+
+namespace {
+
+class GlfwWindow : public HostWindow {
+ public:
+  explicit GlfwWindow(GLFWwindow* window) : window_(window) {}
+  ~GlfwWindow() override { glfwTerminate(); }
+
+  double Now() override { return glfwGetTime(); }
+  void Sleep(double seconds) override {
+    long ms = std::lround(seconds * 1000.0);
+    if (ms < 1) ms = 1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  }
+  void PollEvents() override { glfwPollEvents(); }
+  void WaitEvents() override {
+    glfwWaitEvents();
+    glfwPollEvents();
+  }
+  bool IsOpen() override { return !glfwWindowShouldClose(window_); }
+  bool IsMinimised() override { return glfwGetWindowAttrib(window_, GLFW_ICONIFIED) != 0; }
+  bool IsActive() override { return glfwGetWindowAttrib(window_, GLFW_FOCUSED) != 0; }
+  void InstallCallbacks() override { glfw_events::Install(window_); }
+  void FramebufferSize(int& width, int& height) override {
+    glfwGetFramebufferSize(window_, &width, &height);
+  }
+  void SwapBuffers() override { glfwSwapBuffers(window_); }
+  void ShowPointer(bool visible) override {
+    glfwSetInputMode(window_, GLFW_CURSOR, visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_DISABLED);
+  }
+  bool ReadJoystick(int port, std::vector<float>& axes,
+                    std::vector<unsigned char>& buttons) override {
+    int joystick = GLFW_JOYSTICK_1 + port;
+    if (joystick > GLFW_JOYSTICK_LAST || !glfwJoystickPresent(joystick)) return false;
+    int axisCount = 0, buttonCount = 0;
+    const float* a = glfwGetJoystickAxes(joystick, &axisCount);
+    const unsigned char* b = glfwGetJoystickButtons(joystick, &buttonCount);
+    axes.assign(a, a + (a ? axisCount : 0));
+    buttons.assign(b, b + (b ? buttonCount : 0));
+    return true;
+  }
+
+ private:
+  GLFWwindow* window_;
+};
+
+}  // namespace
+
+std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* title) {
+  if (!glfwInit()) {
+    PrintLine("glfwInit failed");
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+      PrintErrorLine(
+          "Tripath needs a graphical display, and none is set (DISPLAY is empty).\n"
+          "Start it from a desktop session, or on a machine without one run it\n"
+          "under a virtual X server:  xvfb-run -a -s '-screen 0 1280x1024x24' ./play.sh");
+    }
+    return nullptr;
+  }
+  const GLFWvidmode* desktop = glfwGetVideoMode(glfwGetPrimaryMonitor());
+  glfwWindowHint(GLFW_RESIZABLE, GLFW_TRUE);
+  glfwWindowHint(GLFW_DEPTH_BITS, 0);
+  glfwWindowHint(GLFW_STENCIL_BITS, 0);
+  glfwWindowHint(GLFW_ALPHA_BITS, 0);
+  GLFWwindow* window = glfwCreateWindow(width, height, title, nullptr, nullptr);
+  if (!window) {
+    PrintLine("glfwOpenWindow failed");
+    glfwTerminate();
+    return nullptr;
+  }
+  if (desktop && !glfwGetWindowAttrib(window, GLFW_ICONIFIED))
+    glfwSetWindowPos(window, (desktop->width - width) / 2, (desktop->height - height) / 2);
+  glfwSetWindowTitle(window, title);
+  glfwMakeContextCurrent(window);
+  return std::make_unique<GlfwWindow>(window);
+}

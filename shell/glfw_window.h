@@ -1,0 +1,17 @@
+// The desktop event sources: GLFW callbacks that turn window events into
+// the game's numbered input events. Exposed for tests, which drive the very
+// callbacks the window installs.
+#pragma once
+
+struct GLFWwindow;
+
+namespace glfw_events {
+// GLFW 3 key -> Windows virtual-key code; 0 for keys the game ignores.
+int TranslateKey(int glfwKey);
+void Key(GLFWwindow* window, int key, int scancode, int action, int mods);
+void Char(GLFWwindow* window, unsigned int codepoint);
+void MouseButton(GLFWwindow* window, int button, int action, int mods);
+void CursorPos(GLFWwindow* window, double x, double y);
+void Close(GLFWwindow* window);
+void Install(GLFWwindow* window);
+}  // namespace glfw_events

@@ -1,0 +1,292 @@
+// The host game: lifecycle guards, the frame loop and the file services.
+#include <cmath>
+#include <cstring>
+#include <exception>
+
+#include "shell/shell.h"
+
+namespace {
+NxGame* g_hostGame = nullptr;
+int g_updateHz = 0;
+
+bool StartsWith(const String& text, std::u16string_view prefix) {
+  return text.size() >= prefix.size() &&
+         std::u16string_view(text).substr(0, prefix.size()) == prefix;
+}
+}  // namespace
+
+NxGame* HostGame() {
+  return g_hostGame;
+}
+
+NxGame::NxGame() {
+  g_hostGame = this;
+}
+
+NxGame::~NxGame() {
+  if (g_hostGame == this) g_hostGame = nullptr;
+}
+
+// Every call into the application runs through here: an exception that the
+// game layer lets escape ends the process with the runtime's report.
+template <typename Call>
+void NxGame::Guarded(Call call) {
+  try {
+    call();
+  } catch (const ThrowableObject&) {
+    DieOnThrowable();
+  } catch (const std::exception& error) {
+    PrintErrorLine(error.what());
+    DieOnThrowable();
+  }
+  CollectStep();
+}
+
+void NxGame::DieOnThrowable() {
+  PrintLine("Quarry Runtime Error : Uncaught Quarry Exception");
+  std::exit(-1);
+}
+
+void NxGame::BeginGame() {
+  if (started_) return;
+  started_ = true;
+  Guarded([&] {
+    if (delegate_) delegate_->OnGameStart();
+  });
+}
+
+void NxGame::PauseGame() {
+  if (!started_ || suspended_) return;
+  suspended_ = true;
+  Guarded([&] {
+    if (delegate_) delegate_->OnGameSuspend();
+  });
+}
+
+void NxGame::UnpauseGame() {
+  if (!started_ || !suspended_) return;
+  suspended_ = false;
+  Guarded([&] {
+    if (delegate_) delegate_->OnGameResume();
+  });
+}
+
+void NxGame::StepGame() {
+  if (!started_ || suspended_) return;
+  Guarded([&] {
+    if (delegate_) delegate_->OnGameUpdate();
+  });
+}
+
+void NxGame::DrawGame() {
+  if (!started_) return;
+  Guarded([&] {
+    if (delegate_) delegate_->OnGameRender();
+  });
+}
+
+void NxGame::DeliverKey(int event, int data) {
+  if (!started_) return;
+  Guarded([&] {
+    if (delegate_) delegate_->OnKey(event, data);
+  });
+}
+
+void NxGame::DeliverMouse(int event, int data, float x, float y) {
+  if (!started_) return;
+  Guarded([&] {
+    if (delegate_) delegate_->OnMouse(event, data, x, y);
+  });
+}
+
+void NxGame::DeliverTouch(int event, int data, float x, float y) {
+  if (!started_) return;
+  Guarded([&] {
+    if (delegate_) delegate_->OnTouch(event, data, x, y);
+  });
+}
+
+void NxGame::DeliverMotion(int event, int data, float x, float y, float z) {
+  if (!started_) return;
+  Guarded([&] {
+    if (delegate_) delegate_->OnMotion(event, data, x, y, z);
+  });
+}
+
+void NxGame::DropGraphics() {
+  if (!started_) return;
+  Guarded([&] {
+    if (delegate_) delegate_->OnGraphicsLost();
+  });
+}
+
+// --- files -------------------------------------------------------------------
+
+HostFile NxGame::OpenHostFile(const String& path, const char* mode) {
+  String mapped = MapAssetPath(path);
+  if (mapped.empty()) return nullptr;
+  return HostFile(std::fopen(EncodeUtf8(mapped).c_str(), mode));
+}
+
+namespace {
+// Reads in 4096-byte pieces until a short read.
+std::vector<std::uint8_t> ReadWholeFile(std::FILE* file) {
+  std::vector<std::uint8_t> bytes;
+  std::uint8_t piece[4096];
+  for (;;) {
+    std::size_t n = std::fread(piece, 1, sizeof piece, file);
+    bytes.insert(bytes.end(), piece, piece + n);
+    if (n < sizeof piece) break;
+  }
+  return bytes;
+}
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> NxGame::ReadFileBytes(const String& path) {
+  HostFile file = OpenHostFile(path, "rb");
+  if (!file) return std::nullopt;
+  return ReadWholeFile(file.get());
+}
+
+String NxGame::ReadTextFile(const String& path) {
+  auto bytes = ReadFileBytes(path);
+  if (!bytes) return String();
+  return DecodeTextFile(bytes->data(), bytes->size());
+}
+
+int NxGame::StoreStateText(const String& text) {
+  return WriteFileAtomically(statePath_, EncodeUtf8(text));
+}
+
+String NxGame::FetchStateText() {
+  HostFile file(std::fopen(statePath_.c_str(), "rb"));
+  if (!file) return String();
+  std::vector<std::uint8_t> bytes = ReadWholeFile(file.get());
+  return DecodeTextFile(bytes.data(), bytes.size());
+}
+
+// --- the desktop host ----------------------------------------------------------
+
+NxGlfwGame::NxGlfwGame(std::unique_ptr<HostWindow> window) : window_(std::move(window)) {}
+
+void NxGlfwGame::ChangeUpdateRate(int hz) {
+  NxGame::ChangeUpdateRate(hz);
+  if (hz != 0) {
+    updatePeriod_ = 1.0 / hz;
+    nextUpdate_ = Now() + updatePeriod_;
+  }
+}
+
+int NxGlfwGame::ElapsedMillis() {
+  return static_cast<int>(Now() * 1000.0);
+}
+
+bool NxGlfwGame::SampleJoystick(int port, float* stickX, float* stickY, float* stickZ,
+                                bool* buttons) {
+  if (!window_ || port < 0 || port > 15) return false;
+  std::vector<float> axes;
+  std::vector<unsigned char> pressed;
+  if (!window_->ReadJoystick(port, axes, pressed)) return false;
+  float a[6] = {0, 0, 0, 0, 0, 0};
+  for (std::size_t i = 0; i < axes.size() && i < 6; ++i) a[i] = axes[i];
+  // Pads with four axes report the second stick's X as the third axis;
+  // with five, the second stick's axes come swapped.
+  if (axes.size() == 4) {
+    a[4] = a[2];
+    a[2] = 0;
+  } else if (axes.size() == 5) {
+    std::swap(a[3], a[4]);
+  }
+  stickX[0] = a[0];
+  stickX[1] = a[3];
+  stickY[0] = a[1];
+  stickY[1] = a[4];
+  stickZ[0] = a[2];
+  stickZ[1] = a[5];
+  for (std::size_t i = 0; i < pressed.size() && i < 32; ++i) buttons[i] = pressed[i] != 0;
+  return true;
+}
+
+void NxGlfwGame::ShowPointer(bool visible) {
+  if (window_) window_->ShowPointer(visible);
+}
+
+String NxGlfwGame::MapAssetPath(const String& path) {
+  if (!StartsWith(path, u"quarry:")) return path;
+  if (StartsWith(path, u"quarry://data/")) return u"./data/" + path.substr(14);
+  if (StartsWith(path, u"quarry://internal/")) return u"./internal/" + path.substr(18);
+  if (StartsWith(path, u"quarry://external/")) return u"./external/" + path.substr(18);
+  return String();
+}
+
+void NxGlfwGame::WindowSize(int& width, int& height) {
+  if (window_) {
+    window_->FramebufferSize(width, height);
+  } else {
+    NxGame::WindowSize(width, height);
+  }
+}
+
+void NxGlfwGame::SwapWindowBuffers() {
+  if (window_) window_->SwapBuffers();
+}
+
+void NxGlfwGame::RunLoop() {
+  window_->InstallCallbacks();
+  BeginGame();
+  DrawGame();
+  for (;;) {
+    window_->PollEvents();
+    if (!window_->IsOpen()) return;
+    if (window_->IsMinimised()) {
+      if (!suspended_) {
+        iconified_ = true;
+        PauseGame();
+      }
+    } else if (window_->IsActive() && suspended_) {
+      iconified_ = false;
+      UnpauseGame();
+      nextUpdate_ = Now();
+    }
+    if (updateRate_ != 0 && !suspended_) {
+      double delay = nextUpdate_ - Now();
+      if (delay > 0) {
+        window_->Sleep(delay);
+        continue;
+      }
+      int count = 0;
+      for (;;) {
+        nextUpdate_ += updatePeriod_;
+        StepGame();
+        if (updateRate_ == 0 || nextUpdate_ - Now() > 0) break;
+        if (++count == 4) break;
+      }
+      DrawGame();
+      // Four updates did not catch up: drop the backlog rather than spiral.
+      if (updateRate_ != 0 && count == 4) nextUpdate_ = Now();
+    } else {
+      if (!iconified_) DrawGame();
+      window_->WaitEvents();
+    }
+  }
+}
+
+// --- game-layer functions ---------------------------------------------------------
+
+int ElapsedMillisNow() {
+  return g_hostGame ? g_hostGame->ElapsedMillis() : 0;
+}
+int StoreState(const String& text) {
+  return g_hostGame ? g_hostGame->StoreStateText(text) : -1;
+}
+String FetchState() {
+  return g_hostGame ? g_hostGame->FetchStateText() : String();
+}
+
+void SetUpdateHz(int hz) {
+  g_updateHz = hz;
+  if (g_hostGame) g_hostGame->ChangeUpdateRate(hz);
+}
+int UpdateHz() {
+  return g_updateHz;
+}

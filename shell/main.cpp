@@ -1,0 +1,20 @@
+// Process start-up: the window, the host game, the global initialisation
+// and the frame loop.
+#include <cstdlib>
+#include <memory>
+
+#include "shell/shell.h"
+
+int main(int argc, char** argv) {
+  std::unique_ptr<HostWindow> window = MakeGlfwWindow(640, 480, "Tripath");
+  if (!window) std::exit(-1);
+  auto game = std::make_unique<NxQuarryGame>(std::move(window));
+  try {
+    GlobalInitialisation(argc, argv);
+  } catch (const ThrowableObject&) {
+    game->DieOnThrowable();
+  }
+  if (game->AttachedDelegate()) game->RunLoop();
+  game.reset();  // terminates GLFW, which closes the window
+  std::exit(0);
+}

@@ -1,0 +1,85 @@
+// Host services that need the operating system: the local date, the
+// crash-safe state file write and handing a URL to the desktop.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+
+#include "shell/shell.h"
+
+void NxGame::FillLocalDate(std::vector<int>& date) {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  const int values[7] = {local.tm_year + 1900,
+                         local.tm_mon + 1,
+                         local.tm_mday,
+                         local.tm_hour,
+                         local.tm_min,
+                         local.tm_sec,
+                         0};
+  for (std::size_t i = 0; i < date.size() && i < 7; ++i) date[i] = values[i];
+}
+
+int WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  // The temporary file sits beside the target so that the final rename
+  // stays on one file system and replaces the old file in one step.
+  std::string temporary = path + ".tmp";
+  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return -1;
+  std::size_t done = 0;
+  bool failed = false;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      failed = true;
+      break;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (!failed && ::fsync(fd) != 0) failed = true;
+  if (::close(fd) != 0) failed = true;
+  if (failed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    return -2;
+  }
+  // Make the rename itself durable.
+  std::string folder =
+      path.substr(0, path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/'));
+  int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return 0;
+}
+
+void NxGlfwGame::LaunchUrl(const String& url) {
+  std::string target = NarrowString(url);
+  // The URL goes to the desktop's opener as one argument; no shell ever
+  // sees it. A double fork leaves no zombie behind and never blocks the game.
+  pid_t child = ::fork();
+  if (child == 0) {
+    if (::fork() == 0) {
+      int null = ::open("/dev/null", O_RDWR);
+      if (null >= 0) {
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+      }
+      const char* argv[] = {"xdg-open", target.c_str(), nullptr};
+      ::execvp("xdg-open", const_cast<char* const*>(argv));
+      _exit(127);
+    }
+    _exit(0);
+  }
+  if (child > 0) {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+  }
+}

@@ -1,0 +1,290 @@
+// The application shell: text, runtime errors, the host game with its frame
+// loop and host services, and the application base with its delegate.
+// Every other subsystem reaches the process through this header.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// ---------------------------------------------------------------------------
+// Text. All game text is a sequence of 16-bit code units.
+using String = std::u16string;
+
+// Each byte becomes one code unit (0..255).
+String StringFromBytes(std::string_view bytes);
+// The low 8 bits of each code unit.
+std::string NarrowString(const String& text);
+// Each code unit on its own as 1..3 bytes of UTF-8 (surrogates not combined).
+std::string EncodeUtf8(const String& text);
+// Strict decoder for 1..3 byte sequences; false on a stray continuation byte,
+// a 4-byte lead or a sequence cut short (out is then unspecified).
+bool DecodeUtf8(const std::uint8_t* data, std::size_t size, String& out);
+// The file reading rules: UTF-16 BOMs, the UTF-8 BOM skipped, UTF-8 with the
+// byte-per-character fallback (announced by "Invalid UTF-8!").
+String DecodeTextFile(const std::uint8_t* data, std::size_t size);
+String IntToString(long long value);
+// C atoi: low 8 bits per unit, leading white space, sign, digits.
+int StringToInt(const String& text);
+
+// ---------------------------------------------------------------------------
+// Console output: one byte per code unit, newline, flush.
+void PrintLine(const String& text);
+void PrintLine(std::string_view text);
+void PrintErrorLine(const String& text);
+void PrintErrorLine(std::string_view text);
+
+// ---------------------------------------------------------------------------
+// Runtime errors. A message ends the process through the error report and
+// the debug stop; the empty message is the game's normal way to quit.
+[[noreturn]] void RuntimeError(const String& message);
+[[noreturn]] void RuntimeError(std::string_view message);
+
+// Tests install a hook that throws instead of ending the process.
+using RuntimeErrorHook = void (*)(const String& message);
+void SetRuntimeErrorHook(RuntimeErrorHook hook);
+
+// Base of every exception the game layer throws; the lifecycle calls catch
+// it and end the process with "Uncaught Quarry Exception".
+class ThrowableObject {
+ public:
+  virtual ~ThrowableObject() = default;
+};
+
+// Turns hardware faults (SIGSEGV, SIGILL, SIGFPE, stack overflow) into
+// runtime errors. Installed once by the global initialisation.
+void InstallFaultTranslator();
+
+// ---------------------------------------------------------------------------
+// Host files.
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using HostFile = std::unique_ptr<std::FILE, FileCloser>;
+
+// ---------------------------------------------------------------------------
+// The application side of the host, called for every lifecycle step.
+class NxGameDelegate {
+ public:
+  virtual ~NxGameDelegate() = default;
+  virtual void OnGameStart() {}
+  virtual void OnGameSuspend() {}
+  virtual void OnGameResume() {}
+  virtual void OnGameUpdate() {}
+  virtual void OnGameRender() {}
+  virtual void OnKey(int /*event*/, int /*data*/) {}
+  virtual void OnMouse(int /*event*/, int /*data*/, float /*x*/, float /*y*/) {}
+  virtual void OnTouch(int /*event*/, int /*data*/, float /*x*/, float /*y*/) {}
+  virtual void OnMotion(int /*event*/, int /*data*/, float /*x*/, float /*y*/, float /*z*/) {}
+  virtual void OnGraphicsLost() {}
+};
+
+// The windowing platform as the frame loop sees it. The desktop build uses
+// GLFW (MakeGlfwWindow); tests drive the loop with a scripted clock.
+class HostWindow {
+ public:
+  virtual ~HostWindow() = default;
+  virtual double Now() = 0;                // seconds
+  virtual void Sleep(double seconds) = 0;  // rounded to ms, at least 1 ms
+  virtual void PollEvents() = 0;
+  virtual void WaitEvents() = 0;  // block until an event arrives, then poll
+  virtual bool IsOpen() = 0;
+  virtual bool IsMinimised() = 0;
+  virtual bool IsActive() = 0;
+  virtual void InstallCallbacks() {}  // key repeat on, input callbacks
+  virtual void FramebufferSize(int& width, int& height) = 0;
+  virtual void SwapBuffers() {}
+  virtual void ShowPointer(bool /*visible*/) {}
+  // Joystick port: present? then up to 6 axes and 32 buttons.
+  virtual bool ReadJoystick(int /*port*/, std::vector<float>& /*axes*/,
+                            std::vector<unsigned char>& /*buttons*/) {
+    return false;
+  }
+};
+
+// Opens GLFW and the game window as the start-up sequence needs it. Prints
+// the start-up failure lines itself and returns null on failure.
+std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* title);
+
+// The platform-neutral host game.
+class NxGame {
+ public:
+  NxGame();
+  virtual ~NxGame();
+  NxGame(const NxGame&) = delete;
+  NxGame& operator=(const NxGame&) = delete;
+
+  virtual void AttachDelegate(NxGameDelegate* delegate) { delegate_ = delegate; }
+  virtual NxGameDelegate* AttachedDelegate() { return delegate_; }
+  virtual void SetKeyboardFlag(bool flag) { keyboardFlag_ = flag; }
+  virtual bool KeyboardFlag() { return keyboardFlag_; }
+  virtual void ChangeUpdateRate(int hz) { updateRate_ = hz; }
+  virtual int UpdateRateHz() { return updateRate_; }
+  virtual bool IsStarted() { return started_; }
+  virtual bool IsSuspended() { return suspended_; }
+  virtual int ElapsedMillis() { return 0; }
+  virtual void FillLocalDate(std::vector<int>& date);
+  virtual int StoreStateText(const String& text);
+  virtual String FetchStateText();
+  virtual String ReadTextFile(const String& path);
+  virtual bool SampleJoystick(int /*port*/, float* /*stickX*/, float* /*stickY*/, float* /*stickZ*/,
+                              bool* /*buttons*/) {
+    return false;
+  }
+  virtual void LaunchUrl(const String& /*url*/) {}
+  virtual void ShowPointer(bool /*visible*/) {}
+  virtual String MapAssetPath(const String& /*path*/) { return String(); }
+  virtual HostFile OpenHostFile(const String& path, const char* mode);
+  virtual std::optional<std::vector<std::uint8_t>> ReadFileBytes(const String& path);
+  [[noreturn]] virtual void DieOnThrowable();
+  virtual void CollectStep() {}
+  virtual void BeginGame();
+  virtual void PauseGame();
+  virtual void UnpauseGame();
+  virtual void StepGame();
+  virtual void DrawGame();
+  virtual void DeliverKey(int event, int data);
+  virtual void DeliverMouse(int event, int data, float x, float y);
+  virtual void DeliverTouch(int event, int data, float x, float y);
+  virtual void DeliverMotion(int event, int data, float x, float y, float z);
+  virtual void DropGraphics();
+
+  // The window as the graphics device needs it (size and presentation).
+  virtual void WindowSize(int& width, int& height) {
+    width = 0;
+    height = 0;
+  }
+  virtual void SwapWindowBuffers() {}
+
+  // Where the state file lives; the working directory unless a test says
+  // otherwise.
+  void SetStatePath(std::string path) { statePath_ = std::move(path); }
+  const std::string& StatePath() const { return statePath_; }
+
+ protected:
+  NxGameDelegate* delegate_ = nullptr;
+  bool keyboardFlag_ = false;
+  int updateRate_ = 0;
+  bool started_ = false;
+  bool suspended_ = false;
+
+ private:
+  template <typename Call>
+  void Guarded(Call call);
+  std::string statePath_ = "./.quarrystate";
+};
+
+// The desktop host game: the frame loop over a HostWindow.
+class NxGlfwGame : public NxGame {
+ public:
+  explicit NxGlfwGame(std::unique_ptr<HostWindow> window);
+
+  void ChangeUpdateRate(int hz) override;
+  int ElapsedMillis() override;
+  bool SampleJoystick(int port, float* stickX, float* stickY, float* stickZ,
+                      bool* buttons) override;
+  void LaunchUrl(const String& url) override;
+  void ShowPointer(bool visible) override;
+  String MapAssetPath(const String& path) override;
+  void WindowSize(int& width, int& height) override;
+  void SwapWindowBuffers() override;
+
+  virtual void RunLoop();
+
+  HostWindow* Window() { return window_.get(); }
+  bool Iconified() const { return iconified_; }
+
+ private:
+  double Now() { return window_ ? window_->Now() : 0.0; }
+  std::unique_ptr<HostWindow> window_;
+  bool iconified_ = false;
+  double nextUpdate_ = 0;
+  double updatePeriod_ = 0;
+};
+
+class NxQuarryGame : public NxGlfwGame {
+ public:
+  using NxGlfwGame::NxGlfwGame;
+};
+
+// The program's global initialisation, defined by the game: process-wide
+// values, the fault translator and the one application object.
+void GlobalInitialisation(int argc, char** argv);
+
+// Process-wide host game (set by the NxGame constructor).
+NxGame* HostGame();
+
+// Game-layer host services.
+int ElapsedMillisNow();
+int StoreState(const String& text);
+String FetchState();
+void SetUpdateHz(int hz);
+int UpdateHz();
+
+// Writes the whole file to a temporary file beside it, syncs it and renames
+// it over the target, so a failed write never damages the old file.
+// Returns 0, -1 (cannot open) or -2 (short write).
+int WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+// ---------------------------------------------------------------------------
+// The application base and its delegate.
+class gxtkGraphics;
+class gxtkAudio;
+class c_InputDevice;
+
+class c_App {
+ public:
+  c_App();  // "App has already been created" for a second one
+  virtual ~c_App();
+  c_App(const c_App&) = delete;
+  c_App& operator=(const c_App&) = delete;
+  virtual int Create() { return 0; }
+  virtual int Suspend() { return 0; }
+  virtual int Resume() { return 0; }
+  virtual int Update() { return 0; }
+  virtual int RenderLoading() { return 0; }
+  virtual int Render() { return 0; }
+};
+
+class c_GameDelegate : public NxGameDelegate {
+ public:
+  c_GameDelegate();
+  ~c_GameDelegate() override;
+  void OnGameStart() override;
+  void OnGameSuspend() override;
+  void OnGameResume() override;
+  void OnGameUpdate() override;
+  void OnGameRender() override;
+  void OnKey(int event, int data) override;
+  void OnMouse(int event, int data, float x, float y) override;
+  void OnTouch(int event, int data, float x, float y) override;
+  void OnMotion(int event, int data, float x, float y, float z) override;
+  void OnGraphicsLost() override;
+
+  gxtkGraphics* graphics() { return graphics_.get(); }
+  gxtkAudio* audio() { return audio_.get(); }
+  c_InputDevice* input() { return input_.get(); }
+
+ private:
+  std::unique_ptr<gxtkGraphics> graphics_;
+  std::unique_ptr<gxtkAudio> audio_;
+  std::unique_ptr<c_InputDevice> input_;
+};
+
+// Process-wide references of the application layer.
+c_App* TheApp();
+c_GameDelegate* TheDelegate();
+gxtkGraphics* TheGraphicsDevice();
+gxtkAudio* TheAudioDevice();
+c_InputDevice* TheInputDevice();
+// The graphics device while a render is under way, null otherwise.
+gxtkGraphics* TheRenderDevice();
+void SetRenderDevice(gxtkGraphics* device);
+
+// Test support: forget the application and its devices so that a test can
+// build another one in the same process.
+void ResetApplicationForTests();

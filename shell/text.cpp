@@ -1,0 +1,135 @@
+// String conversions shared by the host services, the saved state and the
+// network layer.
+#include <cctype>
+#include <cstdio>
+
+#include "shell/shell.h"
+
+String StringFromBytes(std::string_view bytes) {
+  String out;
+  out.reserve(bytes.size());
+  for (unsigned char c : bytes) out.push_back(c);
+  return out;
+}
+
+std::string NarrowString(const String& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char16_t c : text) out.push_back(static_cast<char>(c & 0xFF));
+  return out;
+}
+
+std::string EncodeUtf8(const String& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char16_t unit : text) {
+    unsigned c = unit;
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+bool DecodeUtf8(const std::uint8_t* data, std::size_t size, String& out) {
+  out.clear();
+  out.reserve(size);
+  std::size_t i = 0;
+  while (i < size) {
+    unsigned b = data[i];
+    if (b < 0x80) {
+      out.push_back(static_cast<char16_t>(b));
+      i += 1;
+    } else if ((b & 0xE0) == 0xC0) {
+      if (i + 1 >= size || (data[i + 1] & 0xC0) != 0x80) return false;
+      out.push_back(static_cast<char16_t>(((b & 0x1F) << 6) | (data[i + 1] & 0x3F)));
+      i += 2;
+    } else if ((b & 0xF0) == 0xE0) {
+      if (i + 2 >= size || (data[i + 1] & 0xC0) != 0x80 || (data[i + 2] & 0xC0) != 0x80)
+        return false;
+      out.push_back(static_cast<char16_t>(((b & 0x0F) << 12) | ((data[i + 1] & 0x3F) << 6) |
+                                          (data[i + 2] & 0x3F)));
+      i += 3;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+String DecodeTextFile(const std::uint8_t* data, std::size_t size) {
+  String out;
+  if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF) {
+    for (std::size_t i = 2; i + 1 < size; i += 2)
+      out.push_back(static_cast<char16_t>((data[i] << 8) | data[i + 1]));
+    return out;
+  }
+  if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
+    for (std::size_t i = 2; i + 1 < size; i += 2)
+      out.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+    return out;
+  }
+  if (size >= 3 && data[0] == 239 && data[1] == 187 && data[2] == 191) {
+    data += 3;
+    size -= 3;
+  }
+  if (DecodeUtf8(data, size, out)) return out;
+  PrintLine("Invalid UTF-8!");
+  out.assign(data, data + size);
+  return out;
+}
+
+String IntToString(long long value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%lld", value);
+  return StringFromBytes(buffer);
+}
+
+int StringToInt(const String& text) {
+  std::size_t i = 0;
+  auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at] & 0xFF); };
+  while (i < text.size() && std::isspace(byte(i))) ++i;
+  bool negative = false;
+  if (i < text.size() && (byte(i) == '-' || byte(i) == '+')) {
+    negative = byte(i) == '-';
+    ++i;
+  }
+  // Accumulate in unsigned arithmetic so that very long digit strings wrap
+  // instead of overflowing a signed value.
+  unsigned value = 0;
+  while (i < text.size() && byte(i) >= '0' && byte(i) <= '9') {
+    value = value * 10u + static_cast<unsigned>(byte(i) - '0');
+    ++i;
+  }
+  if (negative) value = 0u - value;
+  return static_cast<int>(value);
+}
+
+namespace {
+void WriteLine(std::FILE* stream, const String& text) {
+  std::string bytes = NarrowString(text);
+  bytes.push_back('\n');
+  std::fwrite(bytes.data(), 1, bytes.size(), stream);
+  std::fflush(stream);
+}
+}  // namespace
+
+void PrintLine(const String& text) {
+  WriteLine(stdout, text);
+}
+void PrintLine(std::string_view text) {
+  PrintLine(StringFromBytes(text));
+}
+void PrintErrorLine(const String& text) {
+  WriteLine(stderr, text);
+}
+void PrintErrorLine(std::string_view text) {
+  PrintErrorLine(StringFromBytes(text));
+}

@@ -1,0 +1,18 @@
+#!/bin/sh
+# Builds Tripath with its tests and runs every test.
+#   ./test.sh            the normal build (build/)
+#   ./test.sh address    ASan + UBSan build (build-asan/)
+#   ./test.sh thread     TSan build of the threaded code (build-tsan/)
+. "$(dirname "$0")/scripts/common.sh"
+
+install_packages
+case "${1:-}" in
+  address) dir="$ROOT/build-asan"; build "$dir" -DTRIPATH_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug
+           label="" ;;
+  thread)  dir="$ROOT/build-tsan"; build "$dir" -DTRIPATH_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug
+           label="-L threads" ;;
+  "")      dir="$ROOT/build"; build "$dir"; label="" ;;
+  *) echo "usage: $0 [address|thread]" >&2; exit 2 ;;
+esac
+cd "$dir"
+ctest --output-on-failure -j "$(nproc)" $label
