@@ -59,6 +59,11 @@ class ThrowableObject {
 // runtime errors. Installed once by the global initialisation.
 void InstallFaultTranslator();
 
+// A plain relative asset path such as "gfx/a.png" becomes
+// "quarry://data/gfx/a.png"; paths that start with "./" or "/" or that
+// already name a scheme ("quarry://internal/...") stay as they are.
+String ResolveDataPath(const String& path);
+
 // ---------------------------------------------------------------------------
 // Host files.
 struct FileCloser {

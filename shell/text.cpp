@@ -133,3 +133,10 @@ void PrintErrorLine(const String& text) {
 void PrintErrorLine(std::string_view text) {
   PrintErrorLine(StringFromBytes(text));
 }
+
+String ResolveDataPath(const String& path) {
+  std::size_t colon = path.find(u":/");
+  if (colon != String::npos && path.find(u'/') == colon + 1) return path;
+  if (path.starts_with(u"./") || path.starts_with(u"/")) return path;
+  return u"quarry://data/" + path;
+}
