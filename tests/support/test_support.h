@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "shell/shell.h"
 
@@ -31,4 +32,32 @@ class TempWorkingDir {
  private:
   std::filesystem::path path_;
   std::filesystem::path previous_;
+};
+
+// Runs a program to completion. With no input its standard input is closed
+// (as when no console or debugger is attached); otherwise the text is fed in.
+struct ProcessResult {
+  int status = -1;  // exit status, or 128 + signal number
+  bool timedOut = false;
+  std::string out;
+  std::string err;
+};
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string* input = nullptr,
+                         double timeoutSeconds = 60, const std::string& workingDir = "");
+
+// The folder that holds the built game (its executable and data/).
+std::filesystem::path GameDir();
+
+// A program running in the background while the test talks to it.
+class ChildProcess {
+ public:
+  ChildProcess(const std::vector<std::string>& argv, const std::string& workingDir,
+               const std::string& outputFile);
+  ~ChildProcess();
+  bool running() const { return pid_ > 0; }
+  // Waits for the exit; false on time-out. status as in ProcessResult.
+  bool WaitExit(double timeoutSeconds, int& status);
+
+ private:
+  int pid_ = -1;
 };

@@ -1,0 +1,220 @@
+// The frame loop's scheduling decisions, driven by a scripted clock and
+// window so that every case runs in microseconds and exactly.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/shell.h"
+
+namespace {
+
+class ScriptedWindow : public HostWindow {
+ public:
+  double now = 0;
+  bool minimised = false;
+  bool active = true;
+  int polls = 0;
+  int waits = 0;
+  int sleeps = 0;
+  // Called at every poll; returns false to close the window.
+  std::function<bool(ScriptedWindow&)> onPoll;
+
+  double Now() override { return now; }
+  void Sleep(double seconds) override {
+    ++sleeps;
+    double ms = std::round(seconds * 1000.0);
+    now += std::max(ms, 1.0) / 1000.0;
+  }
+  void PollEvents() override {
+    ++polls;
+    if (onPoll && !onPoll(*this)) open_ = false;
+  }
+  void WaitEvents() override {
+    ++waits;
+    now += 0.05;  // a window message arrives a little later
+    PollEvents();
+  }
+  bool IsOpen() override { return open_; }
+  bool IsMinimised() override { return minimised; }
+  bool IsActive() override { return active; }
+  void FramebufferSize(int& w, int& h) override {
+    w = 640;
+    h = 480;
+  }
+
+ private:
+  bool open_ = true;
+};
+
+// Records the lifecycle calls; renders and updates can cost clock time.
+class RecordingDelegate : public NxGameDelegate {
+ public:
+  explicit RecordingDelegate(ScriptedWindow& window) : window_(window) {}
+  std::vector<std::string> calls;
+  double renderCost = 0;
+  double updateCost = 0;
+  std::function<void()> onUpdate;
+  std::function<void()> onRender;
+  int updatesSinceRender = 0;
+  std::vector<int> updatesPerRender;  // one entry per render
+
+  void OnGameStart() override {
+    calls.push_back("start");
+    SetUpdateHz(60);
+  }
+  void OnGameSuspend() override { calls.push_back("suspend"); }
+  void OnGameResume() override { calls.push_back("resume"); }
+  void OnGameUpdate() override {
+    calls.push_back("update");
+    ++updatesSinceRender;
+    window_.now += updateCost;
+    if (onUpdate) onUpdate();
+  }
+  void OnGameRender() override {
+    calls.push_back("render");
+    updatesPerRender.push_back(updatesSinceRender);
+    updatesSinceRender = 0;
+    window_.now += renderCost;
+    if (onRender) onRender();
+  }
+
+ private:
+  ScriptedWindow& window_;
+};
+
+struct Loop {
+  ScriptedWindow* window;
+  NxQuarryGame game;
+  RecordingDelegate delegate;
+  Loop() : Loop(new ScriptedWindow) {}
+  explicit Loop(ScriptedWindow* w) : window(w), game(std::unique_ptr<HostWindow>(w)), delegate(*w) {
+    game.AttachDelegate(&delegate);
+  }
+  int Count(const std::string& call) const {
+    return static_cast<int>(std::count(delegate.calls.begin(), delegate.calls.end(), call));
+  }
+};
+
+TEST(FrameLoop, SlowRendersAlternateFourUpdatesAndOne) {
+  Loop loop;
+  loop.delegate.renderCost = 10.0 / 60.0;
+  loop.window->onPoll = [&](ScriptedWindow&) { return loop.Count("render") < 12; };
+  loop.game.RunLoop();
+  // The first render comes straight after start, before any update.
+  const auto& per = loop.delegate.updatesPerRender;
+  ASSERT_GE(per.size(), 10u);
+  EXPECT_EQ(per[0], 0);
+  for (std::size_t i = 1; i + 1 < per.size(); i += 2) {
+    EXPECT_EQ(per[i], 4) << "render " << i;
+    EXPECT_EQ(per[i + 1], 1) << "render " << i + 1;
+  }
+}
+
+TEST(FrameLoop, FastRendersRunOneUpdatePerFrameAndSleepBetween) {
+  Loop loop;
+  loop.delegate.renderCost = 0.001;
+  loop.window->onPoll = [&](ScriptedWindow&) { return loop.Count("render") < 60; };
+  loop.game.RunLoop();
+  const auto& per = loop.delegate.updatesPerRender;
+  for (std::size_t i = 1; i < per.size(); ++i) EXPECT_EQ(per[i], 1) << "render " << i;
+  EXPECT_GT(loop.window->sleeps, 50);
+  // Sixty updates take about one second of clock time, not less.
+  EXPECT_NEAR(loop.window->now, 1.0, 0.05);
+}
+
+TEST(FrameLoop, FirstUpdateFollowsCreateAndARender) {
+  Loop loop;
+  loop.window->onPoll = [&](ScriptedWindow&) { return loop.Count("update") < 1; };
+  loop.game.RunLoop();
+  ASSERT_GE(loop.delegate.calls.size(), 3u);
+  EXPECT_EQ(loop.delegate.calls[0], "start");
+  EXPECT_EQ(loop.delegate.calls[1], "render");
+  EXPECT_EQ(loop.delegate.calls[2], "update");
+}
+
+TEST(FrameLoop, RateSetToZeroInsideAnUpdateStopsTheCatchUp) {
+  Loop loop;
+  loop.delegate.renderCost = 10.0 / 60.0;  // would otherwise catch up four times
+  loop.delegate.onUpdate = [&] {
+    if (loop.Count("update") == 1) SetUpdateHz(0);
+  };
+  loop.window->onPoll = [&](ScriptedWindow&) { return loop.window->polls < 12; };
+  loop.game.RunLoop();
+  EXPECT_EQ(loop.Count("update"), 1);
+  // From then on the loop renders once per batch of window messages and
+  // otherwise blocks in the message wait.
+  EXPECT_GE(loop.window->waits, 4);
+  auto update = std::find(loop.delegate.calls.begin(), loop.delegate.calls.end(), "update");
+  EXPECT_EQ(std::count(update, loop.delegate.calls.end(), std::string("render")),
+            loop.window->waits + 1);
+}
+
+TEST(FrameLoop, MinimiseSuspendsOnceAndRestoreResumesWithoutBurst) {
+  Loop loop;
+  loop.delegate.renderCost = 0.001;
+  int rendersWhileMinimised = 0;
+  loop.delegate.onRender = [&] { rendersWhileMinimised += loop.window->minimised; };
+  loop.window->onPoll = [&](ScriptedWindow& w) {
+    int polls = w.polls;
+    if (polls == 20) w.minimised = true;
+    if (polls == 40) w.minimised = false;        // restored, and it has focus
+    if (polls > 20 && polls < 40) w.now += 1.0;  // a long time passes minimised
+    return polls < 60;
+  };
+  loop.game.RunLoop();
+  EXPECT_EQ(loop.Count("suspend"), 1);
+  EXPECT_EQ(loop.Count("resume"), 1);
+  EXPECT_EQ(rendersWhileMinimised, 0);
+  // After the resume the clock restarts: no render is preceded by more than
+  // one update, despite twenty seconds spent minimised.
+  auto resume = std::find(loop.delegate.calls.begin(), loop.delegate.calls.end(), "resume");
+  int burst = 0, worst = 0;
+  for (auto it = resume; it != loop.delegate.calls.end(); ++it) {
+    if (*it == "update") worst = std::max(worst, ++burst);
+    if (*it == "render") burst = 0;
+  }
+  EXPECT_EQ(worst, 1);
+}
+
+TEST(FrameLoop, RestoreWithoutFocusStaysSuspended) {
+  Loop loop;
+  loop.window->onPoll = [&](ScriptedWindow& w) {
+    if (w.polls == 5) w.minimised = true;
+    if (w.polls == 10) {
+      w.minimised = false;
+      w.active = false;
+    }
+    return w.polls < 30;
+  };
+  loop.game.RunLoop();
+  EXPECT_EQ(loop.Count("suspend"), 1);
+  EXPECT_EQ(loop.Count("resume"), 0);
+  EXPECT_TRUE(loop.game.IsSuspended());
+  // Suspended but no longer iconified: it renders on window messages while
+  // waiting for focus, and never updates.
+  auto suspend = std::find(loop.delegate.calls.begin(), loop.delegate.calls.end(), "suspend");
+  EXPECT_EQ(std::count(suspend, loop.delegate.calls.end(), std::string("update")), 0);
+}
+
+TEST(FrameLoop, GuardsKeepCallsOutBeforeStartAndWhileSuspended) {
+  Loop loop;
+  loop.game.StepGame();
+  loop.game.DrawGame();
+  loop.game.DeliverKey(1, 65);
+  EXPECT_TRUE(loop.delegate.calls.empty());
+  loop.game.BeginGame();
+  loop.game.BeginGame();  // only once
+  loop.game.PauseGame();
+  loop.game.PauseGame();
+  loop.game.StepGame();  // suspended: no update
+  loop.game.DrawGame();  // renders are still allowed
+  loop.game.UnpauseGame();
+  loop.game.UnpauseGame();
+  EXPECT_EQ(loop.delegate.calls,
+            (std::vector<std::string>{"start", "suspend", "render", "resume"}));
+}
+
+}  // namespace

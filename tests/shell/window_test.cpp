@@ -1,0 +1,81 @@
+// The real program in a real X server with a window manager: the window it
+// opens, minimising and restoring it, and the close request.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <regex>
+#include <thread>
+
+#include "tests/support/test_support.h"
+
+namespace {
+
+std::string Output(const std::vector<std::string>& argv) {
+  return RunProcess(argv, nullptr, 30).out;
+}
+
+int Field(const std::string& text, const std::string& label) {
+  std::smatch match;
+  if (!std::regex_search(text, match, std::regex(label + R"(:\s*(-?\d+))"))) return -99999;
+  return std::stoi(match[1]);
+}
+
+bool Eventually(const std::function<bool()>& condition, double seconds = 10) {
+  auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(long(seconds * 1000));
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+class GameWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    game_ =
+        std::make_unique<ChildProcess>(std::vector<std::string>{(GameDir() / "tripath").string()},
+                                       dir_.path().string(), (dir_.path() / "out.txt").string());
+    ASSERT_TRUE(game_->running());
+    ProcessResult found = RunProcess(
+        {"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Tripath$"}, nullptr, 30);
+    ASSERT_FALSE(found.timedOut);
+    window_ = found.out.substr(0, found.out.find('\n'));
+    ASSERT_FALSE(window_.empty());
+  }
+
+  TempWorkingDir dir_;
+  std::unique_ptr<ChildProcess> game_;
+  std::string window_;
+};
+
+TEST_F(GameWindow, OpensCentredAndTitled) {
+  std::string root = Output({"xwininfo", "-root"});
+  std::string info = Output({"xwininfo", "-id", window_});
+  EXPECT_EQ(Field(info, "Width"), 640);
+  EXPECT_EQ(Field(info, "Height"), 480);
+  EXPECT_EQ(Field(info, "Absolute upper-left X"), (Field(root, "Width") - 640) / 2);
+  EXPECT_EQ(Field(info, "Absolute upper-left Y"), (Field(root, "Height") - 480) / 2);
+  EXPECT_NE(Output({"xprop", "-id", window_, "_NET_WM_NAME"}).find("\"Tripath\""),
+            std::string::npos);
+}
+
+TEST_F(GameWindow, SurvivesMinimiseAndRestoreThenClosesOnRequest) {
+  auto hidden = [&] {
+    return Output({"xprop", "-id", window_, "_NET_WM_STATE"}).find("HIDDEN") != std::string::npos;
+  };
+  Output({"xdotool", "windowminimize", window_});
+  EXPECT_TRUE(Eventually(hidden));
+  int status = 0;
+  EXPECT_FALSE(game_->WaitExit(0.5, status)) << "the game ended while minimised";
+  Output({"wmctrl", "-a", "Tripath"});
+  EXPECT_TRUE(Eventually([&] { return !hidden(); }));
+
+  // The close button does not destroy the window itself; the game sees the
+  // request and ends with status 0.
+  Output({"wmctrl", "-c", "Tripath"});
+  ASSERT_TRUE(game_->WaitExit(20, status));
+  EXPECT_EQ(status, 0);
+}
+
+}  // namespace
