@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <unistd.h>
+
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -105,6 +108,26 @@ TEST(HostFiles, LocalDateFillsOnlyWhatFits) {
   EXPECT_LE(full[3], 23);
   EXPECT_EQ(full[6], 0);
   EXPECT_EQ(full[7], -1);
+}
+
+TEST(HostFiles, LaunchUrlHandsTheAddressToTheOpenerWithoutAShell) {
+  // A stand-in opener records its arguments; a shell would have split the
+  // address at the spaces and run the command after the semicolon.
+  TempWorkingDir dir;
+  dir.WriteFile("bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"$0.args\"\n");
+  std::filesystem::permissions(dir.path() / "bin/xdg-open", std::filesystem::perms::owner_all);
+  std::string oldPath = std::getenv("PATH");
+  setenv("PATH", ((dir.path() / "bin").string() + ":" + oldPath).c_str(), 1);
+  NxQuarryGame game(nullptr);
+  game.LaunchUrl(u"http://example.invalid/a b;touch hacked");
+  setenv("PATH", oldPath.c_str(), 1);
+  std::string args;
+  for (int i = 0; i < 200 && args.empty(); ++i) {
+    usleep(20000);
+    args = dir.ReadFile("bin/xdg-open.args");
+  }
+  EXPECT_EQ(args, "1\nhttp://example.invalid/a b;touch hacked\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "hacked"));
 }
 
 TEST(StateFile, RoundTripsTextAsUtf8WithoutAByteOrderMark) {

@@ -2,6 +2,8 @@
 // opens, minimising and restoring it, and the close request.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <functional>
 #include <regex>
 #include <thread>
@@ -76,6 +78,18 @@ TEST_F(GameWindow, SurvivesMinimiseAndRestoreThenClosesOnRequest) {
   Output({"wmctrl", "-c", "Tripath"});
   ASSERT_TRUE(game_->WaitExit(20, status));
   EXPECT_EQ(status, 0);
+}
+
+TEST_F(GameWindow, AHardwareFaultIsReportedAndWithoutAConsoleEndsTheProcess) {
+  // A fault signal reaches the real program's translator, which reports it
+  // as a runtime error; with no console attached the debug stop cannot read
+  // a command and the process ends with a failure status.
+  ::kill(game_->pid(), SIGSEGV);
+  int status = 0;
+  ASSERT_TRUE(game_->WaitExit(20, status));
+  EXPECT_EQ(status, 255);
+  EXPECT_NE(dir_.ReadFile("out.txt").find("Quarry Runtime Error : Memory access violation\n"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -55,6 +55,7 @@ class ChildProcess {
                const std::string& outputFile);
   ~ChildProcess();
   bool running() const { return pid_ > 0; }
+  int pid() const { return pid_; }
   // Waits for the exit; false on time-out. status as in ProcessResult.
   bool WaitExit(double timeoutSeconds, int& status);
 
