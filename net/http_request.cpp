@@ -1,0 +1,255 @@
+// URL parsing and the HTTP/1.0 request, plus where the news comes from.
+#include <cstdlib>
+#include <cstring>
+
+#include "net/tcp.h"
+
+namespace {
+
+String Join(const std::vector<String>& parts, const String& separator) {
+  String out;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += separator;
+    out += parts[i];
+  }
+  return out;
+}
+
+std::vector<String> Split(const String& text, char16_t separator) {
+  std::vector<String> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t at = text.find(separator, start);
+    if (at == String::npos) break;
+    parts.push_back(text.substr(start, at - start));
+    start = at + 1;
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+// Header lines lose white space and control characters at both ends, which
+// also removes the CR of a CR LF line end.
+String Trim(const String& text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && text[begin] <= 32) ++begin;
+  while (end > begin && text[end - 1] <= 32) --end;
+  return text.substr(begin, end - begin);
+}
+
+String UpperAscii(String text) {
+  for (char16_t& c : text)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  return text;
+}
+
+// A non-owning handle for handlers that outlive every request.
+std::shared_ptr<c_IOnHttpRequestComplete> Unowned(c_IOnHttpRequestComplete* handler) {
+  return std::shared_ptr<c_IOnHttpRequestComplete>(std::shared_ptr<void>(), handler);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// URLs.
+
+void c_Url::Parse(const String& url, const String& defaultScheme, int defaultPort) {
+  String rest = url;
+  const std::size_t schemeEnd = url.find(u"://");
+  if (schemeEnd != String::npos) {
+    scheme = url.substr(0, schemeEnd);
+    rest = url.substr(schemeEnd + 3);
+  } else {
+    scheme = defaultScheme;
+  }
+  const std::size_t slash = rest.find(u'/');
+  if (slash == String::npos) {
+    host = rest;
+    port = defaultPort;
+    path.clear();
+    return;
+  }
+  host = rest.substr(0, slash);
+  path = rest.substr(slash + 1);
+  const std::size_t colon = host.find(u':');
+  if (colon != String::npos) {
+    port = StringToInt(host.substr(colon + 1));
+    host = host.substr(0, colon);
+  } else {
+    port = defaultPort;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The request.
+
+c_HttpRequest::c_HttpRequest()
+    : writeBuffer_(std::make_shared<c_DataBuffer>(kHeadSize)),
+      readBuffer_(std::make_shared<c_DataBuffer>(kReadSize)) {}
+
+c_HttpRequest::~c_HttpRequest() = default;
+
+void c_HttpRequest::Prepare(const String& method, const String& url,
+                            std::shared_ptr<c_IOnHttpRequestComplete> onComplete) {
+  // A second exchange on a running request would mix two responses.
+  if (state_ == 2) RuntimeError("HttpRequest already started");
+  method_ = method;
+  url_ = c_Url();
+  url_.Parse(url, u"http", 80);
+  onComplete_ = std::move(onComplete);
+  bodyBuffer_.reset();
+  bodyLength_ = 0;
+  status_ = -1;
+  bodyChunks_.reset();
+  responseText_.clear();
+  bytesReceived_ = 0;
+  bodyBytes_ = 0;
+  requestLines_.clear();
+  requestLines_.push_back(method + u" /" + url_.PathPart() + u" HTTP/1.0");
+  requestLines_.push_back(u"Host: " + url_.HostPart());
+  state_ = 1;
+}
+
+void c_HttpRequest::Prepare(const String& method, const String& url,
+                            c_IOnHttpRequestComplete* onComplete) {
+  Prepare(method, url, Unowned(onComplete));
+}
+
+void c_HttpRequest::Start() {
+  if (state_ == 2) RuntimeError("HttpRequest already started");
+  std::shared_ptr<c_HttpRequest> self = weak_from_this().lock();
+  if (!self) RuntimeError("HttpRequest must be made with std::make_shared");
+  stream_ = std::make_shared<c_AsyncTcpStream>();
+  state_ = 2;
+  stream_->ConnectAsync(url_.HostPart(), url_.PortNumber(), std::move(self));
+}
+
+void c_HttpRequest::StartWithBody(const String& text, const String& mimeType,
+                                  const String& encoding) {
+  bodyBuffer_ = std::make_shared<c_DataBuffer>(static_cast<int>(text.size() * 3));
+  bodyLength_ = bodyBuffer_->WriteString(0, text, encoding);
+  if (!mimeType.empty()) requestLines_.push_back(u"Content-Type: " + mimeType);
+  requestLines_.push_back(u"Content-Length: " + IntToString(bodyLength_));
+  Start();
+}
+
+void c_HttpRequest::Finish() {
+  // The handler hears of an exchange once, however it ended.
+  if (state_ == 0) return;
+  std::shared_ptr<c_HttpRequest> self = weak_from_this().lock();
+  if (bodyChunks_) responseText_ = Join(*bodyChunks_, u"\n");
+  if (stream_) stream_->Shutdown();
+  state_ = 0;
+  std::shared_ptr<c_IOnHttpRequestComplete> handler = std::move(onComplete_);
+  if (handler) handler->OnHttpRequestComplete(this);
+}
+
+void c_HttpRequest::OnConnectComplete(bool connected, c_IAsyncEventSource* /*source*/) {
+  if (!connected) {
+    Finish();
+    return;
+  }
+  requestLines_.push_back(String());
+  requestLines_.push_back(String());
+  const String head = Join(requestLines_, u"\r\n");
+  // The head normally fits the 1 KiB buffer; a longer one gets a buffer of
+  // its own rather than going out cut short.
+  const auto headBytes = static_cast<int>(EncodeUtf8(head).size());
+  if (headBytes > writeBuffer_->Length()) writeBuffer_ = std::make_shared<c_DataBuffer>(headBytes);
+  const int n = writeBuffer_->WriteString(0, head, u"utf8");
+  partialLine_.clear();
+  requestLines_.clear();
+  std::shared_ptr<c_HttpRequest> self = shared_from_this();
+  stream_->QueueWrite(writeBuffer_, 0, n, self);
+  QueueNextRead();
+}
+
+void c_HttpRequest::OnWriteComplete(c_DataBuffer& /*buffer*/, int /*offset*/, int /*count*/,
+                                    c_IAsyncEventSource* /*source*/) {
+  if (bodyLength_ == 0 || state_ != 2) return;
+  stream_->QueueWrite(bodyBuffer_, 0, bodyLength_, shared_from_this());
+  bodyLength_ = 0;
+}
+
+void c_HttpRequest::OnReadComplete(c_DataBuffer& /*buffer*/, int offset, int count,
+                                   c_IAsyncEventSource* /*source*/) {
+  if (state_ != 2) return;
+  if (count == 0) {
+    Finish();
+    return;
+  }
+  bytesReceived_ += count;
+  if (!bodyChunks_) {
+    ScanHeaders(offset, count);
+    if (state_ != 2) return;  // a bad status line finished the exchange
+    if (!bodyChunks_ && bytesReceived_ > kMaxResponseBytes) {
+      Finish();
+      return;
+    }
+  } else {
+    PushBodyChunk(offset, count);
+  }
+  if (bodyBytes_ > kMaxResponseBytes) {
+    Finish();
+    return;
+  }
+  QueueNextRead();
+}
+
+void c_HttpRequest::ScanHeaders(int offset, int count) {
+  const std::uint8_t* bytes = readBuffer_->Data() + offset;
+  int lineStart = 0;
+  for (int i = 0; i < count; ++i) {
+    if (bytes[i] != 10) continue;
+    const String line =
+        Trim(partialLine_ + readBuffer_->ReadString(offset + lineStart, i - lineStart, u"ascii"));
+    partialLine_.clear();
+    lineStart = i + 1;
+    if (!line.empty()) {
+      requestLines_.push_back(line);
+      continue;
+    }
+    // The empty line ends the header block; the first line must be a
+    // status line of at least three parts.
+    if (requestLines_.empty()) {
+      Finish();
+      return;
+    }
+    const std::vector<String> parts = Split(UpperAscii(requestLines_.front()), u' ');
+    if (parts.size() < 3 || !parts[0].starts_with(u"HTTP/")) {
+      Finish();
+      return;
+    }
+    status_ = StringToInt(parts[1]);
+    bodyChunks_.emplace();
+    if (i + 1 < count) PushBodyChunk(offset + i + 1, count - i - 1);
+    return;
+  }
+  if (lineStart < count)
+    partialLine_ += readBuffer_->ReadString(offset + lineStart, count - lineStart, u"ascii");
+}
+
+void c_HttpRequest::PushBodyChunk(int offset, int count) {
+  bodyChunks_->push_back(readBuffer_->ReadString(offset, count, u"utf8"));
+  bodyBytes_ += count;
+}
+
+void c_HttpRequest::QueueNextRead() {
+  stream_->QueueRead(readBuffer_, 0, kReadSize, shared_from_this());
+}
+
+// ---------------------------------------------------------------------------
+// The news endpoint.
+
+String NewsEndpointUrl() {
+  const char* configured = std::getenv("TRIPATH_NEWS_URL");
+  if (configured && *configured) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(configured);
+    const std::size_t size = std::strlen(configured);
+    String url;
+    if (DecodeUtf8(bytes, size, url)) return url;
+    return StringFromBytes(configured);
+  }
+  return u"http://localhost:8642/MOTD.php";
+}
