@@ -1,0 +1,400 @@
+#include "tools/levels/level_source.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+namespace tripath {
+
+namespace {
+
+struct LegendEntry {
+  char ch;
+  int code;
+};
+
+// Fresh paths are lower-case letters, paths worn twice their thinner
+// neighbours, starts capitals and exits the character numbers.
+constexpr LegendEntry kLegend[] = {
+    {'.', kNoFloor},        {'#', kSharedPath},    {'+', kSharedPath + 2},    {'*', kGem},
+    {'P', StartCode(kPim)}, {'p', PathCode(kPim)}, {'q', PathCode(kPim) + 2}, {'1', ExitCode(kPim)},
+    {'L', StartCode(kLu)},  {'l', PathCode(kLu)},  {'i', PathCode(kLu) + 2},  {'2', ExitCode(kLu)},
+    {'O', StartCode(kOst)}, {'o', PathCode(kOst)}, {'u', PathCode(kOst) + 2}, {'3', ExitCode(kOst)},
+};
+
+const char* const kCharacterNames[] = {"", "Pim", "Lu", "Ost"};
+
+std::string Trim(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(" \t\r\n");
+  return std::string(text.substr(first, last - first + 1));
+}
+
+bool Fail(std::string* error, const std::string& message) {
+  if (error != nullptr) *error = message;
+  return false;
+}
+
+bool ParseInt(const std::string& text, int* value) {
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, *value);
+  return result.ec == std::errc() && result.ptr == end;
+}
+
+// Checks the characters and exits of a built board and, if there is one,
+// replays the stored solution.
+bool CheckLevel(const LevelSource& level, const std::string& name, std::string* error) {
+  int starts[kCharacterCount + 1] = {};
+  int exits[kCharacterCount + 1] = {};
+  for (int code : level.codes) {
+    const int owner = TileOwner(code);
+    if (owner >= kPim && owner <= kOst) {
+      if (TileKind(code) == 0) ++starts[owner];
+      if (TileKind(code) == 4) ++exits[owner];
+    }
+  }
+  int present = 0;
+  for (int c = kPim; c <= kOst; ++c) {
+    const std::string who = kCharacterNames[c];
+    if (starts[c] > 1) return Fail(error, name + ": " + who + " has more than one start");
+    if (starts[c] == 1 && exits[c] == 0) return Fail(error, name + ": " + who + " has no exit");
+    if (starts[c] == 0 && exits[c] > 0) {
+      return Fail(error, name + ": " + who + " has an exit but is not in the level");
+    }
+    present += starts[c];
+  }
+  if (present == 0) return Fail(error, name + ": the level has no character");
+  if (level.solution.has_value()) {
+    Board board = Board::FromCodes(level.codes);
+    const std::size_t done = ReplayMoves(board, *level.solution);
+    if (done < level.solution->size()) {
+      return Fail(error, name + ": solution move " + std::to_string(done + 1) + " (" +
+                             MoveText((*level.solution)[done]) + ") is not allowed");
+    }
+    if (!board.IsComplete()) return Fail(error, name + ": the solution does not finish the level");
+  }
+  return true;
+}
+
+}  // namespace
+
+char LegendChar(int code) {
+  for (const LegendEntry& entry : kLegend) {
+    if (entry.code == code) return entry.ch;
+  }
+  return '\0';
+}
+
+int CodeForLegendChar(char ch) {
+  if (ch == ' ') return kNoFloor;
+  for (const LegendEntry& entry : kLegend) {
+    if (entry.ch == ch) return entry.code;
+  }
+  return -1;
+}
+
+std::optional<LevelSource> ParseLevelSource(std::string_view text, const std::string& name,
+                                            std::string* error) {
+  LevelSource level;
+  std::optional<int> steps;
+  bool haveOrigin = false;
+  std::string solutionText;
+  bool haveSolution = false;
+  std::string lastKey;
+  bool inMap = false;
+  int lineNumber = 0;
+  std::istringstream lines{std::string(text)};
+  std::string line;
+  auto fail = [&](const std::string& message) -> std::optional<LevelSource> {
+    Fail(error, name + ":" + std::to_string(lineNumber) + ": " + message);
+    return std::nullopt;
+  };
+
+  while (std::getline(lines, line)) {
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (inMap) {
+      level.map.push_back(line);
+      continue;
+    }
+    const std::string trimmed = Trim(line);
+    if (trimmed.empty() || trimmed[0] == ';') continue;
+    // An indented line continues the value of the line before it.
+    if (std::isspace(static_cast<unsigned char>(line[0]))) {
+      if (lastKey == "solution") {
+        solutionText += " " + trimmed;
+      } else if (lastKey == "title" || lastKey == "idea") {
+        (lastKey == "title" ? level.title : level.idea) += " " + trimmed;
+      } else {
+        return fail("indented line continues nothing");
+      }
+      continue;
+    }
+    const auto colon = trimmed.find(':');
+    if (colon == std::string::npos) return fail("expected \"key: value\"");
+    const std::string key = Trim(trimmed.substr(0, colon));
+    const std::string value = Trim(trimmed.substr(colon + 1));
+    lastKey = key;
+    if (key == "map") {
+      if (!value.empty()) return fail("the map starts on the line after \"map:\"");
+      inMap = true;
+    } else if (key == "title") {
+      level.title = value;
+    } else if (key == "idea") {
+      level.idea = value;
+    } else if (key == "solution") {
+      solutionText = value;
+      haveSolution = true;
+    } else if (key == "steps") {
+      int n = 0;
+      if (!ParseInt(value, &n) || n < 0) return fail("steps must be a whole number");
+      steps = n;
+    } else if (key == "origin") {
+      std::istringstream parts(value);
+      std::string xs, ys, rest;
+      parts >> xs >> ys >> rest;
+      if (!ParseInt(xs, &level.originX) || !ParseInt(ys, &level.originY) || !rest.empty()) {
+        return fail("origin needs two whole numbers: column and row");
+      }
+      haveOrigin = true;
+      level.explicitOrigin = true;
+    } else {
+      return fail("unknown key \"" + key + "\"");
+    }
+  }
+  if (!inMap) return fail("no \"map:\" section");
+
+  while (!level.map.empty() && Trim(level.map.back()).empty()) level.map.pop_back();
+  if (level.map.empty()) return fail("the map is empty");
+
+  // Check every character and find the extent of the floor.
+  int minX = kBoardSize, minY = kBoardSize, maxX = -1, maxY = -1;
+  const int firstMapLine = lineNumber - static_cast<int>(level.map.size()) + 1;
+  for (int y = 0; y < static_cast<int>(level.map.size()); ++y) {
+    const std::string& row = level.map[y];
+    for (int x = 0; x < static_cast<int>(row.size()); ++x) {
+      const int code = CodeForLegendChar(row[x]);
+      if (code < 0) {
+        lineNumber = firstMapLine + y;
+        return fail(std::string("unknown map character '") + row[x] + "' in column " +
+                    std::to_string(x + 1));
+      }
+      if (code != kNoFloor) {
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+        minY = std::min(minY, y);
+        maxY = std::max(maxY, y);
+      }
+    }
+  }
+  if (maxX < 0) return fail("the map has no floor");
+  if (maxX - minX + 1 > kBoardSize || maxY - minY + 1 > kBoardSize) {
+    return fail("the map is larger than the 64 x 64 board");
+  }
+  if (!haveOrigin) {
+    level.originX = (kBoardSize - (maxX - minX + 1)) / 2 - minX;
+    level.originY = (kBoardSize - (maxY - minY + 1)) / 2 - minY;
+  }
+  if (!Board::Inside(level.originX + minX, level.originY + minY) ||
+      !Board::Inside(level.originX + maxX, level.originY + maxY)) {
+    return fail("the origin puts the map outside the board");
+  }
+  level.codes.fill(kNoFloor);
+  for (int y = 0; y < static_cast<int>(level.map.size()); ++y) {
+    const std::string& row = level.map[y];
+    for (int x = 0; x < static_cast<int>(row.size()); ++x) {
+      const int code = CodeForLegendChar(row[x]);
+      if (code != kNoFloor) {
+        level.codes[(level.originY + y) * kBoardSize + level.originX + x] = code;
+      }
+    }
+  }
+
+  if (haveSolution) {
+    level.solution = ParseMoves(solutionText);
+    if (!level.solution) {
+      Fail(error, name + ": the solution is not a list of moves like \"P R, L U\"");
+      return std::nullopt;
+    }
+  }
+  if (steps.has_value() &&
+      (!level.solution || static_cast<int>(level.solution->size()) != *steps)) {
+    Fail(error, name + ": steps does not match the length of the solution");
+    return std::nullopt;
+  }
+  if (!CheckLevel(level, name, error)) return std::nullopt;
+  return level;
+}
+
+std::optional<LevelSource> LoadLevelSource(const std::filesystem::path& file, std::string* error) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    Fail(error, file.string() + ": cannot be read");
+    return std::nullopt;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  return ParseLevelSource(text.str(), file.string(), error);
+}
+
+std::string LevelFileName(int level) {
+  std::string name = std::to_string(level);
+  if (name.size() < 2) name.insert(0, "0");
+  return name + ".txt";
+}
+
+bool LoadLevelSources(const std::filesystem::path& levelsDir, std::vector<LevelSource>* levels,
+                      std::string* error) {
+  levels->clear();
+  for (int n = 1; n <= kLevelCount; ++n) {
+    auto level = LoadLevelSource(levelsDir / LevelFileName(n), error);
+    if (!level) return false;
+    levels->push_back(std::move(*level));
+  }
+  return true;
+}
+
+namespace {
+
+// "steps:" and "solution:" lines, the solution wrapped after every 16 moves.
+std::string SolutionLines(const std::vector<Move>& moves) {
+  std::string text = "steps: " + std::to_string(moves.size()) + "\n";
+  text += "solution:";
+  constexpr std::size_t kPerLine = 16;
+  for (std::size_t i = 0; i < moves.size(); ++i) {
+    if (i > 0 && i % kPerLine == 0) text += "\n ";
+    text += " " + MoveText(moves[i]);
+    if (i + 1 < moves.size()) text += ",";
+  }
+  return text + "\n";
+}
+
+std::string LineKey(const std::string& line) {
+  const auto colon = line.find(':');
+  if (colon == std::string::npos || line.empty() ||
+      std::isspace(static_cast<unsigned char>(line[0]))) {
+    return {};
+  }
+  return Trim(std::string_view(line).substr(0, colon));
+}
+
+}  // namespace
+
+std::string StoreSolution(const std::string& text, const std::vector<Move>& moves) {
+  std::istringstream lines(text);
+  std::string line, out;
+  bool inMap = false, skipping = false, stored = false;
+  while (std::getline(lines, line)) {
+    if (!inMap) {
+      const std::string key = LineKey(line);
+      const bool continuation =
+          !line.empty() && std::isspace(static_cast<unsigned char>(line[0])) && !Trim(line).empty();
+      if (skipping && continuation) continue;
+      skipping = false;
+      if (key == "steps" || key == "solution") {
+        skipping = true;
+        continue;
+      }
+      if (key == "map") {
+        out += SolutionLines(moves);
+        stored = true;
+        inMap = true;
+      }
+    }
+    out += line + "\n";
+  }
+  if (!stored) out += SolutionLines(moves);
+  return out;
+}
+
+std::string FormatLevelSource(const LevelSource& level) {
+  std::string text;
+  if (!level.title.empty()) text += "title: " + level.title + "\n";
+  if (!level.idea.empty()) text += "idea: " + level.idea + "\n";
+  if (level.solution.has_value()) text += SolutionLines(*level.solution);
+  if (level.explicitOrigin) {
+    text += "origin: " + std::to_string(level.originX) + " " + std::to_string(level.originY) + "\n";
+  }
+  text += "map:\n";
+  for (const std::string& row : level.map) {
+    std::string trimmed = row;
+    while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '.')) {
+      trimmed.pop_back();
+    }
+    text += trimmed + "\n";
+  }
+  return text;
+}
+
+bool RenderLevelImage(const std::vector<LevelCodes>& levels, RgbaImage* image, std::string* error) {
+  if (levels.size() > static_cast<std::size_t>(kLevelCount)) {
+    return Fail(error, "more than 64 levels");
+  }
+  image->width = kLevelImageWidth;
+  image->height = kLevelImageHeight;
+  image->pixels.assign(static_cast<std::size_t>(image->width) * image->height * 4, 0);
+  for (std::size_t n = 0; n < levels.size(); ++n) {
+    const int frameX = static_cast<int>(n) % kLevelImageColumns * kLevelFrameSize;
+    const int frameY = static_cast<int>(n) / kLevelImageColumns * kLevelFrameSize;
+    for (int y = 0; y < kBoardSize; ++y) {
+      for (int x = 0; x < kBoardSize; ++x) {
+        const int code = levels[n][y * kBoardSize + x];
+        if (code == kNoFloor) continue;  // stays transparent
+        const auto levelsOfCode = LevelsForTileCode(code);
+        if (!levelsOfCode) {
+          return Fail(error, "level " + std::to_string(n + 1) + ": tile code " +
+                                 std::to_string(code) + " has no colour in the level image");
+        }
+        std::uint8_t* p =
+            &image->pixels[(static_cast<std::size_t>(frameY + y) * image->width + frameX + x) * 4];
+        p[0] = static_cast<std::uint8_t>(ChannelForLevel(levelsOfCode->red));
+        p[1] = static_cast<std::uint8_t>(ChannelForLevel(levelsOfCode->green));
+        p[2] = static_cast<std::uint8_t>(ChannelForLevel(levelsOfCode->blue));
+        p[3] = 255;
+      }
+    }
+  }
+  return true;
+}
+
+bool DecodeLevelFrame(const RgbaImage& image, int frame, LevelCodes* codes) {
+  const int columns = image.width / kLevelFrameSize;
+  const int rows = image.height / kLevelFrameSize;
+  if (frame < 0 || columns <= 0 || frame >= columns * rows) return false;
+  if (image.pixels.size() < static_cast<std::size_t>(image.width) * image.height * 4) return false;
+  const int frameX = frame % columns * kLevelFrameSize;
+  const int frameY = frame / columns * kLevelFrameSize;
+  // The game draws each frame over a fill of (1, 0, 0) before reading it
+  // back, so partly transparent pixels are blended over that.
+  constexpr int kFill[3] = {1, 0, 0};
+  for (int y = 0; y < kBoardSize; ++y) {
+    for (int x = 0; x < kBoardSize; ++x) {
+      const std::uint8_t* p =
+          &image.pixels[(static_cast<std::size_t>(frameY + y) * image.width + frameX + x) * 4];
+      const int alpha = p[3];
+      int channel[3];
+      for (int i = 0; i < 3; ++i)
+        channel[i] = (p[i] * alpha + kFill[i] * (255 - alpha) + 127) / 255;
+      (*codes)[y * kBoardSize + x] = TileCodeForLevels(
+          {ColourLevel(channel[0]), ColourLevel(channel[1]), ColourLevel(channel[2])});
+    }
+  }
+  return true;
+}
+
+bool CompileLevels(const std::filesystem::path& levelsDir, const std::filesystem::path& outputPng,
+                   std::string* error) {
+  std::vector<LevelSource> sources;
+  if (!LoadLevelSources(levelsDir, &sources, error)) return false;
+  std::vector<LevelCodes> codes;
+  codes.reserve(sources.size());
+  for (const LevelSource& source : sources) codes.push_back(source.codes);
+  RgbaImage image;
+  if (!RenderLevelImage(codes, &image, error)) return false;
+  return WritePng(outputPng, image, error);
+}
+
+}  // namespace tripath

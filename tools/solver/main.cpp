@@ -1,0 +1,226 @@
+// tripath-solve: solves the levels and prints a table of their shortest
+// solutions. See docs/levels.md.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/levels/level_source.h"
+#include "tools/solver/solver.h"
+
+namespace {
+
+using namespace tripath;
+
+const char kUsage[] =
+    "usage: tripath-solve [options] [level...]\n"
+    "Solves levels (all 64 unless numbers are given) and prints a table with\n"
+    "the fewest steps and one shortest solution of each.\n"
+    "  --levels DIR     read the level sources in DIR (default: levels)\n"
+    "  --image FILE     read the level image FILE instead of the sources\n"
+    "  --markdown       print the table as Markdown\n"
+    "  --check          fail when a stored solution is not a shortest one\n"
+    "  --write          store each shortest solution found in its source\n"
+    "  --no-wear        solve as if paths never wore (a design aid)\n"
+    "  --max-states N   give up on a level after N states (default 20000000)\n";
+
+struct Level {
+  int number = 0;
+  std::string title;
+  std::optional<std::vector<Move>> stored;
+  LevelCodes codes{};
+  std::filesystem::path source;
+};
+
+std::string Characters(const Board& board) {
+  std::string text;
+  const char* names[] = {"", "Pim", "Lu", "Ost"};
+  for (int c = kPim; c <= kOst; ++c) {
+    if (!board.Character(c).active) continue;
+    if (!text.empty()) text += " ";
+    text += names[c];
+  }
+  return text;
+}
+
+std::string Size(const LevelCodes& codes) {
+  int minX = kBoardSize, minY = kBoardSize, maxX = -1, maxY = -1;
+  for (int i = 0; i < kBoardCells; ++i) {
+    if (codes[i] == kNoFloor) continue;
+    minX = std::min(minX, i % kBoardSize);
+    maxX = std::max(maxX, i % kBoardSize);
+    minY = std::min(minY, i / kBoardSize);
+    maxY = std::max(maxY, i / kBoardSize);
+  }
+  if (maxX < 0) return "0x0";
+  return std::to_string(maxX - minX + 1) + "x" + std::to_string(maxY - minY + 1);
+}
+
+bool WriteFile(const std::filesystem::path& file, const std::string& text) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << text;
+  return static_cast<bool>(out);
+}
+
+std::string ReadFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::filesystem::path levelsDir = "levels";
+  std::filesystem::path imageFile;
+  bool markdown = false, check = false, write = false;
+  SolveOptions options;
+  std::vector<int> wanted;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) {
+        std::cerr << arg << " needs a value\n" << kUsage;
+        std::exit(2);
+      }
+      return argv[++i];
+    };
+    if (arg == "--levels") {
+      levelsDir = value();
+    } else if (arg == "--image") {
+      imageFile = value();
+    } else if (arg == "--markdown") {
+      markdown = true;
+    } else if (arg == "--check") {
+      check = true;
+    } else if (arg == "--write") {
+      write = true;
+    } else if (arg == "--no-wear") {
+      options.ignoreWear = true;
+    } else if (arg == "--max-states") {
+      options.maxStates = std::strtoull(value().c_str(), nullptr, 10);
+    } else if (arg == "-h" || arg == "--help") {
+      std::cout << kUsage;
+      return 0;
+    } else {
+      char* end = nullptr;
+      const long n = std::strtol(arg.c_str(), &end, 10);
+      if (*end != '\0' || n < 1 || n > kLevelCount) {
+        std::cerr << "unknown argument " << arg << "\n" << kUsage;
+        return 2;
+      }
+      wanted.push_back(static_cast<int>(n));
+    }
+  }
+  if (wanted.empty()) {
+    for (int n = 1; n <= kLevelCount; ++n) wanted.push_back(n);
+  }
+  if (write && (!imageFile.empty() || options.ignoreWear)) {
+    std::cerr << "--write needs the level sources and the real rules\n";
+    return 2;
+  }
+
+  std::vector<Level> levels;
+  if (!imageFile.empty()) {
+    RgbaImage image;
+    std::string error;
+    if (!ReadPng(imageFile, &image, &error)) {
+      std::cerr << error << "\n";
+      return 1;
+    }
+    for (int n : wanted) {
+      Level level;
+      level.number = n;
+      if (!DecodeLevelFrame(image, n - 1, &level.codes)) {
+        std::cerr << imageFile.string() << ": has no frame for level " << n << "\n";
+        return 1;
+      }
+      levels.push_back(std::move(level));
+    }
+  } else {
+    for (int n : wanted) {
+      std::string error;
+      Level level;
+      level.number = n;
+      level.source = levelsDir / LevelFileName(n);
+      const auto source = LoadLevelSource(level.source, &error);
+      if (!source) {
+        std::cerr << error << "\n";
+        return 1;
+      }
+      level.title = source->title;
+      level.stored = source->solution;
+      level.codes = source->codes;
+      levels.push_back(std::move(level));
+    }
+  }
+
+  if (markdown) {
+    std::printf("| Level | Title | Characters | Gems | Size | Steps |\n");
+    std::printf("|---:|---|---|---:|---|---:|\n");
+  } else {
+    std::printf("%-5s  %-28s %-12s %4s %6s %6s %10s  %s\n", "Level", "Title", "Characters", "Gems",
+                "Size", "Steps", "States", "Solution");
+  }
+  int failures = 0;
+  for (const Level& level : levels) {
+    const Board board = Board::FromCodes(level.codes);
+    const auto started = std::chrono::steady_clock::now();
+    const SolveResult result = Solve(board, options);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::string steps;
+    switch (result.outcome) {
+      case SolveOutcome::kSolved:
+        steps = std::to_string(result.moves.size());
+        break;
+      case SolveOutcome::kUnsolvable:
+        steps = "none";
+        ++failures;
+        break;
+      case SolveOutcome::kGaveUp:
+        steps = "?";
+        ++failures;
+        break;
+    }
+    if (markdown) {
+      std::printf("| %d | %s | %s | %d | %s | %s |\n", level.number, level.title.c_str(),
+                  Characters(board).c_str(), board.GemsRemaining(), Size(level.codes).c_str(),
+                  steps.c_str());
+    } else {
+      std::printf("%-5d  %-28s %-12s %4d %6s %6s %10zu  %s\n", level.number,
+                  level.title.substr(0, 28).c_str(), Characters(board).c_str(),
+                  board.GemsRemaining(), Size(level.codes).c_str(), steps.c_str(),
+                  result.statesStored,
+                  result.outcome == SolveOutcome::kSolved       ? MovesText(result.moves).c_str()
+                  : result.outcome == SolveOutcome::kUnsolvable ? "unsolvable"
+                                                                : "gave up");
+    }
+    std::fflush(stdout);
+    std::fprintf(stderr, "level %d: %zu states, %.2f s\n", level.number, result.statesStored,
+                 seconds);
+    if (result.outcome != SolveOutcome::kSolved) continue;
+    if (check && level.stored && level.stored->size() != result.moves.size()) {
+      std::fprintf(stderr, "level %d: stored solution has %zu steps, the shortest has %zu\n",
+                   level.number, level.stored->size(), result.moves.size());
+      ++failures;
+    }
+    if (check && !level.stored && imageFile.empty()) {
+      std::fprintf(stderr, "level %d: no stored solution\n", level.number);
+      ++failures;
+    }
+    if (write && (!level.stored || level.stored->size() != result.moves.size())) {
+      const std::string text = StoreSolution(ReadFile(level.source), result.moves);
+      if (!WriteFile(level.source, text)) {
+        std::fprintf(stderr, "%s: cannot be written\n", level.source.string().c_str());
+        ++failures;
+      }
+    }
+  }
+  return failures == 0 ? 0 : 1;
+}
