@@ -32,6 +32,15 @@ String IntToString(long long value);
 int StringToInt(const String& text);
 
 // ---------------------------------------------------------------------------
+// The shared random generator: one process-wide 32-bit seed (1234 at start),
+// advanced by seed * 1664525 + 1013904223 on every draw. Play and the music
+// player both draw from it.
+void SeedRandom(int seed);
+int RandomSeed();
+// The next fraction in [0, 1): bits 8..31 of the new seed over 2^24.
+float Rnd();
+
+// ---------------------------------------------------------------------------
 // Console output: one byte per code unit, newline, flush.
 void PrintLine(const String& text);
 void PrintLine(std::string_view text);

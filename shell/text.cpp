@@ -140,3 +140,15 @@ String ResolveDataPath(const String& path) {
   if (path.starts_with(u"./") || path.starts_with(u"/")) return path;
   return u"quarry://data/" + path;
 }
+
+namespace {
+std::uint32_t g_seed = 1234;
+}  // namespace
+
+void SeedRandom(int seed) { g_seed = static_cast<std::uint32_t>(seed); }
+int RandomSeed() { return static_cast<int>(g_seed); }
+
+float Rnd() {
+  g_seed = g_seed * 1664525u + 1013904223u;
+  return static_cast<float>((g_seed >> 8) & 0xFFFFFF) / 16777216.0f;
+}
