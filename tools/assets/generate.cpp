@@ -1,0 +1,85 @@
+#include "tools/assets/generate.h"
+
+#include "tools/assets/art.h"
+#include "tools/assets/catalog.h"
+#include "tools/assets/png_write.h"
+
+namespace assets {
+
+bool WriteImages(const std::filesystem::path& dataDir, std::string* error) {
+  for (const auto& sheet : ImageSheets()) {
+    FramePainter painter = PainterFor(sheet.name);
+    for (const auto& density : Densities(sheet)) {
+      Canvas canvas = BuildSheet(sheet, density.factor, painter);
+      auto path = dataDir / (sheet.name + density.suffix + ".png");
+      if (!WritePng(path, canvas, error)) return false;
+    }
+  }
+  return WritePng(dataDir / "brio_font.png", BuildBrioFont(), error);
+}
+
+namespace {
+
+// Copies frames [first, first + count) of a sheet into a row of the preview.
+void PlaceFrames(Canvas& out, const Canvas& sheet, const SheetSpec& spec, int factor, int first,
+                 int count, int x, int y, int perRow) {
+  int fw = spec.frameWidth * factor, fh = spec.frameHeight * factor;
+  for (int i = 0; i < count; ++i) {
+    int f = first + i;
+    int sx = (f % spec.columns) * fw, sy = (f / spec.columns) * fh;
+    Canvas frame(fw, fh);
+    for (int yy = 0; yy < fh; ++yy) {
+      for (int xx = 0; xx < fw; ++xx) frame.Blend(xx, yy, sheet.At(sx + xx, sy + yy), 1.0f);
+    }
+    out.Draw(frame, x + (i % perRow) * (fw + 4), y + (i / perRow) * (fh + 4));
+  }
+}
+
+}  // namespace
+
+Canvas BuildPreview() {
+  const int kWidth = 1000, kHeight = 900;
+  Canvas out(kWidth, kHeight);
+  {
+    Pen pen(out, 1.0f);
+    pen.Cover([](float x, float y) {
+      bool check = (static_cast<int>(x) / 16 + static_cast<int>(y) / 16) % 2 == 0;
+      return check ? Rgb8(44, 46, 62) : Rgb8(52, 54, 72);
+    });
+  }
+  auto sheetAt = [](const char* name, int factor) {
+    const SheetSpec* spec = FindSheet(name);
+    return BuildSheet(*spec, factor, PainterFor(name));
+  };
+  const SheetSpec& plr = *FindSheet("plr");
+  Canvas players = sheetAt("plr", 2);
+  PlaceFrames(out, players, plr, 2, 0, 30, 8, 8, 10);
+  PlaceFrames(out, players, plr, 2, 50, 10, 8, 212, 10);
+  const SheetSpec& flr = *FindSheet("flr");
+  Canvas floor = sheetAt("flr", 2);
+  int row = 0;
+  for (int f : {1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 20, 21, 22, 23, 24, 30, 31, 32, 33, 34}) {
+    PlaceFrames(out, floor, flr, 2, f, 1, 8 + (row % 10) * 68, 290 + (row / 10) * 68, 1);
+    ++row;
+  }
+  auto place = [&](const char* name, int factor, int first, int count, int x, int y, int perRow) {
+    const SheetSpec& spec = *FindSheet(name);
+    Canvas sheet = sheetAt(name, factor);
+    PlaceFrames(out, sheet, spec, factor, first, count, x, y, perRow);
+  };
+  place("common/icons", 2, 0, 7, 8, 440, 7);
+  place("common/Buttons", 1, 0, 3, 500, 440, 3);
+  place("common/Buttons", 1, 12, 1, 710, 440, 1);
+  place("common/dpad", 2, 0, 4, 8, 512, 4);
+  place("parts", 4, 0, 16, 300, 512, 8);
+  place("common/icade", 1, 0, 2, 600, 512, 2);
+  place("BadgesA", 1, 0, 16, 8, 590, 16);
+  place("BadgesA", 1, 16, 16, 8, 658, 16);
+  place("logo", 1, 0, 1, 700, 8, 1);
+  place("common/ZORPLogo", 1, 0, 1, 700, 270, 1);
+  place("fonts/editundo", 2, 33, 64, 8, 730, 32);
+  place("fonts/editundo", 1, 65, 63, 8, 810, 32);
+  return out;
+}
+
+}  // namespace assets

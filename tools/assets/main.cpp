@@ -1,0 +1,69 @@
+// tripath-assets: writes every image, sound and music file the game reads.
+//   tripath-assets --data <folder> [--levels <folder>] [--stamp <file>]
+//   tripath-assets --preview <file.png>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tools/assets/generate.h"
+#include "tools/assets/png_write.h"
+#ifdef TRIPATH_HAVE_LEVEL_SOURCE
+#include "tools/levels/level_source.h"
+#endif
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: tripath-assets --data <folder> [--levels <folder>] [--stamp <file>]\n"
+               "       tripath-assets --preview <file.png>\n");
+  return 2;
+}
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "tripath-assets: %s\n", message.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::filesystem::path data, levels, stamp, preview;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (i + 1 >= argc) return Usage();
+    if (arg == "--data") {
+      data = argv[++i];
+    } else if (arg == "--levels") {
+      levels = argv[++i];
+    } else if (arg == "--stamp") {
+      stamp = argv[++i];
+    } else if (arg == "--preview") {
+      preview = argv[++i];
+    } else {
+      return Usage();
+    }
+  }
+  if (data.empty() && preview.empty()) return Usage();
+  std::string error;
+  if (!preview.empty()) {
+    if (!assets::WritePng(preview, assets::BuildPreview(), &error)) return Fail(error);
+  }
+  if (!data.empty()) {
+    if (!assets::WriteImages(data, &error)) return Fail(error);
+    if (!assets::WriteSounds(data, &error)) return Fail(error);
+    if (!assets::WriteMusic(data, &error)) return Fail(error);
+    if (!levels.empty()) {
+#ifdef TRIPATH_HAVE_LEVEL_SOURCE
+      if (!tripath::CompileLevels(levels, data / "levels.png", &error)) return Fail(error);
+#else
+      return Fail("this build has no level compiler");
+#endif
+    }
+  }
+  if (!stamp.empty()) {
+    std::ofstream(stamp) << "done\n";
+  }
+  return 0;
+}
