@@ -20,9 +20,9 @@ inline constexpr std::size_t kMaxImageFileBytes = std::size_t{1} << 28;
 // for anything that is not a sound PNG within the limits above.
 std::optional<DecodedImage> DecodePngBytes(std::span<const std::uint8_t> bytes);
 
-// The largest single allocation the decoder asked for since the last call
-// (for tests that make sure hostile files cannot demand huge buffers).
-std::size_t TakeLargestDecoderRequest();
+// The largest single allocation the decoder was given since the last call
+// (for tests that make sure hostile files cannot obtain huge buffers).
+std::size_t TakeLargestDecoderAllocation();
 
 // Makes MakeTexture treat every non-power-of-two size as refused by the
 // driver, so the padded-texture path can be exercised on drivers that

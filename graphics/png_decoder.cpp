@@ -13,17 +13,17 @@ namespace {
 
 // The largest buffer the current decode may ask for; 0 outside a decode.
 thread_local std::size_t t_allocationCap = 0;
-thread_local std::size_t t_largestRequest = 0;
+thread_local std::size_t t_largestGranted = 0;
 
 void* CappedMalloc(std::size_t size) {
-  t_largestRequest = std::max(t_largestRequest, size);
   if (size > t_allocationCap) return nullptr;
+  t_largestGranted = std::max(t_largestGranted, size);
   return std::malloc(size);
 }
 
 void* CappedRealloc(void* block, std::size_t size) {
-  t_largestRequest = std::max(t_largestRequest, size);
   if (size > t_allocationCap) return nullptr;  // the caller still owns `block`
+  t_largestGranted = std::max(t_largestGranted, size);
   return std::realloc(block, size);
 }
 
@@ -68,9 +68,9 @@ class AllocationCap {
 };
 }  // namespace
 
-std::size_t TakeLargestDecoderRequest() {
-  std::size_t largest = t_largestRequest;
-  t_largestRequest = 0;
+std::size_t TakeLargestDecoderAllocation() {
+  std::size_t largest = t_largestGranted;
+  t_largestGranted = 0;
   return largest;
 }
 
