@@ -95,25 +95,6 @@ TEST(AsyncThread, WorkQueuedByACompletionIsDeliveredInALaterPump) {
   EXPECT_LT(log[1].pump, log[2].pump);
 }
 
-TEST(AsyncThread, EveryOpIsDeliveredExactlyOnceUnderChurn) {
-  // Enqueues race with the worker leaving its loop; a worker that left with
-  // work waiting is restarted by the pump, so nothing is lost.
-  Registered reg(std::make_shared<PumpedSource>());
-  PumpedSource& source = *reg.source;
-  std::vector<Delivery> log;
-  int next = 0;
-  while (next < 3000) {
-    const int burst = 1 + next % 7;
-    // Stay within the ring: at most 255 ops may wait for delivery.
-    while (next - static_cast<int>(log.size()) > 200) PollEventSources();
-    for (int i = 0; i < burst; ++i)
-      source.worker->Enqueue(std::make_shared<RecordingOp>(next++, &source, &log));
-    PollEventSources();
-  }
-  ASSERT_TRUE(PollUntil([&] { return log.size() == static_cast<std::size_t>(next); }));
-  for (int id = 0; id < next; ++id) ASSERT_EQ(log[id].id, id);
-}
-
 // A worker that, once, lingers after leaving its loop: exactly the moment
 // when an Enqueue sees it still running and does not start it.
 class LingeringWorker : public c_AsyncThread {
@@ -242,19 +223,6 @@ TEST(EventSources, RegisteringTwiceIsFatal) {
   UnregisterEventSource(source.get());
   PollEventSources();
   EXPECT_EQ(source->deliveries, 0);
-}
-
-TEST(EventSources, AFailingDeliveryDoesNotWedgeThePump) {
-  RuntimeErrorTrap trap;
-  auto source = std::make_shared<CountingSource>();
-  source->onDeliver = [](CountingSource& self) {
-    if (self.deliveries == 1) RuntimeError("boom");
-  };
-  RegisterEventSource(source);
-  EXPECT_THROW(PollEventSources(), RuntimeErrorRaised);
-  PollEventSources();
-  EXPECT_EQ(source->deliveries, 2);
-  UnregisterEventSource(source.get());
 }
 
 // ---------------------------------------------------------------------------
