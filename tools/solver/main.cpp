@@ -25,7 +25,10 @@ const char kUsage[] =
     "  --markdown       print the table as Markdown\n"
     "  --check          fail when a stored solution is not a shortest one\n"
     "  --write          store each shortest solution found in its source\n"
-    "  --no-wear        solve as if paths never wore (a design aid)\n"
+    "  --file FILE      solve this level source (repeatable) instead\n"
+    "  --no-wear        design aid: paths never wear\n"
+    "  --private-exits  design aid: nobody crosses another's exit\n"
+    "  --no-sharing     design aid: characters block each other\n"
     "  --max-states N   give up on a level after N states (default 20000000)\n";
 
 struct Level {
@@ -81,6 +84,7 @@ int main(int argc, char** argv) {
   bool markdown = false, check = false, write = false;
   SolveOptions options;
   std::vector<int> wanted;
+  std::vector<std::filesystem::path> files;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&]() -> std::string {
@@ -100,8 +104,14 @@ int main(int argc, char** argv) {
       check = true;
     } else if (arg == "--write") {
       write = true;
+    } else if (arg == "--file") {
+      files.push_back(value());
     } else if (arg == "--no-wear") {
       options.ignoreWear = true;
+    } else if (arg == "--private-exits") {
+      options.privateExits = true;
+    } else if (arg == "--no-sharing") {
+      options.noSharing = true;
     } else if (arg == "--max-states") {
       options.maxStates = std::strtoull(value().c_str(), nullptr, 10);
     } else if (arg == "-h" || arg == "--help") {
@@ -117,10 +127,11 @@ int main(int argc, char** argv) {
       wanted.push_back(static_cast<int>(n));
     }
   }
-  if (wanted.empty()) {
+  if (wanted.empty() && files.empty()) {
     for (int n = 1; n <= kLevelCount; ++n) wanted.push_back(n);
   }
-  if (write && (!imageFile.empty() || options.ignoreWear)) {
+  const bool designAid = options.ignoreWear || options.privateExits || options.noSharing;
+  if (write && (!imageFile.empty() || designAid)) {
     std::cerr << "--write needs the level sources and the real rules\n";
     return 2;
   }
@@ -143,11 +154,16 @@ int main(int argc, char** argv) {
       levels.push_back(std::move(level));
     }
   } else {
-    for (int n : wanted) {
+    std::vector<std::pair<int, std::filesystem::path>> sources;
+    for (int n : wanted) sources.push_back({n, levelsDir / LevelFileName(n)});
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      sources.push_back({static_cast<int>(i + 1), files[i]});
+    }
+    for (const auto& [n, path] : sources) {
       std::string error;
       Level level;
       level.number = n;
-      level.source = levelsDir / LevelFileName(n);
+      level.source = path;
       const auto source = LoadLevelSource(level.source, &error);
       if (!source) {
         std::cerr << error << "\n";

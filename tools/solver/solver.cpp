@@ -57,7 +57,8 @@ inline int PositionBit(int character) {
   return (character - 1) * kPositionBits;
 }
 
-Model BuildModel(const Board& board, std::vector<std::uint64_t>* initial) {
+Model BuildModel(const Board& board, const SolveOptions& options,
+                 std::vector<std::uint64_t>* initial) {
   Model m;
   std::vector<int> cellOf(kBoardCells, -1);
   std::vector<int> boardIndex;
@@ -88,7 +89,11 @@ Model BuildModel(const Board& board, std::vector<std::uint64_t>* initial) {
     }
     const int code = board.At(x, y);
     for (int c = kPim; c <= kOst; ++c) {
-      if (CanEnter(c, code)) m.enterMask[cell] |= static_cast<std::uint8_t>(1 << c);
+      const bool othersExit =
+          TileKind(code) == 4 && TileOwner(code) >= kPim && TileOwner(code) != c;
+      if (CanEnter(c, code) && !(options.privateExits && othersExit)) {
+        m.enterMask[cell] |= static_cast<std::uint8_t>(1 << c);
+      }
     }
     if (IsPathTile(code)) {
       m.wearSlot[cell] = static_cast<int>(m.initialPasses.size());
@@ -344,6 +349,13 @@ class Search {
     return static_cast<std::uint16_t>(std::min(sum + gemTerm, kFar - 1));
   }
 
+  bool Occupied(const std::uint64_t* s, int cell) const {
+    for (int c : m_.active) {
+      if (Field(s, PositionBit(c), kPositionBits) == cell) return true;
+    }
+    return false;
+  }
+
   bool Expand(std::uint32_t index) {
     const int g = gOf_[index];
     std::vector<std::uint64_t> parentState(State(index), State(index) + m_.words);
@@ -357,6 +369,7 @@ class Search {
       for (int d = 0; d < 4; ++d) {
         const int to = m_.neighbours[from][d];
         if (to < 0 || !alive_[to] || !(m_.enterMask[to] & (1 << c))) continue;
+        if (options_.noSharing && Occupied(s, to)) continue;
         std::copy(s, s + m_.words, child.begin());
         int vanished = -1;
         const int slot = m_.wearSlot[from];
@@ -437,7 +450,7 @@ class Search {
 
 SolveResult Solve(const Board& board, const SolveOptions& options) {
   std::vector<std::uint64_t> initial;
-  Model model = BuildModel(board, &initial);
+  Model model = BuildModel(board, options, &initial);
   if (model.active.empty()) return {};
   Search search(model, options);
   return search.Run(initial);

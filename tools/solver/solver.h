@@ -21,6 +21,11 @@ struct SolveOptions {
   // Design aid: paths never wear. A level whose idea is wear should then
   // have a shorter solution (or one that is not a solution with wear).
   bool ignoreWear = false;
+  // Design aid: exits only take their own character, so nobody can cross
+  // another character's exit.
+  bool privateExits = false;
+  // Design aid: a character cannot step onto a cell another one stands on.
+  bool noSharing = false;
 };
 
 enum class SolveOutcome { kSolved, kUnsolvable, kGaveUp };
