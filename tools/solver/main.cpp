@@ -29,6 +29,7 @@ const char kUsage[] =
     "  --no-wear        design aid: paths never wear\n"
     "  --private-exits  design aid: nobody crosses another's exit\n"
     "  --no-sharing     design aid: characters block each other\n"
+    "  --sequential     design aid: each character moves in one turn only\n"
     "  --max-states N   give up on a level after N states (default 20000000)\n";
 
 struct Level {
@@ -112,6 +113,8 @@ int main(int argc, char** argv) {
       options.privateExits = true;
     } else if (arg == "--no-sharing") {
       options.noSharing = true;
+    } else if (arg == "--sequential") {
+      options.sequential = true;
     } else if (arg == "--max-states") {
       options.maxStates = std::strtoull(value().c_str(), nullptr, 10);
     } else if (arg == "-h" || arg == "--help") {
@@ -130,7 +133,8 @@ int main(int argc, char** argv) {
   if (wanted.empty() && files.empty()) {
     for (int n = 1; n <= kLevelCount; ++n) wanted.push_back(n);
   }
-  const bool designAid = options.ignoreWear || options.privateExits || options.noSharing;
+  const bool designAid =
+      options.ignoreWear || options.privateExits || options.noSharing || options.sequential;
   if (write && (!imageFile.empty() || designAid)) {
     std::cerr << "--write needs the level sources and the real rules\n";
     return 2;

@@ -16,6 +16,7 @@ constexpr Direction kDirections[4] = {Direction::kUp, Direction::kDown, Directio
                                       Direction::kRight};
 constexpr int kPositionBits = 16;
 constexpr std::uint64_t kAbsent = 0xFFFF;
+constexpr int kTurnBits = 5;
 
 // The level reduced to the cells someone can stand on, with the parts of
 // the state packed into bits: 16 bits per character position, one bit per
@@ -32,6 +33,7 @@ struct Model {
   std::array<int, kCharacterCount + 1> start{-1, -1, -1, -1};
   std::array<std::vector<int>, kCharacterCount + 1> exits;
   std::vector<int> active;  // characters in the level
+  int turnBit = 0;          // sequential play: the character whose turn it is, and who had one
   int gemBit = 0;
   int wearBit = 0;
   int words = 0;
@@ -115,7 +117,8 @@ Model BuildModel(const Board& board, const SolveOptions& options,
       m.active.push_back(c);
     }
   }
-  m.gemBit = kPositionBits * kCharacterCount;
+  m.turnBit = kPositionBits * kCharacterCount;
+  m.gemBit = m.turnBit + (options.sequential ? kTurnBits : 0);
   m.wearBit = m.gemBit + static_cast<int>(m.gemCells.size());
   m.wearBit += m.wearBit & 1;  // two-bit fields never straddle words
   m.words = (m.wearBit + 2 * static_cast<int>(m.initialPasses.size()) + 63) / 64;
@@ -329,24 +332,36 @@ class Search {
       if (toExit[c] >= kFar) return kFar;
       sum += toExit[c];
     }
-    int gemTerm = 0;
+    // The largest single gem detour is needed in any case; besides, a gem
+    // that only one character can still reach costs that character its
+    // detour, and those characters walk separately, so the largest detours
+    // of the different characters add up.
+    int anyGem = 0;
+    std::array<int, kCharacterCount + 1> ownGem{};
     const int cells = m_.cellCount;
     for (std::size_t g = 0; g < m_.gemCells.size(); ++g) {
       if (!Bit(s, m_.gemBit + static_cast<int>(g))) continue;
       const int gemCell = m_.gemCells[g];
       int best = kFar;
+      int collectors = 0, collector = 0;
       for (int c : m_.active) {
         const int back = distance[c][gemCell];
         if (back == kFar) continue;
         const std::uint16_t* fromGem = &m_.gemDistance[c][g * cells];
         const int there = DistanceFrom(position[c], fromGem, position[c] == gemCell);
         if (there >= kFar) continue;
-        best = std::min(best, std::max(0, there + back - toExit[c]));
+        const int detour = std::max(0, there + back - toExit[c]);
+        best = std::min(best, detour);
+        ++collectors;
+        collector = c;
       }
       if (best == kFar) return kFar;
-      gemTerm = std::max(gemTerm, best);
+      anyGem = std::max(anyGem, best);
+      if (collectors == 1) ownGem[collector] = std::max(ownGem[collector], best);
     }
-    return static_cast<std::uint16_t>(std::min(sum + gemTerm, kFar - 1));
+    int ownGems = 0;
+    for (int c : m_.active) ownGems += ownGem[c];
+    return static_cast<std::uint16_t>(std::min(sum + std::max(anyGem, ownGems), kFar - 1));
   }
 
   bool Occupied(const std::uint64_t* s, int cell) const {
@@ -364,7 +379,10 @@ class Search {
     for (int c : m_.active) ExitDistances(c, alive_.data(), parentDistance_[c].data());
     std::vector<std::uint64_t> child(m_.words);
 
+    const int turn = options_.sequential ? Field(s, m_.turnBit, 2) : 0;
+    const int hadTurn = options_.sequential ? Field(s, m_.turnBit + 2, 3) : 0;
     for (int c : m_.active) {
+      if (options_.sequential && c != turn && (hadTurn & (1 << (c - 1)))) continue;
       const int from = Field(s, PositionBit(c), kPositionBits);
       for (int d = 0; d < 4; ++d) {
         const int to = m_.neighbours[from][d];
@@ -382,6 +400,11 @@ class Search {
           }
         }
         SetField(child.data(), PositionBit(c), kPositionBits, static_cast<std::uint64_t>(to));
+        if (options_.sequential && c != turn) {
+          SetField(child.data(), m_.turnBit, 2, static_cast<std::uint64_t>(c));
+          const int had = turn > 0 ? hadTurn | (1 << (turn - 1)) : hadTurn;
+          SetField(child.data(), m_.turnBit + 2, 3, static_cast<std::uint64_t>(had));
+        }
         if (m_.gemSlot[to] >= 0) ClearBit(child.data(), m_.gemBit + m_.gemSlot[to]);
 
         const auto move = static_cast<std::uint8_t>((c << 2) | d);

@@ -26,6 +26,10 @@ struct SolveOptions {
   bool privateExits = false;
   // Design aid: a character cannot step onto a cell another one stands on.
   bool noSharing = false;
+  // Design aid: each character makes all its moves in one turn; once another
+  // character has moved, it cannot move again. A level about the order of
+  // moves should then be longer or impossible.
+  bool sequential = false;
 };
 
 enum class SolveOutcome { kSolved, kUnsolvable, kGaveUp };

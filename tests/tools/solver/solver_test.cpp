@@ -152,11 +152,32 @@ TEST(Solver, CharactersShareTheWearOfATile) {
   EXPECT_TRUE(Completes(wornOnce, shared.moves));
   EXPECT_EQ(ReferenceSteps(wornOnce, 5, 3), 9);
 
+  // That needs both on the tile at once, and Lu's moves split by Pim's.
+  SolveOptions apart;
+  apart.noSharing = true;
+  EXPECT_EQ(Solve(wornOnce, apart).outcome, SolveOutcome::kUnsolvable);
+  SolveOptions turns;
+  turns.sequential = true;
+  EXPECT_EQ(Solve(wornOnce, turns).outcome, SolveOutcome::kUnsolvable);
+  EXPECT_EQ(Solve(board, turns).moves.size(), 9u);
+
   // With one pass left the tile is gone as soon as Pim heads for the gem.
   Board wornTwice = board;
   wornTwice.Set(2, 1, kSharedPath + 2);
   EXPECT_EQ(Solve(wornTwice).outcome, SolveOutcome::kUnsolvable);
   EXPECT_EQ(ReferenceSteps(wornTwice, 5, 3), -1);
+}
+
+TEST(Solver, ExitsCarryEveryoneUnlessTheyArePrivate) {
+  const Board board = MakeBoard(
+      "P21\n"
+      "L#.\n");
+  const SolveResult result = Solve(board);
+  ASSERT_EQ(result.outcome, SolveOutcome::kSolved);
+  EXPECT_EQ(result.moves.size(), 4u);
+  SolveOptions privateExits;
+  privateExits.privateExits = true;
+  EXPECT_EQ(Solve(board, privateExits).outcome, SolveOutcome::kUnsolvable);
 }
 
 TEST(Solver, GivesUpAtTheStateLimit) {
