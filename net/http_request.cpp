@@ -146,6 +146,11 @@ void c_HttpRequest::Finish() {
 }
 
 void c_HttpRequest::OnConnectComplete(bool connected, c_IAsyncEventSource* /*source*/) {
+  if (state_ != 2) {
+    // Finished while connecting: the connection is not wanted any more.
+    if (stream_) stream_->Shutdown();
+    return;
+  }
   if (!connected) {
     Finish();
     return;

@@ -256,6 +256,25 @@ TEST(HttpRequest, ADroppedRequestStillCompletesAndIsThenReleased) {
   }));
 }
 
+TEST(HttpRequest, FinishingWhileConnectingTellsOnceAndDropsTheConnection) {
+  TestServer server([](ServerConnection& c) { c.ReadToEnd(); });
+  auto recorder = std::make_shared<Recorder>();
+  auto request = std::make_shared<c_HttpRequest>();
+  request->Prepare(u"GET", LocalUrl(server), recorder);
+  request->Start();
+  request->Finish();
+  EXPECT_EQ(recorder->calls, 1);
+  EXPECT_EQ(recorder->status, -1);
+  // The connect still completes; the server sees the connection closed
+  // without a request, and the handler hears nothing more.
+  ASSERT_TRUE(PollUntil([&] { return server.Finished(); }));
+  server.Join();
+  EXPECT_TRUE(server.Accepted());
+  EXPECT_EQ(server.Received(), "");
+  for (int i = 0; i < 5; ++i) PollEventSources();
+  EXPECT_EQ(recorder->calls, 1);
+}
+
 TEST(HttpRequest, PreparingARunningRequestIsFatal) {
   RuntimeErrorTrap trap;
   TestServer server(Respond("HTTP/1.0 200 OK\r\n\r\n"));

@@ -84,6 +84,10 @@ bool ServerConnection::SendInPieces(std::string_view bytes, std::size_t piece) {
 TestServer::TestServer(Script script) {
   listener_ = ListenOnLoopback(port_);
   thread_ = std::thread([this, script = std::move(script)] {
+    struct Done {
+      std::atomic<bool>& flag;
+      ~Done() { flag = true; }
+    } done{finished_};
     if (!WaitReadable(listener_, 30000)) return;
     const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) return;

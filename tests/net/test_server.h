@@ -2,6 +2,7 @@
 // serves one connection with a scripted exchange.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,8 @@ class TestServer {
   void Join();
   const std::string& Received() const { return received_; }
   bool Accepted() const { return accepted_; }
+  // The script has run and the connection is closed.
+  bool Finished() const { return finished_.load(); }
 
   // A port on 127.0.0.1 where nothing listens.
   static int ClosedPort();
@@ -53,4 +56,5 @@ class TestServer {
   std::thread thread_;
   std::string received_;
   bool accepted_ = false;
+  std::atomic<bool> finished_{false};
 };
