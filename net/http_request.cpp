@@ -127,6 +127,7 @@ void c_HttpRequest::Start() {
 
 void c_HttpRequest::StartWithBody(const String& text, const String& mimeType,
                                   const String& encoding) {
+  if (state_ == 2) RuntimeError("HttpRequest already started");
   bodyBuffer_ = std::make_shared<c_DataBuffer>(static_cast<int>(text.size() * 3));
   bodyLength_ = bodyBuffer_->WriteString(0, text, encoding);
   if (!mimeType.empty()) requestLines_.push_back(u"Content-Type: " + mimeType);
