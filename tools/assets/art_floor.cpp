@@ -50,7 +50,7 @@ Shape Chips(int stage) {
 
 void PaintPath(Pen& pen, int owner, int stage) {
   Rgba base = Shade(PathColour(owner), stage == 0 ? 1.0f : stage == 1 ? 0.88f : 0.74f);
-  Shape slab = Box(16, 16, 15.5f, 15.5f, 3.0f);
+  Shape slab = Box(16, 16, 16, 16, 3.0f);
   if (stage > 0) slab = Subtract(slab, Chips(stage));
   if (stage == 2) slab = Subtract(slab, CrackLines(2));
   // Bevel: dark rim, light top-left edge, then the face.
@@ -60,7 +60,7 @@ void PaintPath(Pen& pen, int owner, int stage) {
   pen.Fill(face, Speckled(base, 11 + owner * 3));
   if (owner > 0) {
     // The owner's symbol pressed into the stone.
-    Shape mark = OwnerSymbol(owner, 16, 16, 4.2f);
+    Shape mark = OwnerSymbol(owner, 16, 16, 5.0f);
     pen.Fill(Move(mark, 0.6f, 0.6f), Shade(base, 1.25f));
     pen.Fill(mark, Shade(base, 0.62f));
   }
@@ -79,7 +79,7 @@ void PaintPath(Pen& pen, int owner, int stage) {
 }
 
 void PaintPlate(Pen& pen, const Rgba& base) {
-  Shape plate = Box(16, 16, 15.5f, 15.5f, 2.0f);
+  Shape plate = Box(16, 16, 16, 16, 2.0f);
   pen.Fill(plate, Shade(base, 0.45f));
   pen.Fill(Intersect(Move(plate, -0.8f, -0.8f), Grow(plate, -0.8f)), Shade(base, 1.3f));
   Shape face = Grow(plate, -1.6f);
