@@ -172,8 +172,8 @@ void PaintZorpLogo(Pen& pen, int /*frame*/) {
   pen.Fill(Grow(front, 1.5f), kInk);
   pen.Fill(front, Rgb8(255, 190, 80));
   // A tiny moon riding the orbit.
-  pen.FillOutlined(Circle(226, 104, 9), Rgb8(255, 240, 200), kInk, 2.5f);
-  pen.Fill(Circle(223, 101, 3), Rgb8(255, 255, 255, 0.8f));
+  pen.FillOutlined(Circle(28, 152, 9), Rgb8(255, 240, 200), kInk, 2.5f);
+  pen.Fill(Circle(25, 149, 3), Rgb8(255, 255, 255, 0.8f));
 }
 
 void PaintTestcard(Pen& pen, int /*frame*/) {

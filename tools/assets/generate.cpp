@@ -38,7 +38,7 @@ void PlaceFrames(Canvas& out, const Canvas& sheet, const SheetSpec& spec, int fa
 }  // namespace
 
 Canvas BuildPreview() {
-  const int kWidth = 1000, kHeight = 900;
+  const int kWidth = 1000, kHeight = 870;
   Canvas out(kWidth, kHeight);
   {
     Pen pen(out, 1.0f);
@@ -70,15 +70,40 @@ Canvas BuildPreview() {
   place("common/icons", 2, 0, 7, 8, 440, 7);
   place("common/Buttons", 1, 0, 3, 500, 440, 3);
   place("common/Buttons", 1, 12, 1, 710, 440, 1);
+  place("common/Testcard_Circle", 1, 0, 1, 740, 600, 1);
   place("common/dpad", 2, 0, 4, 8, 512, 4);
   place("parts", 4, 0, 16, 300, 512, 8);
   place("common/icade", 1, 0, 2, 600, 512, 2);
-  place("BadgesA", 1, 0, 16, 8, 590, 16);
-  place("BadgesA", 1, 16, 16, 8, 658, 16);
-  place("logo", 1, 0, 1, 700, 8, 1);
-  place("common/ZORPLogo", 1, 0, 1, 700, 270, 1);
-  place("fonts/editundo", 2, 33, 64, 8, 730, 32);
-  place("fonts/editundo", 1, 65, 63, 8, 810, 32);
+  place("BadgesA", 1, 0, 10, 8, 590, 10);
+  place("BadgesA", 1, 26, 10, 8, 658, 10);
+  place("logo", 1, 0, 1, 720, 0, 1);
+  place("common/ZORPLogo", 1, 0, 1, 720, 260, 1);
+  // Text set the way the game sets it: cells centred on a pen that moves 7
+  // units per character, here at scale 2 (the 2x cells) and 1.
+  const SheetSpec& fontSpec = *FindSheet("fonts/editundo");
+  for (int factor : {2, 1}) {
+    Canvas font = sheetAt("fonts/editundo", factor);
+    const char* lines[] = {"Gems Remaining : 3",
+                           "Level Complete!",
+                           "Drag the Green Character",
+                           "ABCDEFGHIJKLMNOPQRSTUVWXYZ",
+                           "abcdefghijklmnopqrstuvwxyz",
+                           "0123456789 !?.,:;()+-=",
+                           "\x80\x81\x82\x83\x84\x86\x8d\x97\x98\x9c\x9d\x9e"};
+    int y = 730;
+    int x0 = factor == 2 ? 24 : 500;
+    for (const char* line : lines) {
+      int x = x0;
+      for (const char* p = line; *p; ++p) {
+        int code = static_cast<unsigned char>(*p);
+        if (code > 32 && code < 160) {
+          PlaceFrames(out, font, fontSpec, factor, code - 32, 1, x - 8 * factor, y - 8 * factor, 1);
+        }
+        x += 7 * factor;
+      }
+      y += factor == 2 ? 19 : 14;
+    }
+  }
   return out;
 }
 
