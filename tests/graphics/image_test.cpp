@@ -362,6 +362,33 @@ TEST_F(Images, ImagesBeyondTheLargestTextureGiveNoSurface) {
   EXPECT_EQ(device().NewSurface(max + 1, 1), nullptr);
 }
 
+// The game decodes level frames by drawing them over a (1, 0, 0) fill and
+// reading the block back; the channel values must survive exactly.
+TEST_F(Images, AFrameDrawnAndReadBackKeepsItsExactColours) {
+  const std::uint32_t colours[] = {0xFFFF00FF, 0xC0FFC0FF, 0x400000FF, 0x808080FF, 0x12345600};
+  dir_.WriteFile("data/levels.png", EncodePng(256, 64, 4, MakeRgba(256, 64, [&](int x, int y) {
+                                                if (x < 128) return 0xFFFFFFFFu;  // frames 0, 1
+                                                return colours[(x + y) % 5];
+                                              })));
+  auto levels = LoadImageStrip(u"levels.png", 4, 0);
+  ASSERT_NE(levels, nullptr);
+  ClearToColor(1, 0, 0);
+  UseAlpha(1);
+  UseColor(1, 0, 0);
+  DrawRectangle(0, 0, 64, 64);
+  UseColor(255, 255, 255);
+  DrawImageFrame(levels.get(), 0, 0, 3);
+  std::vector<int> block(64 * 64);
+  ASSERT_EQ(device().CopyPixelsOut(block, 0, 0, 64, 64, 0, 64), 0);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      const std::uint32_t file = colours[(192 + x + y) % 5];
+      const std::uint32_t expected = (file & 0xFF) ? 0xFF000000u | file >> 8 : 0xFF010000u;
+      ASSERT_EQ(static_cast<std::uint32_t>(block[static_cast<std::size_t>(y * 64 + x)]), expected)
+          << x << ", " << y;
+    }
+}
+
 TEST_F(Images, TheDefaultFontIsLoadedOnceAndMadeCurrent) {
   ResetGraphicsContextForTests();
   SetUpDefaultFont();  // no font file
