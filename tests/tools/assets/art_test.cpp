@@ -339,3 +339,62 @@ TEST(Font, DefaultFontStripHoldsNinetySixInsetCells) {
   }
   EXPECT_GT(brio.At(('|' - 32) * 8 + 3, 5).a, 0);
 }
+
+TEST(Backdrop, LargePiecesFadeOutBeforeTheirEdges) {
+  // The title draws these at two and three times their size; a hard square
+  // border would show on screen.
+  for (int f = 0; f < 4; ++f) {
+    Canvas piece = Frame("menu", f);
+    ASSERT_GT(AlphaSum(piece), 50) << f;
+    double edge = 0;
+    for (int i = 0; i < 256; ++i) {
+      edge += piece.At(i, 0).a + piece.At(i, 255).a + piece.At(0, i).a + piece.At(255, i).a;
+    }
+    EXPECT_LT(edge / (4 * 256), 0.02) << "menu piece " << f;
+  }
+  for (const char* name : {"logo", "common/ZORPLogo", "common/Testcard_Circle"}) {
+    Canvas c = Frame(name, 0);
+    EXPECT_EQ(c.At(0, 0).a + c.At(255, 0).a + c.At(0, 255).a + c.At(255, 255).a, 0) << name;
+    EXPECT_GT(AlphaSum(c), 256 * 256 * 0.2) << name;
+  }
+}
+
+TEST(Badges, EverySlotHasItsOwnIcon) {
+  std::set<std::vector<std::uint8_t>> seen;
+  for (int f = 0; f < 64; ++f) {
+    Canvas badge = Frame("BadgesA", f);
+    EXPECT_GT(AlphaSum(badge), 900) << f;
+    EXPECT_TRUE(seen.insert(badge.ToBytes()).second) << "badge " << f << " repeats another";
+  }
+}
+
+TEST(Buttons, SymbolsSurviveTheHalfSizeDrawOfTheLevelGrid) {
+  // The grid draws the 64-pixel buttons at half size with nearest filtering,
+  // which keeps every other pixel: the symbol must still stand out.
+  for (int f : {0, 1, 2}) {
+    Canvas b = Frame("common/Buttons", f);
+    int bright = 0;
+    for (int y = 16; y < 48; y += 2)
+      for (int x = 16; x < 48; x += 2) bright += Luma(b.At(x, y)) > Luma(b.At(32, 54)) + 0.25f;
+    EXPECT_GT(bright, 12) << "button " << f;
+  }
+}
+
+TEST(Catalog, FileNamesAreTheOnesTheLoadersAskFor) {
+  EXPECT_EQ(SoundFileName(1), "sfx/001.wav");
+  EXPECT_EQ(SoundFileName(95), "sfx/095.wav");
+  EXPECT_EQ(std::count(SoundNumbers().begin(), SoundNumbers().end(), 14), 0);
+  EXPECT_EQ(SoundNumbers().size(), 22u);
+  std::vector<std::string> inst = InstrumentFileNames();
+  ASSERT_EQ(inst.size(), 11u);
+  EXPECT_EQ(inst.front(), "inst/d0-1.wav");
+  EXPECT_EQ(inst[7], "inst/d0-8.wav");
+  EXPECT_EQ(inst.back(), "inst/bass0.wav");
+  for (const SheetSpec& s : ImageSheets()) {
+    EXPECT_TRUE(PainterFor(s.name)) << s.name;
+    EXPECT_EQ(Densities(s).size(), 3u) << s.name;
+  }
+  const SheetSpec& font = *FindSheet("fonts/editundo");
+  EXPECT_EQ(font.frameCount, 128);
+  EXPECT_EQ(font.frameWidth, 16);
+}

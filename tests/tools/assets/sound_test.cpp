@@ -201,3 +201,29 @@ TEST(Song, ImageHoldsEveryValueInItsBlueChannel) {
         }
       }
 }
+
+TEST(Synth, SlidesAndFiltersShapeTheSound) {
+  Voice falling;
+  falling.wave = Wave::kSine;
+  falling.frequency = 1600;
+  falling.slide = -2.0f;  // two octaves down per second
+  falling.sustain = 1.0f;
+  falling.decay = 0;
+  std::vector<float> s = Render(falling);
+  std::vector<float> start(s.begin(), s.begin() + 4410), end(s.end() - 4410, s.end());
+  EXPECT_GT(CrossingRate(start), CrossingRate(end) * 3);
+
+  Voice noise;
+  noise.wave = Wave::kNoise;
+  noise.frequency = 8000;
+  noise.sustain = 0.3f;
+  noise.decay = 0;
+  Voice dull = noise;
+  dull.lowPass = 0.2f;
+  EXPECT_GT(CrossingRate(Render(noise)), CrossingRate(Render(dull)) * 2);
+  // Voices with delays start later and extend the mix.
+  Voice late = noise;
+  late.delay = 0.1f;
+  std::vector<float> mixed = Mix({noise, late});
+  EXPECT_EQ(mixed.size(), Render(noise).size() + static_cast<std::size_t>(0.1f * kSampleRate));
+}
