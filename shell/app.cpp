@@ -1,10 +1,10 @@
 // The application base and the delegate that connects it to the host game:
 // device creation, the update bracket and the render bracket.
+#include "graphics/graphics.h"
 #include "input/input.h"
 #include "shell/shell.h"
 
-// Placeholders until the graphics and audio devices are wired in.
-class gxtkGraphics {};
+// Placeholder until the audio device is wired in.
 class gxtkAudio {};
 
 namespace {
@@ -57,6 +57,8 @@ c_GameDelegate::c_GameDelegate() = default;
 c_GameDelegate::~c_GameDelegate() = default;
 
 void c_GameDelegate::OnGameStart() {
+  graphics_ = std::make_unique<gxtkGraphics>();
+  SetUpDefaultFont();
   input_ = std::make_unique<c_InputDevice>();
   if (g_app) g_app->Create();
 }
@@ -76,8 +78,20 @@ void c_GameDelegate::OnGameUpdate() {
 }
 
 void c_GameDelegate::OnGameRender() {
-  if (g_app) g_app->Render();
-  if (NxGame* host = HostGame()) host->SwapWindowBuffers();
+  if (!graphics_) return;
+  // This host can always draw: BeginFrame reports 1 after setting up the
+  // viewport for the current window size.
+  const int mode = graphics_->BeginFrame();
+  if (mode != 0) GraphicsFrameSetUp(graphics_.get());
+  if (g_app) {
+    if (mode == 2) {
+      g_app->RenderLoading();
+    } else {
+      g_app->Render();
+    }
+  }
+  if (mode != 0) GraphicsFrameEnd();
+  graphics_->EndFrame();
 }
 
 void c_GameDelegate::OnKey(int event, int data) {
@@ -96,4 +110,6 @@ void c_GameDelegate::OnMotion(int event, int data, float x, float y, float z) {
   if (input_) input_->HandleMotion(event, data, x, y, z);
 }
 
-void c_GameDelegate::OnGraphicsLost() {}
+void c_GameDelegate::OnGraphicsLost() {
+  if (graphics_) graphics_->DropResources();
+}

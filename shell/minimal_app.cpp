@@ -1,7 +1,6 @@
 // A minimal application used until the game object exists: it clears the
 // window every frame and quits on the window's close request.
-#include <GL/gl.h>
-
+#include "graphics/graphics.h"
 #include "input/input.h"
 #include "shell/shell.h"
 
@@ -17,8 +16,7 @@ class c_MinimalApp : public c_App {
     return 0;
   }
   int Render() override {
-    glClearColor(0.0f, 0.1f, 0.3f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    ClearToColor(0, 25, 76);
     return 0;
   }
 };
