@@ -11,6 +11,7 @@
 
 class c_Image;
 class c_Sound;
+struct DecodedImage;
 
 class c_SQPlayer {
  public:
@@ -19,7 +20,24 @@ class c_SQPlayer {
   c_SQPlayer(const c_SQPlayer&) = delete;
   c_SQPlayer& operator=(const c_SQPlayer&) = delete;
 
+  // Sets the channel base (voices play on baseChannel - 1 down to
+  // baseChannel - 5) and records the four set-up values in setupValues[1..4].
+  // The set-up values are kept for whoever reads them; they do not choose
+  // the instruments, because the shipped instrument set is number 0 for
+  // every slot and the game configures with other values. Instruments are
+  // chosen with SelectInstruments.
   int Configure(int baseChannel, int a, int b, int c, int d);
+  // The instrument numbers used in the sample file names ("inst/d<kitA>-1.wav",
+  // "inst/lead<lead>.wav", ...); all 0 until set. Takes effect at the next
+  // song start.
+  int SelectInstruments(int kitA, int kitB, int lead, int accompaniment, int bass);
+  // Starts a song: silences the voices, forgets the previous song's patterns
+  // and position, and loads songFile and the instruments over the following
+  // PumpLoading calls. The player is in state 2 at once, but Control plays no
+  // row until loading has finished. The seed picks the song's arrangement
+  // (patterns and silent tracks per section). With chords set, instrument
+  // notes follow a random chord progression, one key per bar.
+  int StartSong(const String& songFile, int seed, bool chords = false);
   int LoadStep();
   // Up to three loading steps, then clears the screen; once per render.
   int PumpLoading();
@@ -69,4 +87,8 @@ class c_SQPlayer {
   int tempo = 95;
   int songSeed = 0;
   int section = 0;
+
+  // The song image's pixels while its frames are being decoded; dropped when
+  // loading finishes.
+  std::unique_ptr<DecodedImage> songPixels;
 };
