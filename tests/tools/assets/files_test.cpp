@@ -10,6 +10,9 @@
 #include <filesystem>
 #include <optional>
 
+#ifdef TRIPATH_HAVE_AUDIO
+#include "audio/audio.h"
+#endif
 #include "graphics/graphics.h"
 #include "shell/shell.h"
 #include "tests/support/test_support.h"
@@ -183,6 +186,15 @@ TEST(GeneratedSounds, EveryEffectAndInstrumentIsCleanMonoPcm) {
     for (std::int16_t s : w.samples) peak = std::max(peak, std::abs(static_cast<int>(s)));
     EXPECT_LT(peak, 32000) << "clipping";
     EXPECT_GT(peak, 16000) << "too quiet";
+#ifdef TRIPATH_HAVE_AUDIO
+    // The game's own reader accepts the file and sees the same samples.
+    std::optional<AudioData> game = ReadAudioFile(ResolveDataPath(Utf16(name)));
+    ASSERT_TRUE(game.has_value());
+    EXPECT_EQ(game->channels, 1);
+    EXPECT_EQ(game->bytesPerSample, 2);
+    EXPECT_EQ(game->rate, w.sampleRate);
+    EXPECT_EQ(game->frames, static_cast<int>(w.samples.size()));
+#endif
     bool looped = name.find("lead") != std::string::npos ||
                   name.find("accompany") != std::string::npos ||
                   name.find("bass") != std::string::npos;
