@@ -29,8 +29,8 @@ struct WavShape {
   int channels = 1;
   int rate = 22050;
   int bits = 16;
-  int fmtExtra = 0;        // bytes after the 16 standard ones
-  std::string beforeData;  // whole chunks between "fmt " and "data"
+  int fmtExtra = 0;             // bytes after the 16 standard ones
+  std::string beforeData = {};  // whole chunks between "fmt " and "data"
   bool withData = true;
   std::int64_t declaredDataSize = -1;  // -1: the real size
 };

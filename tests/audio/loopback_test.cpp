@@ -66,19 +66,13 @@ class Loopback : public ::testing::Test {
     ASSERT_TRUE(render_);
   }
 
-  std::shared_ptr<gxtkSample> Sample(const std::string& name, const WavShape& shape,
-                                     const std::string& pcm) {
-    dir_.WriteFile("data/" + name, BuildWav(shape, pcm));
-    auto sample = audio_.OpenSample(u"quarry://data/" + StringFromBytes(name));
-    EXPECT_TRUE(sample);
-    return sample;
-  }
-
   // A quarter of a second of a loud mono tone.
   std::shared_ptr<gxtkSample> Quarter() {
-    WavShape shape;
-    shape.rate = kRate;
-    return Sample("quarter.wav", shape, Tone16(kRate / 4, 1, kRate, 440, 0.8));
+    dir_.WriteFile("data/quarter.wav",
+                   BuildWav({.rate = kRate}, Tone16(kRate / 4, 1, kRate, 440, 0.8)));
+    auto sample = audio_.OpenSample(u"quarry://data/quarter.wav");
+    EXPECT_TRUE(sample);
+    return sample;
   }
 
   Rendered Render(double seconds) {
@@ -101,32 +95,18 @@ class Loopback : public ::testing::Test {
 TEST_F(Loopback, AStartedSampleSoundsForItsLength) {
   EXPECT_EQ(Render(0.1).SoundingFrames(), 0);
   audio_.StartChannel(Quarter(), 0, 0);
-  Rendered out = Render(0.5);
-  EXPECT_NEAR(out.SoundingFrames(), kRate / 4, kRate / 50);
+  EXPECT_NEAR(Render(0.5).SoundingFrames(), kRate / 4, kRate / 50);
   EXPECT_EQ(audio_.QueryChannel(0), kChannelStopped);
 
-  // Looping goes on until halted.
-  audio_.StartChannel(Quarter(), 1, 1);
-  EXPECT_GT(Render(1.0).SoundingFrames(), kRate * 98 / 100);
-  audio_.HaltChannel(1);
-  EXPECT_EQ(Render(0.1).SoundingFrames(kFadeFrames), 0);
-}
-
-TEST_F(Loopback, PitchGainAndHoldChangeWhatIsHeard) {
-  audio_.SetChannelPitch(0, 2.0f);
-  audio_.StartChannel(Quarter(), 0, 0);
+  audio_.SetChannelPitch(1, 2.0f);  // twice as fast, half as long
+  audio_.StartChannel(Quarter(), 1, 0);
   EXPECT_NEAR(Render(0.5).SoundingFrames(), kRate / 8, kRate / 50);
 
-  audio_.SetChannelGain(1, 0.0f);
-  audio_.StartChannel(Quarter(), 1, 0);
-  EXPECT_EQ(Render(0.5).SoundingFrames(), 0);
-
-  audio_.StartChannel(Quarter(), 2, 0);
-  Render(0.1);
-  audio_.HoldChannel(2);
-  EXPECT_EQ(Render(0.2).SoundingFrames(kFadeFrames), 0);
-  audio_.ContinueChannel(2);
-  EXPECT_NEAR(Render(0.5).SoundingFrames(), kRate * 3 / 20, kRate / 50);
+  // Looping goes on until halted.
+  audio_.StartChannel(Quarter(), 2, 1);
+  EXPECT_GT(Render(1.0).SoundingFrames(), kRate * 98 / 100);
+  audio_.HaltChannel(2);
+  EXPECT_EQ(Render(0.1).SoundingFrames(kFadeFrames), 0);
 }
 
 TEST_F(Loopback, BalanceMovesTheSoundBetweenTheSpeakers) {
@@ -144,29 +124,14 @@ TEST_F(Loopback, BalanceMovesTheSoundBetweenTheSpeakers) {
   audio_.StartChannel(Quarter(), 0, 0);
   Rendered ahead = Render(0.3);
   EXPECT_NEAR(ahead.Energy(0) / ahead.Energy(1), 1.0, 0.05);
-  // No fading with distance: straight ahead is about as loud as one side.
+  // No fading with distance: ahead is about as loud as at one side.
   EXPECT_GT(ahead.Energy(0) + ahead.Energy(1), 0.5 * (right.Energy(0) + right.Energy(1)));
-}
-
-TEST_F(Loopback, EightBitStereoPlaysAndUnsupportedLayoutsAreSilent) {
-  WavShape stereo8;
-  stereo8.channels = 2;
-  stereo8.bits = 8;
-  stereo8.rate = kRate;
-  audio_.StartChannel(Sample("s8.wav", stereo8, Tone8(kRate / 5, 2, kRate, 300)), 0, 0);
-  EXPECT_NEAR(Render(0.4).SoundingFrames(), kRate / 5, kRate / 50);
-
-  WavShape wide;
-  wide.bits = 24;
-  wide.rate = kRate;
-  audio_.StartChannel(Sample("s24.wav", wide, std::string(3 * kRate / 5, '\x40')), 0, 0);
-  EXPECT_EQ(Render(0.4).SoundingFrames(), 0);
 }
 
 TEST(LoopbackContext, AContextThatCannotBeMadeLeavesASilentDevice) {
   TempWorkingDir dir;
   NxGlfwGame host(nullptr);
-  dir.WriteFile("data/a.wav", BuildWav(WavShape{}, Tone16(100, 1, 22050, 440)));
+  dir.WriteFile("data/a.wav", BuildWav({}, Tone16(100, 1, 22050, 440)));
   ::testing::internal::CaptureStdout();
   // A loopback device needs its output format spelled out.
   gxtkAudio audio(OpenLoopback(), nullptr);

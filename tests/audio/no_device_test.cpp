@@ -13,7 +13,7 @@ using namespace audiotest;
 TEST(NoAudioDevice, OneLineThenSilence) {
   TempWorkingDir dir;
   NxGlfwGame host(nullptr);
-  dir.WriteFile("data/a.wav", BuildWav(WavShape{}, Tone16(2000, 1, 22050, 440)));
+  dir.WriteFile("data/a.wav", BuildWav({}, Tone16(2000, 1, 22050, 440)));
 
   ::testing::internal::CaptureStdout();
   auto audio = std::make_unique<gxtkAudio>();

@@ -14,7 +14,7 @@ using namespace audiotest;
 TEST(SoundFunctions, DoNothingBeforeTheGameHasADevice) {
   TempWorkingDir dir;
   NxGlfwGame host(nullptr);
-  dir.WriteFile("data/blip.wav", BuildWav(WavShape{}, Tone16(100, 1, 22050, 440)));
+  dir.WriteFile("data/blip.wav", BuildWav({}, Tone16(100, 1, 22050, 440)));
   ASSERT_EQ(TheAudioDevice(), nullptr);
   EXPECT_EQ(OpenSound(u"blip.wav"), nullptr);
   c_Sound empty(nullptr);
@@ -29,7 +29,7 @@ TEST(SoundFunctions, DoNothingBeforeTheGameHasADevice) {
 TEST(SoundFunctions, PlayThroughTheDelegatesDevice) {
   TempWorkingDir dir;
   NxGlfwGame host(nullptr);
-  dir.WriteFile("data/sfx/001.wav", BuildWav(WavShape{}, Tone16(22050, 1, 22050, 440)));
+  dir.WriteFile("data/sfx/001.wav", BuildWav({}, Tone16(22050, 1, 22050, 440)));
   c_App app;
   host.BeginGame();
   gxtkAudio* device = TheAudioDevice();
