@@ -1,11 +1,9 @@
 // The application base and the delegate that connects it to the host game:
 // device creation, the update bracket and the render bracket.
+#include "audio/audio.h"
 #include "graphics/graphics.h"
 #include "input/input.h"
 #include "shell/shell.h"
-
-// Placeholder until the audio device is wired in.
-class gxtkAudio {};
 
 namespace {
 c_App* g_app = nullptr;
@@ -59,15 +57,20 @@ c_GameDelegate::~c_GameDelegate() = default;
 void c_GameDelegate::OnGameStart() {
   graphics_ = std::make_unique<gxtkGraphics>();
   SetUpDefaultFont();
+  audio_ = std::make_unique<gxtkAudio>();
   input_ = std::make_unique<c_InputDevice>();
   if (g_app) g_app->Create();
 }
 
+// The game hears of a suspend before its sounds pause, and its sounds run
+// again before it hears of the resume.
 void c_GameDelegate::OnGameSuspend() {
   if (g_app) g_app->Suspend();
+  if (audio_) audio_->SuspendAll();
 }
 
 void c_GameDelegate::OnGameResume() {
+  if (audio_) audio_->ResumeAll();
   if (g_app) g_app->Resume();
 }
 

@@ -1,0 +1,69 @@
+// The program's global initialisation: the fault translator, the
+// process-wide values and the one game object.
+#include "game/game.h"
+#include "game/my_app.h"
+#include "graphics/graphics.h"
+
+namespace {
+int g_musicSwitch = 0;
+}  // namespace
+
+int MusicSwitch() {
+  return g_musicSwitch;
+}
+
+const std::array<String, 39>& CreditsText() {
+  static const std::array<String, 39> lines = {
+      u"",
+      u"A Game by",
+      u"@zorpgames",
+      u"zorp.games.invalid",
+      u"",
+      u"-=-=-",
+      u"",
+      u"Developed using",
+      u"Quarry",
+      u"our own engine in C++",
+      u"",
+      u"-=-=-",
+      u"",
+      u"Graphics",
+      u"",
+      u"Most graphics by",
+      u"@zorpgames",
+      u"",
+      u"Font : EditUndo",
+      u"by ZORP",
+      u"Lowercase added by",
+      u"@zorpgames",
+      u"",
+      u"",
+      u"-=-=-",
+      u"",
+      u"Audio",
+      u"",
+      u"Sound and Music by",
+      u"@zorpgames",
+      u"using FLStudio,",
+      u"SFXr",
+      u"Cool Edit",
+      u"or whatever else",
+      u"was handy!",
+      u"",
+      u"",
+      u"-=-=-",
+      u"End",
+  };
+  return lines;
+}
+
+void GlobalInitialisation(int, char**) {
+  InstallFaultTranslator();
+  SeedRandom(1234);
+  g_musicSwitch = 0;
+  CreditsText();
+  TheGraphicsContext();
+  // The game object lives until the process ends.
+  static c_MyApp* game = new c_MyApp();
+  (void)game;
+}

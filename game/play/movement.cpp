@@ -1,0 +1,165 @@
+// The rule book in play: picking and dragging characters cell by cell,
+// wear and gems with their particles and sounds, panning and pinch zoom,
+// the level-complete test and the play buttons.
+#include <algorithm>
+#include <cmath>
+
+#include "game/my_app.h"
+#include "game/play/play.h"
+#include "game/play/rules.h"
+
+int c_MyApp::RandomInt(int low, int high) {
+  const float r = Rnd();
+  return static_cast<int>(
+      std::floor(static_cast<float>(low) +
+                 r * ((static_cast<float>(high) + 0.99f) - static_cast<float>(low))));
+}
+
+int c_MyApp::WearTile(int cellX, int cellY) {
+  const tripath::WearResult wear = tripath::WearTile(Cell(cellX, cellY));
+  SetCell(cellX, cellY, wear.code);
+  if (wear.particleCount > 0)
+    SpawnParticles(cellX, cellY, wear.particleKind, wear.particleCount - 1);
+  return 0;
+}
+
+int c_MyApp::CollectAt(int cellX, int cellY) {
+  const int code = Cell(cellX, cellY);
+  if (code == tripath::kGem) {
+    SetCell(cellX, cellY, tripath::kCollectedGem);
+    SpawnParticles(cellX, cellY, tripath::kGemParticles, tripath::kGemParticleCount - 1);
+    PlaySfx(1, 1.0f, 1.0f, 0);
+  }
+  if (code == tripath::ExitCode(draggedCharacter)) PlaySfx(3, 1.0f, 1.0f, 0);
+  return 0;
+}
+
+namespace {
+
+void SetBackdropFor(c_MyApp& app, int character) {
+  app.backdropRedTarget = character == 3 ? 80.0f : 0.0f;
+  app.backdropGreenTarget = character == 1 ? 80.0f : 0.0f;
+  app.backdropBlueTarget = character == 2 ? 80.0f : 0.0f;
+}
+
+float Distance(int x1, int y1, int x2, int y2) {
+  return std::hypot(static_cast<float>(x1 - x2), static_cast<float>(y1 - y2));
+}
+
+// One step of the held character towards the cell last found under the
+// pointer, if that cell is a neighbour it may enter and its last slide is over.
+void TryStep(c_MyApp& app, int k) {
+  CharacterRecord& c = app.characters[k];
+  const int ox = static_cast<int>(c.cellX), oy = static_cast<int>(c.cellY);
+  const int tx = app.touchCellX, ty = app.touchCellY;
+  const bool neighbour =
+      (tx == ox && (ty == oy - 1 || ty == oy + 1)) || (ty == oy && (tx == ox - 1 || tx == ox + 1));
+  if (!neighbour || c.slideX != 0 || c.slideY != 0) return;
+  // The cell is read as it is now, not as it was when the pointer found it:
+  // a tile worn away meanwhile by another character can no longer be entered.
+  if (!tripath::CanEnter(k, app.Cell(tx, ty))) return;
+  if (tx < ox) {
+    c.facing = -1;
+    c.slideX = 1;
+    c.slideY = 0;
+  } else if (tx > ox) {
+    c.facing = 1;
+    c.slideX = -1;
+    c.slideY = 0;
+  } else if (ty < oy) {
+    c.slideX = 0;
+    c.slideY = 1;
+  } else {
+    c.slideX = 0;
+    c.slideY = -1;
+  }
+  const float r = Rnd();
+  app.PlaySfx(app.RandomInt(0, 3) + 5 * k, 0.8f + r * 0.4f, 0.5f, 0);
+  c.cellX = static_cast<float>(tx);
+  c.cellY = static_cast<float>(ty);
+  ++app.stepsTaken;
+  app.WearTile(ox, oy);
+  app.CollectAt(tx, ty);
+}
+
+}  // namespace
+
+void HandleBoardGestures(c_MyApp& app) {
+  const bool free = app.pauseMenuOpen == 0 && app.levelEnd == 0;
+  if (app.pointerDown && app.touchCount > 1 && free && app.prevTouchX[0] > kNoTouch &&
+      app.prevTouchX[1] > kNoTouch) {
+    const float now = Distance(app.touchX[0], app.touchY[0], app.touchX[1], app.touchY[1]);
+    const float before =
+        Distance(app.prevTouchX[0], app.prevTouchY[0], app.prevTouchX[1], app.prevTouchY[1]);
+    app.tileSizeTarget = std::clamp(app.tileSizeTarget + (now - before) * 0.25f, 8.0f, 80.0f);
+  }
+  if (app.pointerDown && app.touchCount == 1 && free) {
+    if (app.draggedCharacter > 0 && app.touchCellX >= 0) {
+      TryStep(app, app.draggedCharacter);
+    } else if (app.draggedCharacter == 0) {
+      if (app.pointerLatch == 0) {
+        for (int i = 0; i < 10; ++i) {
+          const CharacterRecord& c = app.characters[i];
+          if (c.active <= 0) continue;
+          if (app.TouchInCentredRect(c.cellX * app.tileSize - app.cameraX,
+                                     c.cellY * app.tileSize - app.cameraY, app.tileSize,
+                                     app.tileSize)) {
+            app.draggedCharacter = i;
+            SetBackdropFor(app, i);
+            app.touchCellX = app.touchCellY = -1;
+          }
+        }
+      }
+      if (app.pointerLatch == 2) {
+        app.focusX -= static_cast<float>(app.pointerX - app.prevPointerX) * 1.5f / app.tileSize;
+        app.focusY -= static_cast<float>(app.pointerY - app.prevPointerY) * 1.5f / app.tileSize;
+      }
+      app.dragDistance += static_cast<float>(std::abs(app.pointerX - app.prevPointerX) +
+                                             std::abs(app.pointerY - app.prevPointerY));
+      if (app.dragDistance > 24) app.pointerLatch = 2;
+    }
+  }
+  if (app.pointerDown == 0) {
+    app.dragDistance = 0;
+    app.draggedCharacter = 0;
+  }
+}
+
+void CheckLevelComplete(c_MyApp& app) {
+  if (app.allAtExit != 1 || app.gemsRemaining != 0 || app.levelEnd != 0 || app.levelLoadState != 2)
+    return;
+  app.levelEnd = 2;
+  app.PlaySfx(20, 1.0f, 1.0f, 0);
+  tripath::RecordLevelCompleted(app.settings, app.currentLevel);
+  // A level is worth a hundred points per level number, plus a bonus for
+  // finishing in few steps (restarts keep counting).
+  app.scoreToSubmit = app.currentLevel * 100 + std::max(0, 1000 - 10 * app.stepsTaken);
+}
+
+void UpdateFocusAndRestartButtons(c_MyApp& app) {
+  const float W = app.screenW, H = app.screenH;
+  if (app.currentLevel > 1) {
+    app.ResetDrawState();
+    app.SetDrawAlpha(0.8f);
+    app.SetDrawScale(1);
+    for (int i = 1; i <= 3; ++i) {
+      if (app.ImageButton(1, 24, H - 42.0f * static_cast<float>(i), 10 * i - 1) &&
+          app.pointerLatch == 0) {
+        app.focusX = app.characters[i].cellX;
+        app.focusY = app.characters[i].cellY;
+        app.pointerLatch = 1;
+        app.PlaySfx(99, 1.0f, 1.0f, 0);
+        SetBackdropFor(app, i);
+      }
+    }
+  }
+  app.ResetDrawState();
+  app.SetDrawColor(100, 255, 100, 0.75f);
+  if (app.ImageButton(97, W - 16, 16, 2) && app.pauseMenuOpen == 0 && app.pointerLatch == 0) {
+    app.PlaySfx(98, 1.0f, 0.5f, 0);
+    app.levelToLoad = app.currentLevel;
+    app.levelLoadState = 0;
+    app.PlaySfx(2, 1.0f, 1.0f, 0);
+    app.pointerLatch = 1;
+  }
+}

@@ -1,0 +1,139 @@
+// The title screen: backdrop and logo, the 8 x 8 level grid, the sound
+// toggle, the news line fetched over HTTP, the score lists and the button
+// that opens the credits.
+#include <algorithm>
+
+#include "game/my_app.h"
+#include "game/play/rules.h"
+
+namespace {
+// Width of the side panel that carries the score lists, when it fits beside
+// the level grid.
+constexpr float kScorePanelWidth = 160;
+}  // namespace
+
+int c_MyApp::UpdateTitle() {
+  const float W = screenW, H = screenH;
+  BeginDrawList(0, 0, 80, 1);
+  // Truncating towards zero makes this one step of 1 per update.
+  if (titleSlide < 0) titleSlide = static_cast<int>(static_cast<float>(titleSlide) + 0.25f);
+  const float s = static_cast<float>(titleSlide);
+
+  // Level grid geometry, needed early to decide whether the score panel fits.
+  float cell = H < 360 ? 0.4f : 0.5f;
+  if (W < 720 * cell) cell -= 0.1f;
+  const float gridRight = W / 2 + 280 * cell + 32 * cell;
+  // The score panel slides in at the right edge when there is room beside
+  // the grid; on narrow screens it stays out of sight.
+  titlePanelX = W - kScorePanelWidth >= gridRight ? kScorePanelWidth : -40;
+
+  ResetDrawState();
+  SetDrawScale(3);
+  QueueImage(99, W / 2, H / 2 + 16 * s, 0);
+  SetDrawScale(2);
+  SetDrawAlpha(1);
+  QueueImage(99, W / 2 + 20 * s, H / 2, 2);
+  SetDrawScale(3);
+  SetDrawAlpha(1);
+  QueueImage(99, W / 2, H / 2 - 24 * s, 1);
+  SetDrawScale(1.5f);
+  SetDrawAlpha(0.5f);
+  QueueImage(98, W / 2, H / 2 + 16 * s, 0);
+
+  SetDrawColor(0, 0, 0, 0.4f);
+  QueueRect(W - titlePanelX - 4 * s, 0, titlePanelX, H);
+  ResetDrawState();
+
+  QueueText(10, H - 12, u"News:", 0, 0);
+  if (pointerLatch == 0 && TouchInRect(0, H - 24, 64, 24)) {
+    pointerLatch = 1;
+    RequestNews(NewsEndpointUrl(), String());
+    PlaySfx(99, 1, 1, 0);
+  }
+  if (newsText != u"N/A") QueueText(60, H - 12 - 4 * s, newsText, 0, 0);
+
+  SetDrawScale(2);
+  SetDrawColor(50, 250, 50, 1);
+  buttonFrame = settings[5] == 0 ? 5 : 4;
+  const float soundX = orientation == 1 ? 32 + 4 * s : 32;
+  const float soundY = orientation == 1 ? static_cast<float>(static_cast<int>(H / 2)) : 32 + 4 * s;
+  if (ImageButton(97, soundX, soundY, buttonFrame) && pointerLatch == 0) {
+    settings[5] = 1 - settings[5];
+    if (settings[5] < 0 || settings[5] > 1) settings[5] = 0;
+    pointerLatch = 1;
+    PlaySfx(98, 1, 0.5f, 0);
+  }
+
+  const int base = 10 * (gameMode - 1);
+  SetDrawColor(255, 200, 100, 1);
+  SetDrawScale(1.5f);
+  const int lineHeight = std::max(
+      static_cast<int>(static_cast<float>(imageDims[3 * currentFont + 1]) * drawScaleY), 1);
+  int lines = std::clamp(static_cast<int>((H + 90) / 2) / lineHeight, 1, 10);
+  // The two lists stand one above the other in the side panel, below the
+  // credits button; on short screens they show fewer lines so both fit.
+  const float listTop = 110, listGap = 20;
+  if (titlePanelX > 0) {
+    const int fit = static_cast<int>((H - listTop - listGap - 10) / (2.0f * lineHeight)) - 1;
+    lines = std::clamp(fit, 1, lines);
+  }
+  auto list = [&](const String& heading, const String& single, int offset) {
+    String text = lines == 1 ? single : heading + IntToString(lines);
+    for (int i = 0; i < lines; ++i) text += u"\\n" + PadText(highscores[offset + i], 11, u" ");
+    return text;
+  };
+  const bool panelsClosed = creditsOpen == 0 && badgeListOpen == 0;
+  const float lastTop = listTop + static_cast<float>((lines + 1) * lineHeight) + listGap;
+  String best = list(u"Top ", u"Highscore", base);
+  if (panelsClosed) QueueText(W - titlePanelX - 4 * s + 20, listTop, best, 0, 0);
+  SetDrawColor(200, 255, 100, 1);
+  SetDrawScale(1.5f);
+  String last = list(u"Last ", u"Last", base + 30);
+  if (panelsClosed) QueueText(W - titlePanelX + 20, lastTop, last, 0, 0);
+
+  if (creditsOpen == 0) {
+    SetDrawScale(cell);
+    tripath::OpenStartingLevels(settings);
+    for (int row = 0; row < 8; ++row) {
+      for (int column = 0; column < 8; ++column) {
+        const int n = 8 * row + column + 1;
+        int state = tripath::IsLevelOpen(settings, n) ? 1 : 0;
+        if (tripath::IsLevelCompleted(settings, n)) state = 2;
+        const float x = W / 2 - 280 * cell + 80 * cell * static_cast<float>(column);
+        const float y = H / 2 - 280 * cell + 80 * cell * static_cast<float>(row);
+        if (ImageButton(95, x, y, state) && state > 0 && pointerLatch == 0) {
+          PlaySfx(98, 1, 1, 0);
+          pointerLatch = 1;
+          gameState = kStateLevelStart;
+          currentLevel = n;
+        }
+      }
+    }
+  }
+
+  ResetDrawState();
+  SetDrawScale(0.5f);
+  if (ImageButton(93, W - 70, 40 + 4 * s, 0) && pointerLatch == 0 && panelsClosed) {
+    pointerLatch = 1;
+    PlaySfx(99, 1, 1, 0);
+    creditsOpen = 1;
+  }
+  return 0;
+}
+
+int c_MyApp::RequestNews(const String& url, const String& query) {
+  newsText = u"N/A";
+  newsState = 0;
+  newsRequest = std::make_shared<c_HttpRequest>();
+  newsRequest->Prepare(u"GET", url + u"?" + query, static_cast<c_IOnHttpRequestComplete*>(this));
+  newsRequest->Start();
+  PrintLine("Requesting URL");
+  return 0;
+}
+
+void c_MyApp::OnHttpRequestComplete(c_HttpRequest* request) {
+  if (request != newsRequest.get()) return;
+  PrintLine(u"Http GET complete! " + IntToString(request->StatusCode()));
+  newsState = 1;
+  newsText = request->ResponseBody();
+}

@@ -1,0 +1,213 @@
+// Play driven frame by frame through UpdatePlay with a board laid out by
+// the test: picking and dragging, the step timing of the slide, wear and
+// particles, entering rules, panning, completion with its level bits, the
+// pause menu and the level-end banner.
+#include <cmath>
+
+#include "game/play/rules.h"
+#include "tests/game/game_fixture.h"
+
+namespace {
+
+class Play : public GameTest {
+ protected:
+  void SetUp() override {
+    GameTest::SetUp();
+    c_MyApp& a = app();
+    a.gameState = kStatePlay;
+    a.orientation = 1;
+    a.screenW = 640;
+    a.screenH = 480;
+    a.settings[5] = 1;
+    a.currentLevel = 8;
+    a.levelLoadState = 2;
+    a.tileSize = a.tileSizeTarget = 48;
+    a.imageDims[3 * 97] = a.imageDims[3 * 97 + 1] = 32;  // the icon buttons
+    a.imageDims[3] = a.imageDims[4] = 32;                // the focus buttons
+    // Row 5: Pim's start, two tiles of his path, a shared tile, his exit;
+    // Lu starts below the shared tile.
+    a.SetCell(2, 5, 10);
+    a.SetCell(3, 5, 11);
+    a.SetCell(4, 5, 11);
+    a.SetCell(5, 5, 1);
+    a.SetCell(6, 5, 14);
+    a.SetCell(5, 6, 20);
+    a.PlaceCharacter(1, 2, 5);
+    a.PlaceCharacter(2, 5, 6);
+    a.focusX = 2;
+    a.focusY = 5;
+    a.cameraX = 2 * 48 - 320;
+    a.cameraY = 5 * 48 - 240;
+  }
+  // The screen position of a cell's centre.
+  int ScreenX(int cellX) const { return static_cast<int>(cellX * 48 - app_->cameraX); }
+  int ScreenY(int cellY) const { return static_cast<int>(cellY * 48 - app_->cameraY); }
+  void Frame() { app().UpdatePlay(); }
+  void Frames(int n) {
+    for (int i = 0; i < n; ++i) Frame();
+  }
+};
+
+TEST_F(Play, ADraggedCharacterFollowsThePointerOneCellPerSlide) {
+  Touch(ScreenX(2), ScreenY(5));
+  Frame();  // picks Pim
+  EXPECT_EQ(app().draggedCharacter, 1);
+  EXPECT_EQ(app().backdropGreenTarget, 80);
+  Touch(ScreenX(3), ScreenY(5));
+  Frame();  // the board pass finds the new cell under the pointer
+  EXPECT_EQ(app().characters[1].cellX, 2);
+  Frame();  // and the step is taken on the following frame
+  EXPECT_EQ(app().characters[1].cellX, 3);
+  EXPECT_EQ(app().Cell(2, 5), 10);  // starts never wear
+
+  // The pointer runs on; the next step waits for the slide to end.
+  Touch(ScreenX(4), ScreenY(5));
+  int frames = 0;
+  while (app().characters[1].cellX == 3 && frames < 20) {
+    Frame();
+    ++frames;
+  }
+  // The step frame was frame 0; the slide reaches 0 on frame 5, so the next
+  // step comes on frame 6, having advanced the walk by six and one more.
+  EXPECT_EQ(frames, 6);
+  EXPECT_EQ(app().Cell(3, 5), 12);
+  EXPECT_EQ(app().characters[1].walkPhase, 7);
+
+  // Another pointer jump of two cells leaves him where he is.
+  Touch(ScreenX(6), ScreenY(5));
+  Frames(10);
+  EXPECT_EQ(app().characters[1].cellX, 4);
+  Release();
+  Frame();
+  EXPECT_EQ(app().draggedCharacter, 0);
+}
+
+TEST_F(Play, WearSpawnsParticlesAndATileVanishesAfterThreePasses) {
+  app().SetCell(2, 5, 1);
+  app().WearTile(2, 5);
+  EXPECT_EQ(app().Cell(2, 5), 2);
+  int live = 0;
+  for (const Particle& p : app().particles) live += p.kind == 100;
+  EXPECT_EQ(live, 9);
+  app().WearTile(2, 5);
+  app().WearTile(2, 5);
+  EXPECT_EQ(app().Cell(2, 5), 0);
+  live = 0;
+  for (const Particle& p : app().particles) live += p.kind == 100;
+  EXPECT_EQ(live, 9 + 9 + 17);
+  EXPECT_EQ(app().particles[0].kind, 0);  // record 0 is never used
+
+  // Particles fall and fade until their life runs out.
+  Frames(200);
+  live = 0;
+  for (const Particle& p : app().particles) live += p.kind != 0;
+  EXPECT_EQ(live, 0);
+}
+
+TEST_F(Play, ThePoolSkipsParticlesWhenFull) {
+  app().SpawnParticles(1, 1, 4, 250);
+  int live = 0;
+  for (const Particle& p : app().particles) live += p.kind == 4;
+  EXPECT_EQ(live, 200);
+}
+
+TEST_F(Play, CharactersKeepToTheirOwnPaths) {
+  // Lu stands below the shared tile; Pim's path lies left of it.
+  app().characters[2].cellX = 5;
+  app().characters[2].cellY = 5;
+  Touch(ScreenX(5), ScreenY(5));
+  Frame();
+  EXPECT_EQ(app().draggedCharacter, 2);
+  Touch(ScreenX(4), ScreenY(5));
+  Frames(3);
+  EXPECT_EQ(app().characters[2].cellX, 5);  // Pim's path refuses Lu
+  Touch(ScreenX(6), ScreenY(5));
+  Frames(3);
+  EXPECT_EQ(app().characters[2].cellX, 6);  // every exit is open to all
+  EXPECT_EQ(app().Cell(5, 5), 2);           // the shared tile wore
+}
+
+TEST_F(Play, APressOnEmptyBoardBecomesAPanAfter24Pixels) {
+  Touch(ScreenX(8), ScreenY(8));
+  Frame();
+  EXPECT_EQ(app().draggedCharacter, 0);
+  Touch(ScreenX(8) + 24, ScreenY(8));
+  Frame();
+  EXPECT_EQ(app().pointerLatch, 0);
+  Touch(ScreenX(8) + 25, ScreenY(8));
+  Frame();
+  EXPECT_EQ(app().pointerLatch, 2);
+  const float focus = app().focusX;
+  Touch(ScreenX(8) + 25 + 32, ScreenY(8));
+  Frame();
+  EXPECT_FLOAT_EQ(app().focusX, focus - 32 * 1.5f / 48);
+}
+
+TEST_F(Play, ReachingEveryExitWithNoGemsCompletesAndOpensNeighbours) {
+  app().characters[2].active = 0;  // Pim alone
+  app().characters[1].cellX = 6;   // standing on his exit
+  Frame();
+  EXPECT_EQ(app().levelEnd, 2);
+  EXPECT_TRUE(tripath::IsLevelCompleted(app().settings, 8));
+  EXPECT_TRUE(tripath::IsLevelOpen(app().settings, 7));
+  EXPECT_TRUE(tripath::IsLevelOpen(app().settings, 16));
+  EXPECT_FALSE(tripath::IsLevelOpen(app().settings, 9));
+  EXPECT_GT(app().scoreToSubmit, 0);
+
+  // With a gem left the level is not complete.
+  app().levelEnd = 0;
+  app().SetCell(0, 0, 4);
+  Frame();
+  EXPECT_EQ(app().levelEnd, 0);
+  EXPECT_EQ(app().gemsRemaining, 1);
+}
+
+TEST_F(Play, TheLevelEndBannerLeadsToScoreSubmission) {
+  app().levelEnd = 1;
+  app().gameState = kStatePlay;
+  int frames = 0;
+  while (app().gameState == kStatePlay && frames < 200) {
+    app().UpdateLevelEndBanner();
+    ++frames;
+  }
+  EXPECT_EQ(frames, 90);
+  EXPECT_EQ(app().gameState, kStateSubmitScore);
+  // Set back to 75, and already sliding out in the same call.
+  EXPECT_EQ(app().levelEndTimer, 73);
+  app().gameState = kStateTitle;
+  app().BeginDrawList(kNotGiven, 0, 0, 0);
+  app().UpdateLevelEndBanner();
+  EXPECT_EQ(app().levelEndTimer, 71);
+  // "Give" comes down from the top, "Up" rises from the bottom.
+  bool sawGive = false;
+  for (int i = 0; i < Records(); ++i) sawGive = sawGive || Record(i)[6] == 'G' - 32;
+  EXPECT_TRUE(sawGive);
+}
+
+TEST_F(Play, ThePauseButtonOpensTheMenuAndGivingUpEndsTheLevel) {
+  Touch(16, 16);
+  app().UpdatePlayButtons();
+  EXPECT_EQ(app().pauseMenuOpen, 1);
+  Release();
+  for (int i = 0; i < 20; ++i) app().UpdatePlayButtons();
+  EXPECT_EQ(app().pauseMenuY, 240);  // slid down to the middle
+  // While the menu is open the board ignores the pointer.
+  Touch(ScreenX(2), ScreenY(5));
+  Frame();
+  EXPECT_EQ(app().draggedCharacter, 0);
+  Touch(320 - 140, 240 - 64);
+  app().UpdatePlayButtons();
+  EXPECT_EQ(app().levelEnd, 1);
+  EXPECT_EQ(app().pauseMenuOpen, 0);
+  EXPECT_EQ(app().pauseMenuY, -64);
+}
+
+TEST_F(Play, FocusButtonsMoveTheViewOntoACharacter) {
+  Touch(24, 480 - 84);  // Lu's button
+  Frame();
+  EXPECT_EQ(app().focusX, 5);
+  EXPECT_EQ(app().focusY, 6);
+  EXPECT_EQ(app().backdropBlueTarget, 80);
+}
+
+}  // namespace

@@ -1,0 +1,155 @@
+// The saved state's text format, its checksums and section-by-section
+// recovery, and how finished games enter the score tables.
+#include <string>
+
+#include "tests/game/game_fixture.h"
+
+namespace {
+
+std::string Zeros(int fields) {
+  std::string s;
+  for (int i = 0; i < fields; ++i) s += "0|";
+  return s;
+}
+
+const std::string kDefaultSettings = "0|0|0|0|0|1|0|0|0|0|64|64|10|0|0|0|0|0|0|0|0|0|0|0|0|1469|";
+
+class SavedState : public GameTest {
+ protected:
+  void Defaults() {
+    app().settings.fill(0);
+    app().settings[5] = 1;
+    app().LoadState();  // nothing stored: only the d-pad clamps apply
+  }
+  std::string Load(const std::string& text) {
+    dir_.WriteFile(".quarrystate", text);
+    testing::internal::CaptureStdout();
+    app().LoadState();
+    return testing::internal::GetCapturedStdout();
+  }
+};
+
+TEST_F(SavedState, TheDefaultStateHasAKnownText) {
+  Defaults();
+  EXPECT_EQ(NarrowString(app().StateText()), kDefaultSettings + Zeros(72));
+  app().SaveState();
+  EXPECT_EQ(dir_.ReadFile(".quarrystate"), kDefaultSettings + Zeros(72));
+  EXPECT_EQ(Load(kDefaultSettings + Zeros(72)),
+            "Settings Loaded\nBadges Loaded\nHighscore 0 Loaded\nHighscore 1 Loaded\n"
+            "Highscore 2 Loaded\n");
+  EXPECT_EQ(app().settings[5], 1);
+  EXPECT_EQ(app().settings[12], 10);
+}
+
+TEST_F(SavedState, ChecksumsWeightEachModesScores) {
+  Defaults();
+  app().highscores[10] = 500;
+  app().highscores[11] = 300;
+  app().highscores[40] = 300;
+  app().highscores[41] = 500;
+  std::string text = NarrowString(app().StateText());
+  // Mode 2's block: twenty scores then its checksum.
+  EXPECT_NE(text.find("500|300|300|500|" + Zeros(16) + "7200|"), std::string::npos);
+}
+
+TEST_F(SavedState, EverythingSurvivesARoundTrip) {
+  Defaults();
+  app().settings[1] = 0x7FFFFFFF;
+  app().settings[3] = -5;
+  app().badgesEarned[31] = true;  // bit 31: a negative word
+  app().badgesEarned[200] = true;
+  for (int i = 0; i < 60; ++i) app().highscores[i] = 1000 * i + 7;
+  String saved = app().StateText();
+  EXPECT_NE(NarrowString(saved).find("|-2147483648|"), std::string::npos);
+
+  auto settings = app().settings;
+  auto scores = app().highscores;
+  app().settings.fill(0);
+  app().badgesEarned.fill(false);
+  app().highscores.fill(0);
+  std::string out = Load(NarrowString(saved));
+  EXPECT_EQ(out.find("Invalid"), std::string::npos) << out;
+  EXPECT_EQ(app().settings, settings);
+  EXPECT_EQ(app().highscores, scores);
+  EXPECT_TRUE(app().badgesEarned[31]);
+  EXPECT_TRUE(app().badgesEarned[200]);
+  EXPECT_FALSE(app().badgesEarned[30]);
+}
+
+TEST_F(SavedState, ADamagedSectionIsResetOnItsOwn) {
+  Defaults();
+  app().settings[1] = 7;
+  app().highscores[0] = 42;
+  std::string text = NarrowString(app().StateText());
+  text[2] = '9';  // settings[1] edited without fixing the checksum
+  app().settings[1] = 0;
+  app().highscores[0] = 0;
+  EXPECT_EQ(Load(text),
+            "Settings Checksum Invalid\nBadges Loaded\nHighscore 0 Loaded\nHighscore 1 Loaded\n"
+            "Highscore 2 Loaded\n");
+  EXPECT_EQ(app().settings[1], 0);
+  EXPECT_EQ(app().settings[5], 1);
+  EXPECT_EQ(app().settings[10], 64);
+  EXPECT_EQ(app().settings[12], 10);
+  EXPECT_EQ(app().highscores[0], 42);
+}
+
+TEST_F(SavedState, ShortTextsReadOnlyTheCompleteSections) {
+  Defaults();
+  app().badgesEarned[3] = true;
+  app().highscores[5] = 99;
+  std::string full = NarrowString(app().StateText());
+  // Cut after the badge checksum: settings and badges load, scores stay.
+  std::size_t cut = 0;
+  for (int bars = 0; bars < 35; ++bars) cut = full.find('|', cut) + 1;
+  app().highscores[5] = 1234;
+  EXPECT_EQ(Load(full.substr(0, cut)), "Settings Loaded\nBadges Loaded\n");
+  EXPECT_EQ(app().highscores[5], 1234);
+
+  // Exactly the 25 settings values, no checksum: too short for settings,
+  // so the pieces are read as a (damaged) badge block instead.
+  app().settings[2] = 77;
+  EXPECT_EQ(Load("1|1|1|1|1|1|1|1|1|1|1|1|1|1|1|1|1|1|1|1|1|1|1|1|1"), "Badge Checksum Invalid\n");
+  EXPECT_EQ(app().settings[2], 77);
+
+  // Nine pieces: read as a badge block from the first piece.
+  app().badgesEarned.fill(false);
+  EXPECT_EQ(Load("1|0|0|0|0|0|0|0|1|"), "Badges Loaded\n");
+  EXPECT_TRUE(app().badgesEarned[0]);
+
+  // Nothing stored at all: no message, defaults kept.
+  std::filesystem::remove(dir_.path() / ".quarrystate");
+  testing::internal::CaptureStdout();
+  app().LoadState();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+TEST_F(SavedState, NonNumbersReadAsZeroAndFailTheChecksum) {
+  Defaults();
+  std::string text = kDefaultSettings + Zeros(72);
+  text.replace(text.find("64"), 2, "xx");
+  EXPECT_EQ(Load(text).substr(0, 26), "Settings Checksum Invalid\n");
+}
+
+TEST_F(SavedState, ScoresEnterTheTablesOfTheCurrentMode) {
+  Defaults();
+  app().gameMode = 2;
+  for (int i = 0; i < 10; ++i) app().highscores[10 + i] = 100 * (10 - i);  // 1000..100
+  app().scoreToSubmit = 500;
+  app().SubmitScore();
+  // Equal scores go after the existing entry; the old tenth falls out.
+  EXPECT_EQ(app().highscores[15], 500);
+  EXPECT_EQ(app().highscores[16], 500);
+  EXPECT_EQ(app().highscores[19], 200);
+  EXPECT_EQ(app().highscores[40], 500);
+  EXPECT_NE(dir_.ReadFile(".quarrystate").find("|500|"), std::string::npos);
+
+  app().scoreToSubmit = 0;
+  app().SubmitScore();
+  EXPECT_EQ(app().highscores[10], 1000);
+  EXPECT_EQ(app().highscores[40], 0);
+  EXPECT_EQ(app().highscores[41], 500);
+  EXPECT_EQ(app().highscores[0], 0);  // other modes untouched
+}
+
+}  // namespace
