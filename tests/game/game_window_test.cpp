@@ -1,0 +1,167 @@
+// The whole game in a real window under Xvfb and openbox, driven the way a
+// player drives it: through the mouse and the window manager.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <regex>
+#include <thread>
+
+#include "tests/support/test_support.h"
+#include "tools/levels/level_source.h"
+
+namespace {
+
+std::string Output(const std::vector<std::string>& argv) {
+  return RunProcess(argv, nullptr, 30).out;
+}
+
+int Field(const std::string& text, const std::string& label) {
+  std::smatch match;
+  if (!std::regex_search(text, match, std::regex(label + R"(:\s*(-?\d+))"))) return -99999;
+  return std::stoi(match[1]);
+}
+
+bool Eventually(const std::function<bool()>& condition, double seconds = 15) {
+  auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(long(seconds * 1000));
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+void Pause(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// The settings words of a saved state.
+std::vector<long long> StateFields(const std::string& text) {
+  std::vector<long long> fields;
+  std::size_t start = 0, bar;
+  while ((bar = text.find('|', start)) != std::string::npos) {
+    fields.push_back(std::stoll(text.substr(start, bar - start)));
+    start = bar + 1;
+  }
+  return fields;
+}
+
+class Game : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directory_symlink(GameDir() / "data", dir_.path() / "data");
+    // No sound device: the game says so once and plays on silently.
+    setenv("ALSOFT_DRIVERS", "none", 1);
+    game_ =
+        std::make_unique<ChildProcess>(std::vector<std::string>{(GameDir() / "tripath").string()},
+                                       dir_.path().string(), (dir_.path() / "out.txt").string());
+    ASSERT_TRUE(game_->running());
+    ProcessResult found = RunProcess(
+        {"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Tripath$"}, nullptr, 30);
+    ASSERT_FALSE(found.timedOut);
+    window_ = found.out.substr(0, found.out.find('\n'));
+    std::string info = Output({"xwininfo", "-id", window_});
+    left_ = Field(info, "Absolute upper-left X");
+    top_ = Field(info, "Absolute upper-left Y");
+    // Staged loading takes 37 updates; then the title runs.
+    Pause(2000);
+  }
+  void TearDown() override {
+    int status = 0;
+    if (game_->running()) {
+      Output({"wmctrl", "-c", "Tripath"});
+      game_->WaitExit(20, status);
+    }
+  }
+
+  std::string Log() const { return dir_.ReadFile("out.txt"); }
+  bool StateExists() const { return std::filesystem::exists(dir_.path() / ".quarrystate"); }
+
+  // Window coordinates (the 640 x 480 window shows virtual pixels 1:1).
+  void MoveTo(double x, double y) {
+    Output({"xdotool", "mousemove", std::to_string(left_ + static_cast<int>(x)),
+            std::to_string(top_ + static_cast<int>(y))});
+  }
+  void Click(double x, double y) {
+    MoveTo(x, y);
+    Pause(100);
+    Output({"xdotool", "mousedown", "1"});
+    Pause(100);
+    Output({"xdotool", "mouseup", "1"});
+  }
+
+  TempWorkingDir dir_;
+  std::unique_ptr<ChildProcess> game_;
+  std::string window_;
+  int left_ = 0, top_ = 0;
+};
+
+TEST_F(Game, MinimisingSavesTheStateAndClosingEndsWithoutSaving) {
+  EXPECT_NE(Log().find("OpenAl error: alcOpenDevice failed"), std::string::npos) << Log();
+  EXPECT_FALSE(StateExists());
+  Output({"xdotool", "windowminimize", window_});
+  ASSERT_TRUE(Eventually([&] { return StateExists(); }));
+  std::string saved = dir_.ReadFile(".quarrystate");
+  // The title keeps levels 1 to 3 open: bits 0 to 2 of the first level word.
+  EXPECT_EQ(saved.substr(0, 53), "0|7|0|0|0|1|0|0|0|0|64|64|10|0|0|0|0|0|0|0|0|0|0|0|0|");
+  Output({"wmctrl", "-a", "Tripath"});
+  Pause(500);
+  std::filesystem::remove(dir_.path() / ".quarrystate");
+  Output({"wmctrl", "-c", "Tripath"});
+  int status = -1;
+  ASSERT_TRUE(game_->WaitExit(20, status));
+  EXPECT_EQ(status, 0);
+  EXPECT_FALSE(StateExists());  // closing never writes the state
+}
+
+TEST_F(Game, TheFirstLevelIsPlayedWithTheMouseAndRecorded) {
+  std::string error;
+  auto level = tripath::LoadLevelSource(
+      std::filesystem::path(TRIPATH_SOURCE_DIR) / "levels" / tripath::LevelFileName(1), &error);
+  ASSERT_TRUE(level) << error;
+  ASSERT_TRUE(level->solution) << "level 1 has no stored solution";
+  tripath::Board board = tripath::Board::FromCodes(level->codes);
+
+  // Level 1's button: the top-left cell of the grid.
+  Click(320 - 140, 240 - 140);
+  ASSERT_TRUE(Eventually([&] { return Log().find("Level Loaded") != std::string::npos; }));
+  Pause(1500);  // the board zooms in and the view settles on Pim
+
+  // Cell centres relative to Pim's start, which the view centres on.
+  const tripath::CharacterPlace pim = board.Character(tripath::kPim);
+  auto cellX = [&](int x) { return 320.0 + (x - pim.x) * 48.0; };
+  auto cellY = [&](int y) { return 240.0 + (y - pim.y) * 48.0; };
+  int held = 0;
+  for (const tripath::Move& move : *level->solution) {
+    const tripath::CharacterPlace c = board.Character(move.character);
+    if (held != move.character) {
+      if (held) Output({"xdotool", "mouseup", "1"});
+      Pause(100);
+      MoveTo(cellX(c.x), cellY(c.y));
+      Pause(100);
+      Output({"xdotool", "mousedown", "1"});
+      Pause(150);
+      held = move.character;
+    }
+    board.Step(move.character, move.direction);
+    const tripath::CharacterPlace next = board.Character(move.character);
+    MoveTo(cellX(next.x), cellY(next.y));
+    Pause(250);
+  }
+  Output({"xdotool", "mouseup", "1"});
+  ASSERT_TRUE(board.IsComplete());
+
+  // The banner runs for 90 updates, then the score is submitted and saved.
+  ASSERT_TRUE(Eventually([&] { return StateExists(); }, 20)) << Log();
+  std::vector<long long> fields = StateFields(dir_.ReadFile(".quarrystate"));
+  ASSERT_GE(fields.size(), 26u);
+  EXPECT_EQ(fields[3] & 1, 1) << "level 1 is not marked completed";
+  EXPECT_EQ((fields[1] >> 1) & 1, 1) << "level 2 is not open";
+  EXPECT_EQ((fields[1] >> 8) & 1, 1) << "level 9 is not open";
+  EXPECT_GT(fields[26 + 9 + 21], 0) << "no score entered the mode's best list";
+}
+
+}  // namespace
