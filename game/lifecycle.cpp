@@ -151,7 +151,10 @@ int c_MyApp::Update() {
     prevTouchY[i] = touchY[i];
     touchDown[i] = 0;
     touchX[i] = touchY[i] = kNoTouch;
-    if (in.IsDown(kKeyTouchBase + i)) {
+    // A press released again before this update (a quick tap on a touchpad
+    // delivers both at once) still counts as down for one update, so that
+    // no click is lost.
+    if (in.IsDown(kKeyTouchBase + i) || in.HitCount(kKeyTouchBase + i) > 0) {
       touchDown[i] = 1;
       touchX[i] = static_cast<int>(in.FingerX(i) / zoomX);
       touchY[i] = static_cast<int>(in.FingerY(i) / zoomY);
