@@ -12,25 +12,9 @@
 
 namespace {
 
-std::string Output(const std::vector<std::string>& argv) {
-  return RunProcess(argv, nullptr, 30).out;
-}
-
-int Field(const std::string& text, const std::string& label) {
-  std::smatch match;
-  if (!std::regex_search(text, match, std::regex(label + R"(:\s*(-?\d+))"))) return -99999;
-  return std::stoi(match[1]);
-}
-
-bool Eventually(const std::function<bool()>& condition, double seconds = 10) {
-  auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(long(seconds * 1000));
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
+using x11::Eventually;
+using x11::Field;
+using x11::Output;
 
 class GameWindow : public testing::Test {
  protected:

@@ -201,3 +201,34 @@ struct KeepGraphicsLibrariesLoaded {
 } keep;
 }  // namespace
 #endif
+
+#include <regex>
+#include <thread>
+
+namespace x11 {
+
+std::string Output(const std::vector<std::string>& argv) {
+  return RunProcess(argv, nullptr, 30).out;
+}
+
+int Field(const std::string& text, const std::string& label) {
+  std::smatch match;
+  if (!std::regex_search(text, match, std::regex(label + R"(:\s*(-?\d+))"))) return -99999;
+  return std::stoi(match[1]);
+}
+
+bool Eventually(const std::function<bool()>& condition, double seconds) {
+  auto deadline = std::chrono::steady_clock::now() +
+                  std::chrono::milliseconds(static_cast<long>(seconds * 1000));
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+void Pause(int milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+}  // namespace x11

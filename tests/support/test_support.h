@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,3 +63,14 @@ class ChildProcess {
  private:
   int pid_ = -1;
 };
+
+// Desktop tools (xdotool, wmctrl, xwininfo) driving a real X server.
+namespace x11 {
+// What the command printed on standard output.
+std::string Output(const std::vector<std::string>& argv);
+// The number after "label:" in xwininfo-style text; -99999 when absent.
+int Field(const std::string& text, const std::string& label);
+// Polls the condition every 50 ms until it holds or the time is up.
+bool Eventually(const std::function<bool()>& condition, double seconds = 15);
+void Pause(int milliseconds);
+}  // namespace x11
