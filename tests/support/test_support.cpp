@@ -202,7 +202,6 @@ struct KeepGraphicsLibrariesLoaded {
 }  // namespace
 #endif
 
-#include <regex>
 #include <thread>
 
 namespace x11 {
@@ -212,9 +211,12 @@ std::string Output(const std::vector<std::string>& argv) {
 }
 
 int Field(const std::string& text, const std::string& label) {
-  std::smatch match;
-  if (!std::regex_search(text, match, std::regex(label + R"(:\s*(-?\d+))"))) return -99999;
-  return std::stoi(match[1]);
+  std::size_t at = text.find(label + ":");
+  if (at == std::string::npos) return -99999;
+  const char* start = text.c_str() + at + label.size() + 1;
+  char* end = nullptr;
+  long value = std::strtol(start, &end, 10);
+  return end == start ? -99999 : static_cast<int>(value);
 }
 
 bool Eventually(const std::function<bool()>& condition, double seconds) {
