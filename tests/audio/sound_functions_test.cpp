@@ -26,11 +26,33 @@ TEST(SoundFunctions, DoNothingBeforeTheGameHasADevice) {
   EXPECT_EQ(SetChannelPitch(0, 1), 0);
 }
 
+// Records what channel 4 was doing when the game heard of a suspend or a
+// resume: the game hears first on suspend and last on resume.
+class OrderApp : public c_App {
+ public:
+  ALint stateAtSuspend = 0, stateAtResume = 0;
+  int Suspend() override {
+    stateAtSuspend = SourceState();
+    return 0;
+  }
+  int Resume() override {
+    stateAtResume = SourceState();
+    return 0;
+  }
+
+ private:
+  static ALint SourceState() {
+    ALint state = 0;
+    alGetSourcei(TheAudioDevice()->Channel(4).source, AL_SOURCE_STATE, &state);
+    return state;
+  }
+};
+
 TEST(SoundFunctions, PlayThroughTheDelegatesDevice) {
   TempWorkingDir dir;
   NxGlfwGame host(nullptr);
   dir.WriteFile("data/sfx/001.wav", BuildWav({}, Tone16(22050, 1, 22050, 440)));
-  c_App app;
+  OrderApp app;
   host.BeginGame();
   gxtkAudio* device = TheAudioDevice();
   if (!device) {
@@ -60,14 +82,18 @@ TEST(SoundFunctions, PlayThroughTheDelegatesDevice) {
   EXPECT_EQ(x, 0.0f);
   EXPECT_EQ(z, -1.0f);
 
-  // Minimising pauses what plays; restoring plays it again.
+  // Minimising pauses what plays; restoring plays it again. The game is told
+  // of the suspend while its sounds still play, and of the resume once they
+  // play again.
   ALint state = 0;
   host.PauseGame();
   alGetSourcei(source, AL_SOURCE_STATE, &state);
   EXPECT_EQ(state, AL_PAUSED);
+  EXPECT_EQ(app.stateAtSuspend, AL_PLAYING);
   host.UnpauseGame();
   alGetSourcei(source, AL_SOURCE_STATE, &state);
   EXPECT_EQ(state, AL_PLAYING);
+  EXPECT_EQ(app.stateAtResume, AL_PLAYING);
 
   EXPECT_EQ(HaltSoundChannel(4), 0);
   EXPECT_EQ(device->QueryChannel(4), kChannelStopped);
