@@ -4,10 +4,12 @@ checks each with tripath-solve and keeps the one that best fits the wanted
 number of steps and really needs the level's idea.
 
     design_levels.py --solver build/tools/solver/tripath-solve \
-        --recipe wear --target 40 --seed 7 --out levels/13.txt
+        --chars 1,2,3 --checks worn,sharing --width 16 --height 13 --spacing 3 \
+        --target 70 --seed 7 --out levels/36.txt
 
 The result is an ordinary level source; edit it by hand afterwards as
-needed and store its solution with `tripath-solve --write N`.
+needed and store its solution with `tripath-solve --write N`. The checks
+(wear, worn, exits, sharing, order) are described beside RECIPES.
 """
 
 import argparse
@@ -31,6 +33,7 @@ EXIT = {1: '1', 2: '2', 3: '3'}
 #            longer but still solvable
 #   exits    crossing another character's exit is needed or saves steps
 #   sharing  two characters standing on one tile is needed or saves steps
+#   order    the characters cannot each make all their moves in one turn
 RECIPES = {
     'worn': dict(chars=[1], shared=0.0, gems=(1, 3), loops=0.5, checks=['worn']),
     'worn2': dict(chars=[1, 2], shared=0.4, gems=(1, 3), loops=0.5, checks=['worn']),
