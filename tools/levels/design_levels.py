@@ -4,10 +4,12 @@ checks each with tripath-solve and keeps the one that best fits the wanted
 number of steps and really needs the level's idea.
 
     design_levels.py --solver build/tools/solver/tripath-solve \
-        --recipe wear --target 40 --seed 7 --out levels/13.txt
+        --chars 1,2,3 --checks worn,sharing --width 16 --height 13 --spacing 3 \
+        --target 70 --seed 7 --out levels/36.txt
 
 The result is an ordinary level source; edit it by hand afterwards as
-needed and store its solution with `tripath-solve --write N`.
+needed and store its solution with `tripath-solve --write N`. The checks
+(wear, worn, exits, sharing, order) are described beside RECIPES.
 """
 
 import argparse
@@ -31,6 +33,7 @@ EXIT = {1: '1', 2: '2', 3: '3'}
 #            longer but still solvable
 #   exits    crossing another character's exit is needed or saves steps
 #   sharing  two characters standing on one tile is needed or saves steps
+#   order    the characters cannot each make all their moves in one turn
 RECIPES = {
     'worn': dict(chars=[1], shared=0.0, gems=(1, 3), loops=0.5, checks=['worn']),
     'worn2': dict(chars=[1, 2], shared=0.4, gems=(1, 3), loops=0.5, checks=['worn']),
@@ -188,8 +191,9 @@ class Solver:
 DELTA = {'U': (0, -1), 'D': (0, 1), 'L': (-1, 0), 'R': (1, 0)}
 
 
-def leaves_per_tile(rows, solution):
-    """How often the solution leaves each cell, by (x, y)."""
+def leaves_per_tile(rows, solution, walkers=None):
+    """How often the solution leaves each cell, by (x, y); `walkers`
+    receives the set of characters that left each cell."""
     where = {}
     for y, row in enumerate(rows):
         for x, ch in enumerate(row):
@@ -202,33 +206,104 @@ def leaves_per_tile(rows, solution):
         c = {'P': 1, 'L': 2, 'O': 3}[who]
         x, y = where[c]
         counts[(x, y)] = counts.get((x, y), 0) + 1
+        if walkers is not None:
+            walkers.setdefault((x, y), set()).add(c)
         where[c] = (x + DELTA[d][0], y + DELTA[d][1])
     return counts
 
 
-def wear_down(solver, rng, rows, solution, steps, count, target):
+def wear_down(solver, rng, rows, solution, steps, count, target, checks):
     """Turns up to `count` tiles that the shortest solution leaves more than
-    once into tiles worn twice, keeping each change that leaves the level
-    solvable but longer."""
+    once into tiles worn twice. A change is kept when the level stays
+    solvable and gets longer, or when one of the level's checks holds that
+    did not before (two characters then have to share the tile, say)."""
     rows = [list(r) for r in rows]
+    held = {c for c in checks if c != 'worn' and idea_holds(solver, [''.join(r) for r in rows], steps, c)}
     for _ in range(count):
-        if steps >= target * 0.95:
+        if steps >= target * 0.95 and len(held) == len([c for c in checks if c != 'worn']):
             break
-        counts = leaves_per_tile([''.join(r) for r in rows], solution)
+        walkers = {}
+        counts = leaves_per_tile([''.join(r) for r in rows], solution, walkers)
         busy = [t for t, n in counts.items() if n >= 2 and rows[t[1]][t[0]] in PATH.values()]
         rng.shuffle(busy)
+        # Tiles that several characters walk come first: wearing those
+        # down makes the characters meet.
+        busy.sort(key=lambda t: -len(walkers[t]))
         changed = False
-        for x, y in busy[:8]:
+        for x, y in busy[:10]:
             old = rows[y][x]
             rows[y][x] = WORN[[k for k, v in PATH.items() if v == old][0]]
-            new_steps, new_solution, _ = solver.solve([''.join(r) for r in rows])
-            if isinstance(new_steps, int) and new_steps > steps:
-                steps, solution, changed = new_steps, new_solution, True
-                break
+            text = [''.join(r) for r in rows]
+            new_steps, new_solution, _ = solver.solve(text)
+            if isinstance(new_steps, int):
+                now = {c for c in checks if c != 'worn' and idea_holds(solver, text, new_steps, c)}
+                if new_steps > steps or len(now - held) > 0:
+                    steps, solution, held, changed = new_steps, new_solution, now, True
+                    break
             rows[y][x] = old
         if not changed:
             break
     return [''.join(r) for r in rows], steps, solution
+
+
+def enterable(ch, c):
+    return (ch in '#+*123' or ch == PATH[c] or ch == WORN[c] or ch == START[c])
+
+
+def passes(ch):
+    return 3 if ch in PATH.values() else 1 if ch in WORN.values() else None
+
+
+def needs_sharing(rows):
+    """True when some path tile must be left more often than it has passes,
+    counting for each character only the crossings it cannot avoid (between
+    its start, its exit and the gems nobody else can reach). A tile that
+    vanishes still lets whoever stands on it step off, so such a level can
+    only be done by two characters standing on that tile together."""
+    cells = {(x, y): ch for y, row in enumerate(rows) for x, ch in enumerate(row) if ch != '.'}
+    chars = [c for c in START if any(ch == START[c] for ch in cells.values())]
+
+    def component(c, blocked):
+        # Labels of the parts of c's walkable cells once `blocked` is gone.
+        label = {}
+        for cell in cells:
+            if cell in label or cell == blocked:
+                continue
+            if not enterable(cells[cell], c):
+                continue
+            label[cell] = cell
+            stack = [cell]
+            while stack:
+                x, y = stack.pop()
+                for n in ((x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1)):
+                    if n in cells and n not in label and n != blocked and enterable(cells[n], c):
+                        label[n] = cell
+                        stack.append(n)
+        return label
+
+    whole = {c: component(c, None) for c in chars}
+    place = {c: {ch: cell for cell, ch in cells.items() if ch in (START[c], EXIT[c])} for c in chars}
+    gems = [cell for cell, ch in cells.items() if ch == '*']
+    own = {c: [g for g in gems if g in whole[c] and
+               all(g not in whole[o] for o in chars if o != c)] for c in chars}
+    for tile, ch in cells.items():
+        budget = passes(ch)
+        if budget is None:
+            continue
+        demand = 0
+        for c in chars:
+            if not enterable(ch, c):
+                continue
+            parts = component(c, tile)
+            start, end = parts.get(place[c][START[c]]), parts.get(place[c][EXIT[c]])
+            visited = {start, end} | {parts.get(g) for g in own[c]}
+            if start == end:
+                demand += len(visited) if len(visited) > 1 else 0
+            else:
+                demand += len(visited) - 1
+        if demand > budget:
+            return True
+    return False
 
 
 def idea_holds(solver, rows, steps, check):
@@ -245,8 +320,19 @@ def idea_holds(solver, rows, steps, check):
     if check == 'exits':
         other, _, _ = solver.solve(rows, '--private-exits')
         return other == 'none' or (isinstance(other, int) and other > steps)
+    if check in ('sharing', 'order') and needs_sharing(rows):
+        # Taking turns cannot hold a tile for someone else either.
+        return True
     if check == 'sharing':
         other, _, _ = solver.solve(rows, '--no-sharing')
+        return other == 'none' or (isinstance(other, int) and other > steps)
+    if check == 'order':
+        other, _, _ = solver.solve(rows, '--sequential')
+        if other == 'gave up':
+            # Taking turns cannot hold a tile for someone else, so a level
+            # that cannot be done without sharing a tile needs interleaving.
+            apart, _, _ = solver.solve(rows, '--no-sharing')
+            return apart == 'none'
         return other == 'none' or (isinstance(other, int) and other > steps)
     raise ValueError(check)
 
@@ -254,7 +340,12 @@ def idea_holds(solver, rows, steps, check):
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawTextHelpFormatter)
     ap.add_argument('--solver', required=True)
-    ap.add_argument('--recipe', required=True, choices=sorted(RECIPES))
+    ap.add_argument('--recipe', default='worn', choices=sorted(RECIPES))
+    ap.add_argument('--chars', help='characters, e.g. 1,2,3 (overrides the recipe)')
+    ap.add_argument('--checks', help='checks, e.g. worn,sharing (overrides the recipe)')
+    ap.add_argument('--gems', help='gem count range, e.g. 2-4 (overrides the recipe)')
+    ap.add_argument('--shared', type=float, help='share of shared corridors (overrides)')
+    ap.add_argument('--loops', type=float, help='chance of extra corridors (overrides)')
     ap.add_argument('--target', type=int, required=True, help='wanted number of steps')
     ap.add_argument('--width', type=int, default=13)
     ap.add_argument('--height', type=int, default=9)
@@ -267,7 +358,22 @@ def main():
     ap.add_argument('--out')
     args = ap.parse_args()
 
-    recipe = RECIPES[args.recipe]
+    recipe = dict(RECIPES[args.recipe])
+    if args.chars:
+        recipe['chars'] = [int(c) for c in args.chars.split(',')]
+    if args.checks:
+        recipe['checks'] = args.checks.split(',')
+    if args.gems:
+        low, high = args.gems.split('-')
+        recipe['gems'] = (int(low), int(high))
+    if args.shared is not None:
+        recipe['shared'] = args.shared
+    if args.loops is not None:
+        recipe['loops'] = args.loops
+    elif {'sharing', 'order'} & set(recipe['checks']):
+        # Few loops, so that a worn tile on two characters' ways cannot be
+        # walked round.
+        recipe['loops'] = 0.15
     rng = random.Random(args.seed)
     solver = Solver(args.solver, args.max_states)
     best = None
@@ -281,17 +387,23 @@ def main():
         if steps < args.target * 0.5:
             continue
         if 'worn' in recipe['checks']:
-            rows, steps, solution = wear_down(solver, rng, rows, solution, steps, 6, args.target)
+            rows, steps, solution = wear_down(solver, rng, rows, solution, steps, 8, args.target,
+                                              recipe['checks'])
         miss = abs(steps - args.target) / args.target
-        if miss > 0.25:
+        if miss > 0.2:
             continue
-        if not all(idea_holds(solver, rows, steps, c) for c in recipe['checks']):
+        # The level's own ideas must hold; tiles that start worn are a
+        # bonus unless they are the idea.
+        required = [c for c in recipe['checks'] if c != 'worn'] or ['worn']
+        if not all(idea_holds(solver, rows, steps, c) for c in required):
             continue
         score = miss + states / 4e6
+        if 'worn' in recipe['checks'] and 'worn' not in required:
+            score += 0 if idea_holds(solver, rows, steps, 'worn') else 0.1
         if best is None or score < best[0]:
             best = (score, rows, steps, states)
             print(f'try {attempt}: {steps} steps, {states} states', file=sys.stderr)
-            if miss < 0.05 and states < 200000:
+            if miss < 0.12:
                 break
     if best is None:
         print('no layout found', file=sys.stderr)
