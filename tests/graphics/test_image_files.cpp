@@ -4,23 +4,9 @@
 
 #include "tests/graphics/graphics_test_support.h"
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
-#include <stb/stb_image_write.h>
-#pragma GCC diagnostic pop
+#include "tools/imagefile/image_file.h"
 
 namespace {
-void Append(void* context, void* data, int size) {
-  static_cast<std::string*>(context)->append(static_cast<const char*>(data),
-                                             static_cast<std::size_t>(size));
-}
-
 std::uint32_t Crc32(const std::string& bytes, std::size_t from, std::size_t to) {
   std::uint32_t crc = 0xFFFFFFFFu;
   for (std::size_t i = from; i < to; ++i) {
@@ -38,17 +24,12 @@ void PutBigEndian(std::string& bytes, std::size_t at, std::uint32_t value) {
 
 std::string EncodePng(int width, int height, int components,
                       const std::vector<std::uint8_t>& pixels) {
-  std::string out;
-  stbi_write_png_to_func(Append, &out, width, height, components, pixels.data(),
-                         width * components);
-  return out;
+  return imagefile::EncodePng(width, height, components, pixels.data());
 }
 
 std::string EncodeBmp(int width, int height, int components,
                       const std::vector<std::uint8_t>& pixels) {
-  std::string out;
-  stbi_write_bmp_to_func(Append, &out, width, height, components, pixels.data());
-  return out;
+  return imagefile::EncodeBmp(width, height, components, pixels.data());
 }
 
 std::string PngWithClaimedSize(std::uint32_t width, std::uint32_t height) {

@@ -3,16 +3,7 @@
 
 #include <cmath>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
-#include <stb/stb_image_write.h>
-#pragma GCC diagnostic pop
+#include "tools/imagefile/image_file.h"
 
 namespace musictest {
 
@@ -66,10 +57,6 @@ std::string Le(std::uint32_t value, int bytes) {
   return out;
 }
 
-void Append(void* context, void* data, int size) {
-  static_cast<std::string*>(context)->append(static_cast<const char*>(data),
-                                             static_cast<std::size_t>(size));
-}
 }  // namespace
 
 std::string ToneWav(int frames) {
@@ -133,10 +120,7 @@ std::string SongPicture::Png() const {
 
 std::string EncodePng(int width, int height, int components,
                       const std::vector<std::uint8_t>& pixels) {
-  std::string out;
-  stbi_write_png_to_func(Append, &out, width, height, components, pixels.data(),
-                         width * components);
-  return out;
+  return imagefile::EncodePng(width, height, components, pixels.data());
 }
 
 }  // namespace musictest

@@ -8,9 +8,7 @@
 
 #include "tools/assets/generate.h"
 #include "tools/assets/png_write.h"
-#ifdef TRIPATH_HAVE_LEVEL_SOURCE
 #include "tools/levels/level_source.h"
-#endif
 
 namespace {
 
@@ -55,11 +53,7 @@ int main(int argc, char** argv) {
     if (!assets::WriteSounds(data, &error)) return Fail(error);
     if (!assets::WriteMusic(data, &error)) return Fail(error);
     if (!levels.empty()) {
-#ifdef TRIPATH_HAVE_LEVEL_SOURCE
       if (!tripath::CompileLevels(levels, data / "levels.png", &error)) return Fail(error);
-#else
-      return Fail("this build has no level compiler");
-#endif
     }
   }
   if (!stamp.empty()) {

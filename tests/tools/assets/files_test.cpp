@@ -10,11 +10,10 @@
 #include <filesystem>
 #include <optional>
 
-#ifdef TRIPATH_HAVE_AUDIO
 #include "audio/audio.h"
-#endif
 #include "graphics/graphics.h"
 #include "shell/shell.h"
+#include "tests/graphics/graphics_test_support.h"
 #include "tests/support/test_support.h"
 #include "tools/assets/catalog.h"
 #include "tools/assets/music.h"
@@ -25,26 +24,15 @@ using namespace assets;
 
 namespace {
 
-std::unique_ptr<NxQuarryGame> g_host;
-std::optional<gxtkGraphics> g_device;
-
-// One window and graphics device for the process, working in the game's
-// folder so that "quarry://data/..." reaches the generated files.
+// The checks load through "quarry://data/...", as the game does, so they run
+// in the game's folder. The window and device come from the graphics tests'
+// shared window.
 class GameFolderEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     const char* dir = std::getenv("TRIPATH_GAME_DIR");
     ASSERT_NE(dir, nullptr);
     ASSERT_EQ(chdir(dir), 0) << dir;
-    std::unique_ptr<HostWindow> window = MakeGlfwWindow(640, 480, "Tripath assets test");
-    ASSERT_NE(window, nullptr) << "no window (is DISPLAY set?)";
-    g_host = std::make_unique<NxQuarryGame>(std::move(window));
-    g_device.emplace();
-  }
-  void TearDown() override {
-    ResetGraphicsContextForTests();
-    g_device.reset();
-    g_host.reset();
   }
 };
 
@@ -60,12 +48,12 @@ String Utf16(const std::string& s) {
 class RenderFrame {
  public:
   RenderFrame() {
-    EXPECT_EQ(g_device->BeginFrame(), 1);
-    GraphicsFrameSetUp(&*g_device);
+    EXPECT_EQ(TestDevice().BeginFrame(), 1);
+    GraphicsFrameSetUp(&TestDevice());
   }
   ~RenderFrame() {
     GraphicsFrameEnd();
-    g_device->EndFrame();
+    TestDevice().EndFrame();
   }
 };
 
@@ -144,8 +132,8 @@ TEST(GeneratedMusic, SongFramesDrawnAndReadBackGiveTheComposedValues) {
   Song composed = ComposeSong();
   std::vector<int> pixels(64 * 64);
   for (int f = 0; f < kUsedPatterns; ++f) {
-    ASSERT_EQ(g_device->BeginFrame(), 1);
-    GraphicsFrameSetUp(&*g_device);
+    ASSERT_EQ(TestDevice().BeginFrame(), 1);
+    GraphicsFrameSetUp(&TestDevice());
     // The player's own steps: a (1, 0, 0) square, the frame over it, read back.
     ClearToColor(1, 0, 0);
     UseAlpha(1);
@@ -153,9 +141,9 @@ TEST(GeneratedMusic, SongFramesDrawnAndReadBackGiveTheComposedValues) {
     DrawRectangle(0, 0, 64, 64);
     UseColor(255, 255, 255);
     DrawImageFrame(song.get(), 32, 32, f);
-    ASSERT_EQ(g_device->CopyPixelsOut(pixels, 0, 0, 64, 64, 0, 64), 0);
+    ASSERT_EQ(TestDevice().CopyPixelsOut(pixels, 0, 0, 64, 64, 0, 64), 0);
     GraphicsFrameEnd();
-    g_device->EndFrame();
+    TestDevice().EndFrame();
     for (int t = 0; t < kSongTracks; ++t)
       for (int r = 0; r < kSongRows; ++r) {
         const SongCell& c = composed.cells[f][t][r];
@@ -186,7 +174,6 @@ TEST(GeneratedSounds, EveryEffectAndInstrumentIsCleanMonoPcm) {
     for (std::int16_t s : w.samples) peak = std::max(peak, std::abs(static_cast<int>(s)));
     EXPECT_LT(peak, 32000) << "clipping";
     EXPECT_GT(peak, 16000) << "too quiet";
-#ifdef TRIPATH_HAVE_AUDIO
     // The game's own reader accepts the file and sees the same samples.
     std::optional<AudioData> game = ReadAudioFile(ResolveDataPath(Utf16(name)));
     ASSERT_TRUE(game.has_value());
@@ -194,7 +181,6 @@ TEST(GeneratedSounds, EveryEffectAndInstrumentIsCleanMonoPcm) {
     EXPECT_EQ(game->bytesPerSample, 2);
     EXPECT_EQ(game->rate, w.sampleRate);
     EXPECT_EQ(game->frames, static_cast<int>(w.samples.size()));
-#endif
     bool looped = name.find("lead") != std::string::npos ||
                   name.find("accompany") != std::string::npos ||
                   name.find("bass") != std::string::npos;

@@ -274,8 +274,11 @@ TEST(LevelImage, PngFilesRoundTripAndBadOnesAreReported) {
   dir.WriteFile("broken.png", "not a png");
   EXPECT_FALSE(ReadPng(dir.path() / "broken.png", &back, &error));
   EXPECT_NE(error.find("broken.png"), std::string::npos);
-  EXPECT_FALSE(WritePng(dir.path() / "missing" / "x.png", image, &error));
+  // A folder where the image should go cannot be replaced by it.
+  std::filesystem::create_directory(dir.path() / "taken.png");
+  EXPECT_FALSE(WritePng(dir.path() / "taken.png", image, &error));
   EXPECT_NE(error.find("cannot be written"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "taken.png.tmp"));
 }
 
 TEST(CompileLevels, ReportsAMissingOrBrokenSource) {
