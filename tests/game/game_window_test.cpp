@@ -36,14 +36,9 @@ class Game : public testing::Test {
     std::filesystem::create_directory_symlink(GameDir() / "data", dir_.path() / "data");
     // No sound device: the game says so once and plays on silently.
     setenv("ALSOFT_DRIVERS", "none", 1);
-    game_ =
-        std::make_unique<ChildProcess>(std::vector<std::string>{(GameDir() / "tripath").string()},
-                                       dir_.path().string(), (dir_.path() / "out.txt").string());
+    game_ = x11::StartGame(dir_.path(), &window_);
     ASSERT_TRUE(game_->running());
-    ProcessResult found = RunProcess(
-        {"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Tripath$"}, nullptr, 30);
-    ASSERT_FALSE(found.timedOut);
-    window_ = found.out.substr(0, found.out.find('\n'));
+    ASSERT_FALSE(window_.empty());
     std::string info = Output({"xwininfo", "-id", window_});
     left_ = Field(info, "Absolute upper-left X");
     top_ = Field(info, "Absolute upper-left Y");
@@ -124,13 +119,15 @@ TEST_F(Game, TheFirstLevelIsPlayedWithTheMouseAndRecorded) {
       MoveTo(cellX(c.x), cellY(c.y));
       Pause(100);
       Output({"xdotool", "mousedown", "1"});
-      Pause(150);
+      Pause(300);
       held = move.character;
     }
     board.Step(move.character, move.direction);
     const tripath::CharacterPlace next = board.Character(move.character);
+    // A step needs the pointer over the cell for a frame and the last slide
+    // over (six frames); leave ample time even on a busy machine.
     MoveTo(cellX(next.x), cellY(next.y));
-    Pause(250);
+    Pause(400);
   }
   Output({"xdotool", "mouseup", "1"});
   ASSERT_TRUE(board.IsComplete());

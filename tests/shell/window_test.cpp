@@ -19,14 +19,8 @@ using x11::Output;
 class GameWindow : public testing::Test {
  protected:
   void SetUp() override {
-    game_ =
-        std::make_unique<ChildProcess>(std::vector<std::string>{(GameDir() / "tripath").string()},
-                                       dir_.path().string(), (dir_.path() / "out.txt").string());
+    game_ = x11::StartGame(dir_.path(), &window_);
     ASSERT_TRUE(game_->running());
-    ProcessResult found = RunProcess(
-        {"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Tripath$"}, nullptr, 30);
-    ASSERT_FALSE(found.timedOut);
-    window_ = found.out.substr(0, found.out.find('\n'));
     ASSERT_FALSE(window_.empty());
   }
 

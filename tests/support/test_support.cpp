@@ -234,3 +234,20 @@ void Pause(int milliseconds) {
 }
 
 }  // namespace x11
+
+namespace x11 {
+
+std::unique_ptr<ChildProcess> StartGame(const std::filesystem::path& workingDir,
+                                        std::string* window) {
+  auto game =
+      std::make_unique<ChildProcess>(std::vector<std::string>{(GameDir() / "tripath").string()},
+                                     workingDir.string(), (workingDir / "out.txt").string());
+  window->clear();
+  if (!game->running()) return game;
+  ProcessResult found = RunProcess(
+      {"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Tripath$"}, nullptr, 30);
+  if (!found.timedOut) *window = found.out.substr(0, found.out.find('\n'));
+  return game;
+}
+
+}  // namespace x11

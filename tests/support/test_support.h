@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -73,4 +74,11 @@ int Field(const std::string& text, const std::string& label);
 // Polls the condition every 50 ms until it holds or the time is up.
 bool Eventually(const std::function<bool()>& condition, double seconds = 15);
 void Pause(int milliseconds);
+}  // namespace x11
+
+namespace x11 {
+// Starts the built game in `workingDir` (its output goes to out.txt there)
+// and waits for its window; *window receives the window's id.
+std::unique_ptr<ChildProcess> StartGame(const std::filesystem::path& workingDir,
+                                        std::string* window);
 }  // namespace x11
