@@ -1,5 +1,7 @@
 // The program's global initialisation: the fault translator, the
 // process-wide values and the one game object.
+#include <filesystem>
+
 #include "game/game.h"
 #include "game/my_app.h"
 #include "graphics/graphics.h"
@@ -59,6 +61,11 @@ const std::array<String, 39>& CreditsText() {
 
 void GlobalInitialisation(int, char**) {
   InstallFaultTranslator();
+  // The game runs without its data, but shows next to nothing: say why.
+  if (!std::filesystem::is_directory("data"))
+    PrintErrorLine(
+        "Tripath: no data folder in the working directory; start the game with ./play.sh, or "
+        "from the folder that holds its data/ (build/game after a build)");
   SeedRandom(1234);
   g_musicSwitch = 0;
   CreditsText();

@@ -17,6 +17,7 @@ int c_MyApp::LoadImageData(int imageIndex, int frame) {
   gxtkGraphics* device = TheRenderDevice();
   if (!image || !device || frame < 1 || frame > image->FrameCount()) {
     // Without the image there is nothing to read: the level is empty.
+    PrintErrorLine("Tripath: the level image data/levels.png is missing or damaged");
     imageLevels.fill(0);
     return 0;
   }

@@ -128,6 +128,11 @@ void HandleBoardGestures(c_MyApp& app) {
 void CheckLevelComplete(c_MyApp& app) {
   if (app.allAtExit != 1 || app.gemsRemaining != 0 || app.levelEnd != 0 || app.levelLoadState != 2)
     return;
+  // A board without characters (its level image is missing or damaged) is
+  // not a finished level: nothing is recorded for it.
+  bool anyone = false;
+  for (const CharacterRecord& c : app.characters) anyone = anyone || c.active > 0;
+  if (!anyone) return;
   app.levelEnd = 2;
   app.PlaySfx(20, 1.0f, 1.0f, 0);
   tripath::RecordLevelCompleted(app.settings, app.currentLevel);

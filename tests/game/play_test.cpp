@@ -154,6 +154,15 @@ TEST_F(Play, ReachingEveryExitWithNoGemsCompletesAndOpensNeighbours) {
   EXPECT_FALSE(tripath::IsLevelOpen(app().settings, 9));
   EXPECT_GT(app().scoreToSubmit, 0);
 
+  // A board without anyone on it is never complete.
+  app().levelEnd = 0;
+  app().characters[1].active = 0;
+  app().settings.fill(0);
+  Frame();
+  EXPECT_EQ(app().levelEnd, 0);
+  EXPECT_FALSE(tripath::IsLevelCompleted(app().settings, 8));
+  app().characters[1].active = 1;
+
   // With a gem left the level is not complete.
   app().levelEnd = 0;
   app().SetCell(0, 0, 4);
