@@ -34,6 +34,7 @@ int c_MyApp::Create() {
   settings.fill(0);
   settings[5] = 1;
   LoadState();
+  LoadLevelTitles();
   for (int i = 0; i < 33; ++i) sfxChannels[i] = i;
   if (MusicSwitch() == 1) musicPlayer->Configure(32, 4, 3, 3, 4);
   return 0;

@@ -232,3 +232,15 @@ int c_MyApp::UpdateLoadingScreen(int phase) {
   }
   return 0;
 }
+
+int c_MyApp::LoadLevelTitles() {
+  const String text = HostGame() ? HostGame()->ReadTextFile(u"quarry://data/levels.txt") : String();
+  std::size_t start = 0;
+  for (int level = 1; level <= 64 && start < text.size(); ++level) {
+    std::size_t end = text.find(u'\n', start);
+    if (end == String::npos) end = text.size();
+    levelTitles[level] = text.substr(start, end - start);
+    start = end + 1;
+  }
+  return 0;
+}

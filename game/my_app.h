@@ -71,6 +71,8 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   int StartLoading();
   int LoadAllImages();
   int UpdateLoadingScreen(int phase);
+  // Reads the levels' titles (data/levels.txt, one line per level).
+  int LoadLevelTitles();
 
   // --- saved state (saved_state.cpp) -----------------------------------------
   String StateText();
@@ -188,6 +190,7 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   int buttonFrame = 0;
   int buttonHit = 0;
   int currentLevel = 1;
+  std::array<String, 65> levelTitles;  // by level number; shown during play
   int creditsOpen = 0;
   int creditsAnim = 0;
   float creditsScroll = 0;

@@ -199,6 +199,13 @@ void QueueHud(c_MyApp& app) {
     app.QueueText(W / 2, H - 48, lines[0], 1, 1);
     app.QueueText(W / 2, H - 30, lines[1], 1, 1);
     app.QueueText(W / 2, H - 12, lines[2], 1, 1);
+  } else if (app.currentLevel >= 1 && app.currentLevel <= 64 &&
+             !app.levelTitles[app.currentLevel].empty()) {
+    // Later levels show their number and name along the bottom edge.
+    app.SetDrawColor(255, 255, 255, 0.7f);
+    app.SetDrawScale(1.5f);
+    app.QueueText(W / 2, H - 12,
+                  IntToString(app.currentLevel) + u"  " + app.levelTitles[app.currentLevel], 1, 1);
   }
 }
 

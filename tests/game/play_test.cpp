@@ -211,6 +211,21 @@ TEST_F(Play, ThePauseButtonOpensTheMenuAndGivingUpEndsTheLevel) {
   EXPECT_EQ(app().pauseMenuY, -64);
 }
 
+TEST_F(Play, LaterLevelsShowTheirNumberAndTitle) {
+  app().currentFont = 90;
+  app().imageDims[270] = 7;
+  app().imageDims[271] = 10;
+  dir_.WriteFile("data/levels.txt", "First\nSecond\n\n\n\n\n\nSide Door\n");
+  app().LoadLevelTitles();
+  EXPECT_EQ(app().levelTitles[2], u"Second");
+  EXPECT_EQ(app().levelTitles[8], u"Side Door");
+  Frame();
+  std::u16string shown;
+  for (int i = 0; i < Records(); ++i)
+    if (Record(i)[0] == 90) shown += static_cast<char16_t>(Record(i)[6] + 32);
+  EXPECT_NE(shown.find(u"8SideDoor"), std::u16string::npos);  // spaces draw nothing
+}
+
 TEST_F(Play, FocusButtonsMoveTheViewOntoACharacter) {
   Touch(24, 480 - 84);  // Lu's button
   Frame();

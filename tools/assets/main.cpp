@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "tools/assets/generate.h"
 #include "tools/assets/png_write.h"
+#include "tools/imagefile/image_file.h"
 #include "tools/levels/level_source.h"
 
 namespace {
@@ -22,6 +24,16 @@ int Usage() {
 int Fail(const std::string& message) {
   std::fprintf(stderr, "tripath-assets: %s\n", message.c_str());
   return 1;
+}
+
+// The levels' titles, one line per level, shown by the game during play.
+bool WriteLevelTitles(const std::filesystem::path& levels, const std::filesystem::path& file,
+                      std::string* error) {
+  std::vector<tripath::LevelSource> sources;
+  if (!tripath::LoadLevelSources(levels, &sources, error)) return false;
+  std::string text;
+  for (const tripath::LevelSource& level : sources) text += level.title + "\n";
+  return imagefile::WriteFileReplacing(file, text, error);
 }
 
 }  // namespace
@@ -54,6 +66,7 @@ int main(int argc, char** argv) {
     if (!assets::WriteMusic(data, &error)) return Fail(error);
     if (!levels.empty()) {
       if (!tripath::CompileLevels(levels, data / "levels.png", &error)) return Fail(error);
+      if (!WriteLevelTitles(levels, data / "levels.txt", &error)) return Fail(error);
     }
   }
   if (!stamp.empty()) {
