@@ -146,6 +146,7 @@ int c_MyApp::Update() {
   }
   pointerDown = in.IsDown(1) ? 1 : 0;
   pointerHit = in.HitCount(1);
+  wheel = in.WheelY();
   touchCount = 0;
   for (int i = 0; i < 10; ++i) {
     prevTouchX[i] = touchX[i];

@@ -175,6 +175,7 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   int mouseWasDown = 0;
   int pointerDown = 0;
   int pointerHit = 0;
+  float wheel = 0;  // mouse wheel steps this update, up positive
   int touchCount = 0;
   std::array<int, 10> touchX{}, prevTouchX{}, touchY{}, prevTouchY{};
   std::array<int, 10> touchDown{};

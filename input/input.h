@@ -37,6 +37,9 @@ class c_InputDevice {
   virtual float FingerY(int id);
   virtual float StickX(int index, int port);
   virtual float StickY(int index, int port);
+  // Mouse wheel steps since the last end of update (mouse event 11); up is
+  // positive.
+  virtual float WheelY() { return wheelY_; }
   virtual float TiltX() { return tiltX_; }
   virtual float TiltY() { return tiltY_; }
 
@@ -53,4 +56,5 @@ class c_InputDevice {
   std::array<float, 32> touchX_{};
   std::array<float, 32> touchY_{};
   float tiltX_ = 0, tiltY_ = 0, tiltZ_ = 0;
+  float wheelY_ = 0;
 };

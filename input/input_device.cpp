@@ -32,6 +32,7 @@ int c_InputDevice::PrepareUpdate() {
 int c_InputDevice::FinishUpdate() {
   keyHit_.fill(0);
   charGet_ = charPut_ = 0;
+  wheelY_ = 0;
   return 0;
 }
 
@@ -72,6 +73,9 @@ int c_InputDevice::HandleMouse(int event, int button, float x, float y) {
     case 6:
       pointerX_ = touchX_[0] = x;
       pointerY_ = touchY_[0] = y;
+      break;
+    case 11:
+      wheelY_ += y;
       break;
     default:
       break;

@@ -120,6 +120,12 @@ void CursorPos(GLFWwindow*, double x, double y) {
     game->DeliverMouse(6, -1, static_cast<float>(x), static_cast<float>(y));
 }
 
+// The wheel arrives as mouse event 11 with the steps in x and y.
+void Scroll(GLFWwindow*, double x, double y) {
+  if (NxGame* game = HostGame())
+    game->DeliverMouse(11, -1, static_cast<float>(x), static_cast<float>(y));
+}
+
 void Close(GLFWwindow* window) {
   // The close button never closes the window by itself: the game sees the
   // request as code 432 and decides.
@@ -135,6 +141,7 @@ void Install(GLFWwindow* window) {
   glfwSetCharCallback(window, Char);
   glfwSetMouseButtonCallback(window, MouseButton);
   glfwSetCursorPosCallback(window, CursorPos);
+  glfwSetScrollCallback(window, Scroll);
   glfwSetWindowCloseCallback(window, Close);
 }
 

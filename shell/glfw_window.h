@@ -12,6 +12,7 @@ void Key(GLFWwindow* window, int key, int scancode, int action, int mods);
 void Char(GLFWwindow* window, unsigned int codepoint);
 void MouseButton(GLFWwindow* window, int button, int action, int mods);
 void CursorPos(GLFWwindow* window, double x, double y);
+void Scroll(GLFWwindow* window, double x, double y);
 void Close(GLFWwindow* window);
 void Install(GLFWwindow* window);
 }  // namespace glfw_events

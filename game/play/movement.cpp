@@ -93,6 +93,10 @@ void HandleBoardGestures(c_MyApp& app) {
         Distance(app.prevTouchX[0], app.prevTouchY[0], app.prevTouchX[1], app.prevTouchY[1]);
     app.tileSizeTarget = std::clamp(app.tileSizeTarget + (now - before) * 0.25f, 8.0f, 80.0f);
   }
+  // On the desktop the mouse wheel zooms, as two fingers do on a touch
+  // screen: large boards fit on screen when zoomed out.
+  if (app.wheel != 0 && free)
+    app.tileSizeTarget = std::clamp(app.tileSizeTarget * std::pow(1.1f, app.wheel), 8.0f, 80.0f);
   if (app.pointerDown && app.touchCount == 1 && free) {
     if (app.draggedCharacter > 0 && app.touchCellX >= 0) {
       TryStep(app, app.draggedCharacter);

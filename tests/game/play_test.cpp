@@ -211,6 +211,22 @@ TEST_F(Play, ThePauseButtonOpensTheMenuAndGivingUpEndsTheLevel) {
   EXPECT_EQ(app().pauseMenuY, -64);
 }
 
+TEST_F(Play, TheWheelZoomsWithinTheSameLimitsAsAPinch) {
+  app().wheel = 1;
+  Frame();
+  EXPECT_FLOAT_EQ(app().tileSizeTarget, 48 * 1.1f);
+  app().wheel = -30;
+  Frame();
+  EXPECT_EQ(app().tileSizeTarget, 8);
+  app().wheel = 60;
+  Frame();
+  EXPECT_EQ(app().tileSizeTarget, 80);
+  app().pauseMenuOpen = 1;  // not while the menu is open
+  app().wheel = -1;
+  Frame();
+  EXPECT_EQ(app().tileSizeTarget, 80);
+}
+
 TEST_F(Play, LaterLevelsShowTheirNumberAndTitle) {
   app().currentFont = 90;
   app().imageDims[270] = 7;

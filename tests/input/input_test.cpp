@@ -78,6 +78,14 @@ TEST_F(InputTest, TheLeftButtonIsTouchZeroAndHitsLastOneUpdate) {
   Update([](c_InputDevice& in) { EXPECT_TRUE(in.IsDown(2)); });  // downs persist
 }
 
+TEST_F(InputTest, WheelStepsAddUpUntilTheUpdateEnds) {
+  glfw_events::Scroll(glfw_, 0, 1);
+  glfw_events::Scroll(glfw_, 0, 2);
+  glfw_events::Scroll(glfw_, 1, -0.5);
+  Update([](c_InputDevice& in) { EXPECT_EQ(in.WheelY(), 2.5f); });
+  Update([](c_InputDevice& in) { EXPECT_EQ(in.WheelY(), 0.0f); });
+}
+
 TEST_F(InputTest, APressMovesThePointerAndAReleaseDoesNot) {
   glfwSetCursorPos(glfw_, 100, 50);
   double x = 0, y = 0;
