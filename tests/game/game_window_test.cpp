@@ -9,6 +9,7 @@
 #include <regex>
 #include <thread>
 
+#include "tests/net/test_server.h"
 #include "tests/support/test_support.h"
 #include "tools/levels/level_source.h"
 
@@ -140,6 +141,41 @@ TEST_F(Game, TheFirstLevelIsPlayedWithTheMouseAndRecorded) {
   EXPECT_EQ((fields[1] >> 1) & 1, 1) << "level 2 is not open";
   EXPECT_EQ((fields[1] >> 8) & 1, 1) << "level 9 is not open";
   EXPECT_GT(fields[26 + 9 + 21], 0) << "no score entered the mode's best list";
+}
+
+TEST(GameNews, TheTitleFetchesTheNewsLineWhenNewsIsClicked) {
+  TestServer server([](ServerConnection& connection) {
+    connection.ReadUntil("\r\n\r\n");
+    connection.Send("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nNew levels soon!");
+  });
+  setenv("TRIPATH_NEWS_URL",
+         ("http://127.0.0.1:" + std::to_string(server.Port()) + "/MOTD.php").c_str(), 1);
+  setenv("ALSOFT_DRIVERS", "none", 1);
+  TempWorkingDir dir;
+  std::filesystem::create_directory_symlink(GameDir() / "data", dir.path() / "data");
+  std::string window;
+  std::unique_ptr<ChildProcess> game = x11::StartGame(dir.path(), &window);
+  unsetenv("TRIPATH_NEWS_URL");
+  ASSERT_FALSE(window.empty());
+  const std::string info = Output({"xwininfo", "-id", window});
+  const int left = Field(info, "Absolute upper-left X"), top = Field(info, "Absolute upper-left Y");
+  Pause(2000);  // loading
+
+  // "News:" sits at the bottom left of the title.
+  Output({"xdotool", "mousemove", std::to_string(left + 20), std::to_string(top + 468)});
+  Pause(100);
+  Output({"xdotool", "click", "1"});
+  ASSERT_TRUE(Eventually([&] {
+    return dir.ReadFile("out.txt").find("Http GET complete! 200") != std::string::npos;
+  })) << dir.ReadFile("out.txt");
+  server.Join();
+  EXPECT_EQ(server.Received(), "GET /MOTD.php? HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
+  EXPECT_NE(dir.ReadFile("out.txt").find("Requesting URL"), std::string::npos);
+
+  Output({"wmctrl", "-c", "Tripath"});
+  int status = -1;
+  ASSERT_TRUE(game->WaitExit(20, status));
+  EXPECT_EQ(status, 0);
 }
 
 }  // namespace
