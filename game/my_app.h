@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "game/game.h"
 #include "net/net.h"
@@ -38,6 +39,12 @@ struct CharacterRecord {
   float facing = 1;
   float walkPhase = 0;
   float slideX = 0, slideY = 0;
+};
+
+// The board and characters before a step, so that the step can be undone.
+struct PlaySnapshot {
+  std::array<int, 64 * 64> board;
+  std::array<CharacterRecord, 10> characters;
 };
 
 struct Particle {
@@ -220,6 +227,7 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   int gemsRemaining = 0;
   int allAtExit = 0;
   std::array<Particle, 201> particles{};
+  std::vector<PlaySnapshot> undoHistory;  // one entry per step since the build
   int pauseMenuOpen = 0, pauseMenuSlide = 0, pauseMenuY = 0, pauseMenuFocus = 0;
 
   // --- play: the level image decode --------------------------------------------------

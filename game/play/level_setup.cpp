@@ -38,6 +38,7 @@ namespace {
 
 void BuildBoard(c_MyApp& app) {
   app.levelLoadState = 2;
+  app.undoHistory.clear();
   for (CharacterRecord& c : app.characters) c.active = 0;
   for (int y = 0; y < 64; ++y) {
     for (int x = 0; x < 64; ++x) {

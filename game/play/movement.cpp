@@ -7,6 +7,7 @@
 #include "game/my_app.h"
 #include "game/play/play.h"
 #include "game/play/rules.h"
+#include "input/input.h"
 
 int c_MyApp::RandomInt(int low, int high) {
   const float r = Rnd();
@@ -35,6 +36,8 @@ int c_MyApp::CollectAt(int cellX, int cellY) {
 }
 
 namespace {
+
+constexpr std::size_t kUndoLimit = 2000;
 
 void SetBackdropFor(c_MyApp& app, int character) {
   app.backdropRedTarget = character == 3 ? 80.0f : 0.0f;
@@ -73,6 +76,9 @@ void TryStep(c_MyApp& app, int k) {
     c.slideX = 0;
     c.slideY = -1;
   }
+  // Long levels would be cruel without undo: keep what the step changes.
+  if (app.undoHistory.size() >= kUndoLimit) app.undoHistory.erase(app.undoHistory.begin());
+  app.undoHistory.push_back(PlaySnapshot{app.board, app.characters});
   const float r = Rnd();
   app.PlaySfx(app.RandomInt(0, 3) + 5 * k, 0.8f + r * 0.4f, 0.5f, 0);
   c.cellX = static_cast<float>(tx);
@@ -164,6 +170,20 @@ void UpdateFocusAndRestartButtons(c_MyApp& app) {
   }
   app.ResetDrawState();
   app.SetDrawColor(100, 255, 100, 0.75f);
+  // Undo, beside restart: the button, or the U key.
+  c_InputDevice* in = TheInputDevice();
+  const bool undoKey = in && in->HitCount(85) > 0;
+  const bool undoButton = app.ImageButton(97, W - 52, 16, 10) && app.pointerLatch == 0;
+  if ((undoKey || undoButton) && app.pauseMenuOpen == 0 && app.levelEnd == 0 &&
+      app.levelLoadState == 2 && app.draggedCharacter == 0 && !app.undoHistory.empty()) {
+    const PlaySnapshot& last = app.undoHistory.back();
+    app.board = last.board;
+    app.characters = last.characters;
+    for (CharacterRecord& c : app.characters) c.slideX = c.slideY = 0;
+    app.undoHistory.pop_back();
+    if (undoButton) app.pointerLatch = 1;
+    app.PlaySfx(99, 0.8f, 1.0f, 0);
+  }
   if (app.ImageButton(97, W - 16, 16, 2) && app.pauseMenuOpen == 0 && app.pointerLatch == 0) {
     app.PlaySfx(98, 1.0f, 0.5f, 0);
     app.levelToLoad = app.currentLevel;

@@ -242,6 +242,37 @@ TEST_F(Play, LaterLevelsShowTheirNumberAndTitle) {
   EXPECT_NE(shown.find(u"8SideDoor"), std::u16string::npos);  // spaces draw nothing
 }
 
+TEST_F(Play, TheUndoButtonTakesBackSteps) {
+  Touch(ScreenX(2), ScreenY(5));
+  Frame();
+  Touch(ScreenX(3), ScreenY(5));
+  Frames(8);
+  Touch(ScreenX(4), ScreenY(5));
+  Frames(8);
+  ASSERT_EQ(app().characters[1].cellX, 4);
+  ASSERT_EQ(app().Cell(3, 5), 12);
+  Release();
+  Frame();
+
+  Touch(640 - 52, 16);
+  Frame();
+  EXPECT_EQ(app().characters[1].cellX, 3);
+  EXPECT_EQ(app().Cell(3, 5), 11);  // the wear is taken back too
+  Frame();                          // a held press undoes only once
+  EXPECT_EQ(app().characters[1].cellX, 3);
+  Release();
+  Frame();
+  Touch(640 - 52, 16);
+  Frame();
+  EXPECT_EQ(app().characters[1].cellX, 2);
+  Release();
+  Frame();
+  Touch(640 - 52, 16);
+  Frame();  // nothing left to undo
+  EXPECT_EQ(app().characters[1].cellX, 2);
+  EXPECT_TRUE(app().undoHistory.empty());
+}
+
 TEST_F(Play, FocusButtonsMoveTheViewOntoACharacter) {
   Touch(24, 480 - 84);  // Lu's button
   Frame();
