@@ -22,7 +22,12 @@ const char kUsage[] =
     "the fewest steps and one shortest solution of each.\n"
     "  --levels DIR     read the level sources in DIR (default: levels)\n"
     "  --image FILE     read the level image FILE instead of the sources\n"
-    "  --markdown       print the table as Markdown\n"
+    "  --markdown       print the table as Markdown, with the measures of --traps\n"
+    "  --traps          add the measures of a puzzle: the wrong moves along the\n"
+    "                   solution that make the level impossible (traps, the deep\n"
+    "                   ones, the steps offering one, and over how many tenths of\n"
+    "                   the solution they spread) and the board's corridors\n"
+    "                   (share of cells with two neighbours, longest run)\n"
     "  --check          fail when a stored solution is not a shortest one\n"
     "  --write          store each shortest solution found in its source\n"
     "  --file FILE      solve this level source (repeatable) instead\n"
@@ -82,7 +87,7 @@ std::string ReadFile(const std::filesystem::path& file) {
 int main(int argc, char** argv) {
   std::filesystem::path levelsDir = "levels";
   std::filesystem::path imageFile;
-  bool markdown = false, check = false, write = false;
+  bool markdown = false, check = false, write = false, traps = false;
   SolveOptions options;
   std::vector<int> wanted;
   std::vector<std::filesystem::path> files;
@@ -101,6 +106,8 @@ int main(int argc, char** argv) {
       imageFile = value();
     } else if (arg == "--markdown") {
       markdown = true;
+    } else if (arg == "--traps") {
+      traps = true;
     } else if (arg == "--check") {
       check = true;
     } else if (arg == "--write") {
@@ -180,9 +187,16 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (markdown) traps = true;
   if (markdown) {
-    std::printf("| Level | Title | Characters | Gems | Size | Steps |\n");
-    std::printf("|---:|---|---|---:|---|---:|\n");
+    std::printf(
+        "| Level | Title | Characters | Gems | Size | Steps | States | Traps | Deep | Trap steps "
+        "| Spread | Corridor |\n");
+    std::printf("|---:|---|---|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
+  } else if (traps) {
+    std::printf("%-5s  %-24s %-12s %4s %6s %6s %9s %6s %5s %5s %6s %5s %4s  %s\n", "Level", "Title",
+                "Characters", "Gems", "Size", "Steps", "States", "Traps", "Deep", "At", "Spread",
+                "Corr", "Run", "Solution");
   } else {
     std::printf("%-5s  %-28s %-12s %4s %6s %6s %10s  %s\n", "Level", "Title", "Characters", "Gems",
                 "Size", "Steps", "States", "Solution");
@@ -192,8 +206,6 @@ int main(int argc, char** argv) {
     const Board board = Board::FromCodes(level.codes);
     const auto started = std::chrono::steady_clock::now();
     const SolveResult result = Solve(board, options);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::string steps;
     switch (result.outcome) {
       case SolveOutcome::kSolved:
@@ -208,18 +220,36 @@ int main(int argc, char** argv) {
         ++failures;
         break;
     }
+    const std::string solution = result.outcome == SolveOutcome::kSolved ? MovesText(result.moves)
+                                 : result.outcome == SolveOutcome::kUnsolvable ? "unsolvable"
+                                                                               : "gave up";
+    TrapReport trapReport;
+    if (traps) trapReport = FindTraps(board, result.moves, options, options.maxStates / 10);
+    const LayoutReport layout = MeasureLayout(board);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    // A trap check that gave up is shown as "~", since the count may be short.
+    const std::string trapCount =
+        std::to_string(trapReport.traps) + (trapReport.unknown > 0 ? "~" : "");
     if (markdown) {
-      std::printf("| %d | %s | %s | %d | %s | %s |\n", level.number, level.title.c_str(),
-                  Characters(board).c_str(), board.GemsRemaining(), Size(level.codes).c_str(),
-                  steps.c_str());
+      std::printf("| %d | %s | %s | %d | %s | %s | %zu | %s | %zu | %zu | %d/10 | %d%% (%d) |\n",
+                  level.number, level.title.c_str(), Characters(board).c_str(),
+                  board.GemsRemaining(), Size(level.codes).c_str(), steps.c_str(),
+                  result.statesStored, trapCount.c_str(), trapReport.DeepTraps(),
+                  trapReport.TrapSteps(), trapReport.Spread(), layout.CorridorPercent(),
+                  layout.longestCorridor);
+    } else if (traps) {
+      std::printf("%-5d  %-24s %-12s %4d %6s %6s %9zu %6s %5zu %5zu %6d %4d%% %4d  %s\n",
+                  level.number, level.title.substr(0, 24).c_str(), Characters(board).c_str(),
+                  board.GemsRemaining(), Size(level.codes).c_str(), steps.c_str(),
+                  result.statesStored, trapCount.c_str(), trapReport.DeepTraps(),
+                  trapReport.TrapSteps(), trapReport.Spread(), layout.CorridorPercent(),
+                  layout.longestCorridor, solution.c_str());
     } else {
       std::printf("%-5d  %-28s %-12s %4d %6s %6s %10zu  %s\n", level.number,
                   level.title.substr(0, 28).c_str(), Characters(board).c_str(),
                   board.GemsRemaining(), Size(level.codes).c_str(), steps.c_str(),
-                  result.statesStored,
-                  result.outcome == SolveOutcome::kSolved       ? MovesText(result.moves).c_str()
-                  : result.outcome == SolveOutcome::kUnsolvable ? "unsolvable"
-                                                                : "gave up");
+                  result.statesStored, solution.c_str());
     }
     std::fflush(stdout);
     std::fprintf(stderr, "level %d: %zu states, %.2f s\n", level.number, result.statesStored,

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <unordered_map>
 
 namespace tripath {
 
@@ -161,70 +162,52 @@ Model BuildModel(const Board& board, const SolveOptions& options,
   return m;
 }
 
-class Search {
+// Packed states, each stored once, numbered in the order they came.
+class StateTable {
  public:
-  Search(const Model& model, const SolveOptions& options)
-      : m_(model), options_(options), queue_(model.cellCount) {
-    alive_.resize(model.cellCount);
-    for (int c = 0; c <= kCharacterCount; ++c) {
-      parentDistance_[c].resize(model.cellCount);
-      childDistance_[c].resize(model.cellCount);
-    }
+  explicit StateTable(int words) : words_(words), slots_(1 << 10, 0) {}
+
+  std::size_t size() const { return arena_.size() / words_; }
+  const std::uint64_t* State(std::uint32_t index) const {
+    return &arena_[static_cast<std::size_t>(index) * words_];
   }
-
-  SolveResult Run(const std::vector<std::uint64_t>& initial) {
-    SolveResult result;
-    table_.assign(1 << 16, 0);
-    const std::uint32_t root = AddState(initial.data(), kNoState, 0, 0);
-    DecodeAlive(initial.data());
-    for (int c : m_.active) ExitDistances(c, alive_.data(), parentDistance_[c].data());
-    hOf_[root] = Heuristic(initial.data(), parentDistance_);
-    if (hOf_[root] != kFar) Push(root, 0, hOf_[root]);
-
-    while (true) {
-      while (bucket_ < buckets_.size() && buckets_[bucket_].empty()) ++bucket_;
-      if (bucket_ >= buckets_.size()) break;
-      const auto [index, g] = buckets_[bucket_].back();
-      buckets_[bucket_].pop_back();
-      if (gOf_[index] != g) continue;  // reached again more cheaply since
-      if (hOf_[index] == 0) {
-        result.outcome = SolveOutcome::kSolved;
-        result.moves = Path(index);
-        break;
-      }
-      ++result.statesExpanded;
-      if (!Expand(index)) {
-        result.outcome = SolveOutcome::kGaveUp;
-        break;
-      }
-    }
-    result.statesStored = gOf_.size();
-    return result;
+  std::uint32_t Find(const std::uint64_t* s) const {
+    std::size_t slot;
+    return Find(s, &slot);
+  }
+  // The index of `s`, stored first if it is new; `added` tells which.
+  std::uint32_t Insert(const std::uint64_t* s, bool* added) {
+    if ((size() + 1) * 2 > slots_.size()) Grow();
+    std::size_t slot;
+    const std::uint32_t known = Find(s, &slot);
+    *added = known == kNoState;
+    if (known != kNoState) return known;
+    const auto index = static_cast<std::uint32_t>(size());
+    arena_.insert(arena_.end(), s, s + words_);
+    slots_[slot] = index + 1;
+    return index;
+  }
+  void Clear() {
+    arena_.clear();
+    slots_.assign(1 << 10, 0);
   }
 
  private:
-  const std::uint64_t* State(std::uint32_t index) const {
-    return &arena_[static_cast<std::size_t>(index) * m_.words];
-  }
-
   std::uint64_t Hash(const std::uint64_t* s) const {
     std::uint64_t h = 0x9E3779B97F4A7C15ull;
-    for (int i = 0; i < m_.words; ++i) {
+    for (int i = 0; i < words_; ++i) {
       h ^= s[i];
       h *= 0xBF58476D1CE4E5B9ull;
       h ^= h >> 31;
     }
     return h;
   }
-
-  // The stored index of a state, or kNoState; `slot` receives where it
-  // would go.
   std::uint32_t Find(const std::uint64_t* s, std::size_t* slot) const {
-    const std::size_t mask = table_.size() - 1;
+    const std::size_t mask = slots_.size() - 1;
     std::size_t i = Hash(s) & mask;
-    while (table_[i] != 0) {
-      const std::uint32_t index = table_[i] - 1;
-      if (std::memcmp(State(index), s, sizeof(std::uint64_t) * m_.words) == 0) {
+    while (slots_[i] != 0) {
+      const std::uint32_t index = slots_[i] - 1;
+      if (std::memcmp(State(index), s, sizeof(std::uint64_t) * words_) == 0) {
         *slot = i;
         return index;
       }
@@ -233,61 +216,92 @@ class Search {
     *slot = i;
     return kNoState;
   }
-
   void Grow() {
-    std::vector<std::uint32_t> old(table_.size() * 2, 0);
-    old.swap(table_);
-    const std::size_t mask = table_.size() - 1;
+    std::vector<std::uint32_t> old(slots_.size() * 2, 0);
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
     for (std::uint32_t entry : old) {
       if (entry == 0) continue;
       std::size_t i = Hash(State(entry - 1)) & mask;
-      while (table_[i] != 0) i = (i + 1) & mask;
-      table_[i] = entry;
+      while (slots_[i] != 0) i = (i + 1) & mask;
+      slots_[i] = entry;
     }
   }
 
-  std::uint32_t AddState(const std::uint64_t* s, std::uint32_t parent, std::uint8_t move, int g) {
-    if ((gOf_.size() + 1) * 2 > table_.size()) Grow();
-    std::size_t slot;
-    Find(s, &slot);
-    const auto index = static_cast<std::uint32_t>(gOf_.size());
-    arena_.insert(arena_.end(), s, s + m_.words);
-    parent_.push_back(parent);
-    moveOf_.push_back(move);
-    gOf_.push_back(static_cast<std::uint16_t>(g));
-    hOf_.push_back(kFar);
-    table_[slot] = index + 1;
-    return index;
-  }
+  int words_;
+  std::vector<std::uint64_t> arena_;
+  std::vector<std::uint32_t> slots_;  // index + 1, 0 for empty
+};
 
-  void Push(std::uint32_t index, int g, int h) {
-    const std::size_t f = static_cast<std::size_t>(g) + h;
-    if (f >= buckets_.size()) buckets_.resize(f + 1);
-    buckets_[f].push_back({index, static_cast<std::uint16_t>(g)});
-    bucket_ = std::min(bucket_, f);
-  }
+int Passes(const Model& m, const std::uint64_t* s, int cell) {
+  const int slot = m.wearSlot[cell];
+  return slot < 0 ? 3 : Field(s, m.wearBit + 2 * slot, 2);
+}
 
-  std::vector<Move> Path(std::uint32_t index) const {
-    std::vector<Move> moves;
-    for (std::uint32_t i = index; parent_[i] != kNoState; i = parent_[i]) {
-      moves.push_back({moveOf_[i] >> 2, kDirections[moveOf_[i] & 3]});
+// The lower bound on the steps still needed, from walking distances over
+// the tiles that are still there. Prepared once per state whose children
+// are looked at; a child's distances change only when its move made a tile
+// vanish.
+class Bounds {
+ public:
+  Bounds(const Model& m, const SolveOptions& options)
+      : m_(m),
+        queue_(m.cellCount),
+        alive_(m.cellCount),
+        wear_(!options.ignoreWear),
+        sharing_(!options.noSharing) {
+    for (int c = 0; c <= kCharacterCount; ++c) {
+      parentDistance_[c].resize(m.cellCount);
+      childDistance_[c].resize(m.cellCount);
     }
-    std::reverse(moves.begin(), moves.end());
-    return moves;
+    for (auto* v : {&disc_, &low_, &terminals_, &sides_, &parentCell_, &entries_}) {
+      v->assign(m.cellCount, 0);
+    }
+    exitInside_.assign(m.cellCount, 0);
+    exitBeyond_.assign(m.cellCount, 0);
+    gemOwner_.assign(m.gemCells.size(), 0);
   }
 
-  int Passes(const std::uint64_t* s, int cell) const {
-    const int slot = m_.wearSlot[cell];
-    return slot < 0 ? 3 : Field(s, m_.wearBit + 2 * slot, 2);
+  void SetParent(const std::uint64_t* s) {
+    for (int cell = 0; cell < m_.cellCount; ++cell) alive_[cell] = Passes(m_, s, cell) > 0 ? 1 : 0;
+    for (int c : m_.active) ExitDistances(c, parentDistance_[c].data());
+  }
+  const std::uint8_t* alive() const { return alive_.data(); }
+
+  // The bound of the parent itself.
+  std::uint16_t Parent(const std::uint64_t* s) {
+    crossings_ = true;
+    std::array<const std::uint16_t*, kCharacterCount + 1> use{};
+    for (int c : m_.active) use[c] = parentDistance_[c].data();
+    return Heuristic(s, use);
   }
 
-  void DecodeAlive(const std::uint64_t* s) {
-    for (int cell = 0; cell < m_.cellCount; ++cell) alive_[cell] = Passes(s, cell) > 0 ? 1 : 0;
+  // The bound of a child of the parent; `vanished` is the cell that its
+  // move made vanish, or -1. Without `crossings` it only tells a dead end
+  // when walking distances show one (an exit or a gem cut off), not when
+  // tiles are too worn for the crossings still needed.
+  std::uint16_t Child(const std::uint64_t* child, int vanished, bool crossings = true) {
+    crossings_ = crossings;
+    std::array<const std::uint16_t*, kCharacterCount + 1> use{};
+    for (int c : m_.active) use[c] = parentDistance_[c].data();
+    if (vanished < 0) return Heuristic(child, use);
+    // Only characters who could walk on the vanished tile are affected.
+    alive_[vanished] = 0;
+    for (int c : m_.active) {
+      if (m_.enterMask[vanished] & (1 << c)) {
+        ExitDistances(c, childDistance_[c].data());
+        use[c] = childDistance_[c].data();
+      }
+    }
+    const std::uint16_t h = Heuristic(child, use);
+    alive_[vanished] = 1;
+    return h;
   }
 
+ private:
   // Breadth-first walking distances to character c's exits over the cells
   // it may enter that are still there.
-  void ExitDistances(int c, const std::uint8_t* alive, std::uint16_t* out) {
+  void ExitDistances(int c, std::uint16_t* out) {
     std::fill(out, out + m_.cellCount, kFar);
     std::size_t head = 0, tail = 0;
     for (int e : m_.exits[c]) {
@@ -298,7 +312,7 @@ class Search {
     while (head < tail) {
       const int a = queue_[head++];
       for (int n : m_.neighbours[a]) {
-        if (n >= 0 && out[n] == kFar && alive[n] && (m_.enterMask[n] & bit)) {
+        if (n >= 0 && out[n] == kFar && alive_[n] && (m_.enterMask[n] & bit)) {
           out[n] = static_cast<std::uint16_t>(out[a] + 1);
           queue_[tail++] = n;
         }
@@ -318,17 +332,17 @@ class Search {
     return best;
   }
 
-  // A lower bound on the steps still needed: every character must walk to
-  // its exit, and some character must make the detour over each gem. kFar
-  // when an exit or a gem can no longer be reached.
+  // Every character must walk to its exit, and some character must make
+  // the detour over each gem. kFar when an exit or a gem can no longer be
+  // reached.
   std::uint16_t Heuristic(const std::uint64_t* s,
-                          const std::array<std::vector<std::uint16_t>, 4>& distance) const {
+                          const std::array<const std::uint16_t*, kCharacterCount + 1>& distance) {
     int sum = 0;
     std::array<int, kCharacterCount + 1> toExit{};
     std::array<int, kCharacterCount + 1> position{};
     for (int c : m_.active) {
       position[c] = Field(s, PositionBit(c), kPositionBits);
-      toExit[c] = DistanceFrom(position[c], distance[c].data(), m_.exitOf[position[c]] == c);
+      toExit[c] = DistanceFrom(position[c], distance[c], m_.exitOf[position[c]] == c);
       if (toExit[c] >= kFar) return kFar;
       sum += toExit[c];
     }
@@ -357,115 +371,463 @@ class Search {
       }
       if (best == kFar) return kFar;
       anyGem = std::max(anyGem, best);
+      gemOwner_[g] = collectors == 1 ? collector : 0;
       if (collectors == 1) ownGem[collector] = std::max(ownGem[collector], best);
     }
     int ownGems = 0;
     for (int c : m_.active) ownGems += ownGem[c];
+    if (wear_ && crossings_ && Overworn(s, position)) return kFar;
     return static_cast<std::uint16_t>(std::min(sum + std::max(anyGem, ownGems), kFar - 1));
   }
 
-  bool Occupied(const std::uint64_t* s, int cell) const {
-    for (int c : m_.active) {
-      if (Field(s, PositionBit(c), kPositionBits) == cell) return true;
+  // Whether some tile must still be entered more often than it can carry.
+  //
+  // A tile that separates a character from its exit, or from a gem that no
+  // one else can fetch any more, must be entered at least once per side the
+  // character has to get to (and once more to come back to its own side).
+  // Everyone who enters a tile leaves it again, since nobody ends on a path
+  // tile; a tile can be left as often as it has passes, and after that only
+  // by those who stood on it together with the one whose step made it
+  // vanish. So the entries still needed are at most the passes, plus the
+  // characters who could share the tile less one, less those on it now.
+  bool Overworn(const std::uint64_t* s, const std::array<int, kCharacterCount + 1>& position) {
+    std::fill(entries_.begin(), entries_.end(), 0);
+    bool any = false;
+    for (int c : m_.active) any = CrossingsNeeded(s, c, position[c]) || any;
+    if (!any) return false;
+    for (int cell = 0; cell < m_.cellCount; ++cell) {
+      if (entries_[cell] == 0) continue;
+      int sharers = 0, standing = 0;
+      for (int c : m_.active) {
+        if (position[c] == cell) ++standing;
+        if (position[c] == cell || (m_.enterMask[cell] & (1 << c))) ++sharers;
+      }
+      const int carried = Passes(m_, s, cell) + (sharing_ ? sharers - 1 : 0) - standing;
+      if (entries_[cell] > carried) return true;
     }
     return false;
   }
 
-  bool Expand(std::uint32_t index) {
-    const int g = gOf_[index];
-    std::vector<std::uint64_t> parentState(State(index), State(index) + m_.words);
-    const std::uint64_t* s = parentState.data();
-    DecodeAlive(s);
-    for (int c : m_.active) ExitDistances(c, alive_.data(), parentDistance_[c].data());
-    std::vector<std::uint64_t> child(m_.words);
+  // Adds to entries_ how often character c must still enter each path tile
+  // that cuts its walkable cells apart, from a depth-first search rooted
+  // where it stands (cut tiles as in Tarjan's articulation points). Returns
+  // whether it added any.
+  bool CrossingsNeeded(const std::uint64_t* s, int c, int root) {
+    const std::uint8_t bit = static_cast<std::uint8_t>(1 << c);
+    const bool oneExit = m_.exits[c].size() == 1;
+    auto terminal = [&](int cell) {
+      if (oneExit && m_.exitOf[cell] == c) return 1;
+      const int g = m_.gemSlot[cell];
+      return g >= 0 && gemOwner_[g] == c && Bit(s, m_.gemBit + g) ? 1 : 0;
+    };
+    std::fill(disc_.begin(), disc_.end(), 0);  // 0: not reached; else order + 1
+    int clock = 0;
+    bool added = false;
+    auto open = [&](int cell, int from) {
+      disc_[cell] = low_[cell] = ++clock;
+      terminals_[cell] = terminal(cell);
+      exitInside_[cell] = oneExit && m_.exitOf[cell] == c;
+      exitBeyond_[cell] = 0;
+      sides_[cell] = 0;
+      parentCell_[cell] = from;
+      stack_.push_back({cell, 0});
+    };
+    stack_.clear();
+    open(root, -1);
+    while (!stack_.empty()) {
+      auto& [v, next] = stack_.back();
+      if (next < 4) {
+        const int n = m_.neighbours[v][next++];
+        if (n < 0 || !alive_[n] || !(m_.enterMask[n] & bit)) continue;
+        if (disc_[n] == 0) {
+          open(n, v);
+        } else if (n != parentCell_[v]) {
+          low_[v] = std::min(low_[v], disc_[n]);
+        }
+        continue;
+      }
+      const int done = v;
+      stack_.pop_back();
+      if (done != root && m_.wearSlot[done] >= 0 && sides_[done] > 0) {
+        // The side it came from holds where c stands; the others it cut off
+        // hold terminals. Ending beyond: one entry per side. Ending back on
+        // its own side: one more.
+        const int needed = exitBeyond_[done] || !oneExit ? sides_[done] : sides_[done] + 1;
+        entries_[done] += needed;
+        added = true;
+      }
+      const int up = parentCell_[done];
+      if (up < 0) continue;
+      low_[up] = std::min(low_[up], low_[done]);
+      if (low_[done] >= disc_[up] && terminals_[done] > 0) {
+        ++sides_[up];
+        if (exitInside_[done]) exitBeyond_[up] = 1;
+      }
+      terminals_[up] += terminals_[done];
+      exitInside_[up] = exitInside_[up] || exitInside_[done];
+    }
+    return added;
+  }
 
-    const int turn = options_.sequential ? Field(s, m_.turnBit, 2) : 0;
-    const int hadTurn = options_.sequential ? Field(s, m_.turnBit + 2, 3) : 0;
-    for (int c : m_.active) {
-      if (options_.sequential && c != turn && (hadTurn & (1 << (c - 1)))) continue;
-      const int from = Field(s, PositionBit(c), kPositionBits);
-      for (int d = 0; d < 4; ++d) {
-        const int to = m_.neighbours[from][d];
-        if (to < 0 || !alive_[to] || !(m_.enterMask[to] & (1 << c))) continue;
-        if (options_.noSharing && Occupied(s, to)) continue;
-        std::copy(s, s + m_.words, child.begin());
-        int vanished = -1;
-        const int slot = m_.wearSlot[from];
-        if (slot >= 0 && !options_.ignoreWear) {
-          const int passes = Field(s, m_.wearBit + 2 * slot, 2);
-          if (passes > 0) {
-            SetField(child.data(), m_.wearBit + 2 * slot, 2,
-                     static_cast<std::uint64_t>(passes - 1));
-            if (passes == 1) vanished = from;
-          }
-        }
-        SetField(child.data(), PositionBit(c), kPositionBits, static_cast<std::uint64_t>(to));
-        if (options_.sequential && c != turn) {
-          SetField(child.data(), m_.turnBit, 2, static_cast<std::uint64_t>(c));
-          const int had = turn > 0 ? hadTurn | (1 << (turn - 1)) : hadTurn;
-          SetField(child.data(), m_.turnBit + 2, 3, static_cast<std::uint64_t>(had));
-        }
-        if (m_.gemSlot[to] >= 0) ClearBit(child.data(), m_.gemBit + m_.gemSlot[to]);
+  const Model& m_;
+  std::vector<int> queue_;
+  std::vector<std::uint8_t> alive_;
+  std::array<std::vector<std::uint16_t>, kCharacterCount + 1> parentDistance_;
+  std::array<std::vector<std::uint16_t>, kCharacterCount + 1> childDistance_;
+  bool wear_;
+  bool sharing_;
+  bool crossings_ = true;
+  // Scratch space of the cut search, per cell.
+  std::vector<int> disc_, low_, terminals_, sides_, parentCell_, entries_;
+  std::vector<std::uint8_t> exitInside_, exitBeyond_;
+  std::vector<int> gemOwner_;  // per gem slot: the only character who can fetch it, else 0
+  std::vector<std::pair<int, int>> stack_;
+};
 
-        const auto move = static_cast<std::uint8_t>((c << 2) | d);
-        std::size_t tableSlot;
-        const std::uint32_t known = Find(child.data(), &tableSlot);
-        if (known != kNoState) {
-          if (hOf_[known] == kFar || gOf_[known] <= g + 1) continue;
-          gOf_[known] = static_cast<std::uint16_t>(g + 1);
-          parent_[known] = index;
-          moveOf_[known] = move;
-          Push(known, g + 1, hOf_[known]);
-          continue;
-        }
-        if (gOf_.size() >= options_.maxStates) return false;
+std::uint8_t MoveCode(int character, int direction) {
+  return static_cast<std::uint8_t>((character << 2) | direction);
+}
+Move MoveOfCode(std::uint8_t code) {
+  return {code >> 2, kDirections[code & 3]};
+}
 
-        // Distances change only for characters who could walk on the tile
-        // that has just vanished.
-        std::array<const std::vector<std::uint16_t>*, 4> use{};
-        for (int other : m_.active) use[other] = &parentDistance_[other];
-        if (vanished >= 0) {
-          alive_[vanished] = 0;
-          for (int other : m_.active) {
-            if (m_.enterMask[vanished] & (1 << other)) {
-              ExitDistances(other, alive_.data(), childDistance_[other].data());
-              use[other] = &childDistance_[other];
-            }
-          }
-          alive_[vanished] = 1;
+// Calls visit(child, move code, vanished cell or -1) for every legal move
+// from state s, until visit returns false. `alive` marks the tiles still
+// there; `child` is scratch space of one state. Returns false when stopped.
+template <class Visit>
+bool ForEachMove(const Model& m, const SolveOptions& options, const std::uint64_t* s,
+                 const std::uint8_t* alive, std::uint64_t* child, Visit&& visit) {
+  auto occupied = [&](int cell) {
+    for (int c : m.active) {
+      if (Field(s, PositionBit(c), kPositionBits) == cell) return true;
+    }
+    return false;
+  };
+  const int turn = options.sequential ? Field(s, m.turnBit, 2) : 0;
+  const int hadTurn = options.sequential ? Field(s, m.turnBit + 2, 3) : 0;
+  for (int c : m.active) {
+    if (options.sequential && c != turn && (hadTurn & (1 << (c - 1)))) continue;
+    const int from = Field(s, PositionBit(c), kPositionBits);
+    for (int d = 0; d < 4; ++d) {
+      const int to = m.neighbours[from][d];
+      if (to < 0 || !alive[to] || !(m.enterMask[to] & (1 << c))) continue;
+      if (options.noSharing && occupied(to)) continue;
+      std::copy(s, s + m.words, child);
+      int vanished = -1;
+      const int slot = m.wearSlot[from];
+      if (slot >= 0 && !options.ignoreWear) {
+        const int passes = Field(s, m.wearBit + 2 * slot, 2);
+        if (passes > 0) {
+          SetField(child, m.wearBit + 2 * slot, 2, static_cast<std::uint64_t>(passes - 1));
+          if (passes == 1) vanished = from;
         }
-        std::array<std::vector<std::uint16_t>, 4>* distances = &parentDistance_;
-        if (vanished >= 0) {
-          for (int other : m_.active) {
-            if (use[other] == &parentDistance_[other]) {
-              childDistance_[other] = parentDistance_[other];
-            }
-          }
-          distances = &childDistance_;
-        }
-        const std::uint16_t h = Heuristic(child.data(), *distances);
-        const std::uint32_t added = AddState(child.data(), index, move, g + 1);
-        hOf_[added] = h;
-        if (h != kFar) Push(added, g + 1, h);
+      }
+      SetField(child, PositionBit(c), kPositionBits, static_cast<std::uint64_t>(to));
+      if (options.sequential && c != turn) {
+        SetField(child, m.turnBit, 2, static_cast<std::uint64_t>(c));
+        const int had = turn > 0 ? hadTurn | (1 << (turn - 1)) : hadTurn;
+        SetField(child, m.turnBit + 2, 3, static_cast<std::uint64_t>(had));
+      }
+      if (m.gemSlot[to] >= 0) ClearBit(child, m.gemBit + m.gemSlot[to]);
+      if (!visit(static_cast<const std::uint64_t*>(child), MoveCode(c, d), vanished)) return false;
+    }
+  }
+  return true;
+}
+
+// A* over whole states for a shortest solution.
+class Search {
+ public:
+  Search(const Model& model, const SolveOptions& options)
+      : m_(model), options_(options), states_(model.words), bounds_(model, options) {}
+
+  SolveResult Run(const std::vector<std::uint64_t>& initial) {
+    SolveResult result;
+    const std::uint32_t root = Add(initial.data(), kNoState, 0, 0);
+    bounds_.SetParent(initial.data());
+    hOf_[root] = bounds_.Parent(initial.data());
+    if (hOf_[root] != kFar) Push(root, 0, hOf_[root]);
+
+    while (true) {
+      while (bucket_ < buckets_.size() && buckets_[bucket_].empty()) ++bucket_;
+      if (bucket_ >= buckets_.size()) break;
+      const auto [index, g] = buckets_[bucket_].back();
+      buckets_[bucket_].pop_back();
+      if (gOf_[index] != g) continue;  // reached again more cheaply since
+      if (hOf_[index] == 0) {
+        result.outcome = SolveOutcome::kSolved;
+        result.moves = Path(index);
+        break;
+      }
+      ++result.statesExpanded;
+      if (!Expand(index)) {
+        result.outcome = SolveOutcome::kGaveUp;
+        break;
       }
     }
-    return true;
+    result.statesStored = gOf_.size();
+    return result;
+  }
+
+ private:
+  std::uint32_t Add(const std::uint64_t* s, std::uint32_t parent, std::uint8_t move, int g) {
+    bool added;
+    const std::uint32_t index = states_.Insert(s, &added);
+    parent_.push_back(parent);
+    moveOf_.push_back(move);
+    gOf_.push_back(static_cast<std::uint16_t>(g));
+    hOf_.push_back(kFar);
+    return index;
+  }
+
+  void Push(std::uint32_t index, int g, int h) {
+    const std::size_t f = static_cast<std::size_t>(g) + h;
+    if (f >= buckets_.size()) buckets_.resize(f + 1);
+    buckets_[f].push_back({index, static_cast<std::uint16_t>(g)});
+    bucket_ = std::min(bucket_, f);
+  }
+
+  std::vector<Move> Path(std::uint32_t index) const {
+    std::vector<Move> moves;
+    for (std::uint32_t i = index; parent_[i] != kNoState; i = parent_[i]) {
+      moves.push_back(MoveOfCode(moveOf_[i]));
+    }
+    std::reverse(moves.begin(), moves.end());
+    return moves;
+  }
+
+  bool Expand(std::uint32_t index) {
+    const int g = gOf_[index];
+    // The table may move while children are added, so work on a copy.
+    parentState_.assign(states_.State(index), states_.State(index) + m_.words);
+    child_.resize(m_.words);
+    bounds_.SetParent(parentState_.data());
+    return ForEachMove(m_, options_, parentState_.data(), bounds_.alive(), child_.data(),
+                       [&](const std::uint64_t* child, std::uint8_t move, int vanished) {
+                         const std::uint32_t known = states_.Find(child);
+                         if (known != kNoState) {
+                           if (hOf_[known] == kFar || gOf_[known] <= g + 1) return true;
+                           gOf_[known] = static_cast<std::uint16_t>(g + 1);
+                           parent_[known] = index;
+                           moveOf_[known] = move;
+                           Push(known, g + 1, hOf_[known]);
+                           return true;
+                         }
+                         if (gOf_.size() >= options_.maxStates) return false;
+                         const std::uint16_t h = bounds_.Child(child, vanished);
+                         const std::uint32_t added = Add(child, index, move, g + 1);
+                         hOf_[added] = h;
+                         if (h != kFar) Push(added, g + 1, h);
+                         return true;
+                       });
   }
 
   const Model& m_;
   const SolveOptions& options_;
-  std::vector<int> queue_;
-  std::vector<std::uint8_t> alive_;
-  std::array<std::vector<std::uint16_t>, 4> parentDistance_;
-  std::array<std::vector<std::uint16_t>, 4> childDistance_;
-
-  std::vector<std::uint64_t> arena_;
+  StateTable states_;
+  Bounds bounds_;
+  std::vector<std::uint64_t> parentState_;
+  std::vector<std::uint64_t> child_;
   std::vector<std::uint32_t> parent_;
   std::vector<std::uint8_t> moveOf_;
   std::vector<std::uint16_t> gOf_;
   std::vector<std::uint16_t> hOf_;  // kFar marks a dead end
-  std::vector<std::uint32_t> table_;
   std::vector<std::vector<std::pair<std::uint32_t, std::uint16_t>>> buckets_;
+  std::size_t bucket_ = 0;
+};
+
+// One state covers another when the characters stand on the same cells
+// (and, taking turns, the same turn is under way), it has collected every
+// gem the other has, and every tile has at least as many passes left.
+// Every way to the end from the covered state is then open from the
+// covering one too, so a covered state of a dead one is dead, and a state
+// covering a live one is alive.
+class Cover {
+ public:
+  explicit Cover(const Model& m) : words_(m.words) {
+    const auto below = [](int bit) {
+      return bit >= 64 ? ~std::uint64_t{0} : bit <= 0 ? 0 : (std::uint64_t{1} << bit) - 1;
+    };
+    for (int w = 0; w < words_; ++w) {
+      const std::uint64_t upToGems = below(m.gemBit - 64 * w);
+      const std::uint64_t upToWear = below(m.wearBit - 64 * w);
+      placeMask_.push_back(upToGems);
+      gemMask_.push_back(upToWear & ~upToGems);
+      wearMask_.push_back(~upToWear);
+    }
+  }
+  std::uint64_t Key(const std::uint64_t* s) const { return s[0] & placeMask_[0]; }
+  bool Covers(const std::uint64_t* a, const std::uint64_t* b) const {
+    constexpr std::uint64_t kLow = 0x5555555555555555ull;
+    for (int w = 0; w < words_; ++w) {
+      if ((a[w] & placeMask_[w]) != (b[w] & placeMask_[w])) return false;
+      if (a[w] & gemMask_[w] & ~b[w]) return false;  // a still has a gem b has not
+      // Passes are two-bit fields on even bits: a < b in some field?
+      const std::uint64_t x = a[w] & wearMask_[w], y = b[w] & wearMask_[w];
+      const std::uint64_t xh = (x >> 1) & kLow, xl = x & kLow;
+      const std::uint64_t yh = (y >> 1) & kLow, yl = y & kLow;
+      const std::uint64_t less = (~xh & yh) | (~(xh ^ yh) & ~xl & yl);
+      if (less & kLow) return false;
+    }
+    return true;
+  }
+
+ private:
+  int words_;
+  std::vector<std::uint64_t> placeMask_, gemMask_, wearMask_;
+};
+
+// States kept with an index by where the characters stand, for cover
+// queries.
+class StateFront {
+ public:
+  StateFront(const Model& m, const Cover& cover) : words_(m.words), cover_(cover) {}
+
+  std::size_t size() const { return arena_.size() / words_; }
+  const std::uint64_t* State(std::uint32_t index) const {
+    return &arena_[static_cast<std::size_t>(index) * words_];
+  }
+  std::uint32_t Add(const std::uint64_t* s) {
+    const auto index = static_cast<std::uint32_t>(size());
+    arena_.insert(arena_.end(), s, s + words_);
+    byPlace_[cover_.Key(s)].push_back(index);
+    return index;
+  }
+  // Whether a stored state covers s.
+  bool Covered(const std::uint64_t* s) const {
+    const auto it = byPlace_.find(cover_.Key(s));
+    if (it == byPlace_.end()) return false;
+    for (std::uint32_t i : it->second) {
+      if (cover_.Covers(State(i), s)) return true;
+    }
+    return false;
+  }
+  // Whether s covers a stored state.
+  bool Covering(const std::uint64_t* s) const {
+    const auto it = byPlace_.find(cover_.Key(s));
+    if (it == byPlace_.end()) return false;
+    for (std::uint32_t i : it->second) {
+      if (cover_.Covers(s, State(i))) return true;
+    }
+    return false;
+  }
+  void Clear() {
+    arena_.clear();
+    byPlace_.clear();
+  }
+
+ private:
+  int words_;
+  const Cover& cover_;
+  std::vector<std::uint64_t> arena_;
+  std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> byPlace_;
+};
+
+enum class Verdict { kAlive, kDead, kUnknown };
+
+// Tells whether the level can still be completed from a state, with an A*
+// search (a greedy one that only follows the bound strays far on levels
+// where characters have to wait for each other). What one check learns is
+// kept for the next: the states on a way to the end are alive, and every
+// state met by a check that found no way is dead, since it looked at all of
+// them and at everything they lead to. A state covered by one met before is
+// not looked at again: if that one is dead, so is it.
+class Prover {
+ public:
+  Prover(const Model& model, const SolveOptions& options)
+      : m_(model),
+        options_(options),
+        cover_(model),
+        alive_(model, cover_),
+        dead_(model, cover_),
+        seen_(model, cover_),
+        bounds_(model, options) {}
+
+  Verdict Check(const std::uint64_t* s, std::size_t maxStates) {
+    if (alive_.Covering(s)) return Verdict::kAlive;
+    if (dead_.Covered(s)) return Verdict::kDead;
+    bounds_.SetParent(s);
+    const std::uint16_t h = bounds_.Parent(s);
+    if (h == kFar) {
+      dead_.Add(s);
+      return Verdict::kDead;
+    }
+    if (h == 0) {
+      alive_.Add(s);
+      return Verdict::kAlive;
+    }
+    seen_.Clear();
+    parent_.clear();
+    gOf_.clear();
+    for (auto& bucket : buckets_) bucket.clear();
+    seen_.Add(s);
+    parent_.push_back(kNoState);
+    gOf_.push_back(0);
+    Push(0, h);
+    child_.resize(m_.words);
+
+    while (true) {
+      while (bucket_ < buckets_.size() && buckets_[bucket_].empty()) ++bucket_;
+      if (bucket_ >= buckets_.size()) break;
+      const std::uint32_t index = buckets_[bucket_].back();
+      buckets_[bucket_].pop_back();
+      current_.assign(seen_.State(index), seen_.State(index) + m_.words);
+      bounds_.SetParent(current_.data());
+      bool found = false, full = false;
+      ForEachMove(m_, options_, current_.data(), bounds_.alive(), child_.data(),
+                  [&](const std::uint64_t* child, std::uint8_t, int vanished) {
+                    if (seen_.Covered(child) || dead_.Covered(child)) return true;
+                    if (alive_.Covering(child)) {
+                      found = true;
+                      return false;
+                    }
+                    const std::uint16_t ch = bounds_.Child(child, vanished);
+                    if (ch == kFar) return true;
+                    if (ch == 0) {
+                      alive_.Add(child);
+                      found = true;
+                      return false;
+                    }
+                    if (seen_.size() >= maxStates) {
+                      full = true;
+                      return false;
+                    }
+                    const std::uint32_t next = seen_.Add(child);
+                    parent_.push_back(index);
+                    gOf_.push_back(gOf_[index] + 1);
+                    Push(next, gOf_[next] + ch);
+                    return true;
+                  });
+      if (found) {
+        for (std::uint32_t i = index; i != kNoState; i = parent_[i]) alive_.Add(seen_.State(i));
+        return Verdict::kAlive;
+      }
+      if (full) return Verdict::kUnknown;
+    }
+    for (std::uint32_t i = 0; i < seen_.size(); ++i) dead_.Add(seen_.State(i));
+    return Verdict::kDead;
+  }
+
+ private:
+  void Push(std::uint32_t index, int f) {
+    const auto at = static_cast<std::size_t>(f);
+    if (at >= buckets_.size()) buckets_.resize(at + 1);
+    buckets_[at].push_back(index);
+    bucket_ = std::min(bucket_, at);
+  }
+
+  const Model& m_;
+  const SolveOptions& options_;
+  Cover cover_;
+  StateFront alive_;
+  StateFront dead_;
+  StateFront seen_;  // by the check under way
+  Bounds bounds_;
+  std::vector<std::uint32_t> parent_;
+  std::vector<int> gOf_;
+  std::vector<std::uint64_t> current_;
+  std::vector<std::uint64_t> child_;
+  std::vector<std::vector<std::uint32_t>> buckets_;
   std::size_t bucket_ = 0;
 };
 
@@ -477,6 +839,139 @@ SolveResult Solve(const Board& board, const SolveOptions& options) {
   if (model.active.empty()) return {};
   Search search(model, options);
   return search.Run(initial);
+}
+
+std::size_t TrapReport::TrapSteps() const {
+  return static_cast<std::size_t>(
+      std::count_if(trapsAtStep.begin(), trapsAtStep.end(), [](int n) { return n > 0; }));
+}
+
+int TrapReport::Spread(int parts) const {
+  if (trapsAtStep.empty() || parts <= 0) return 0;
+  std::vector<bool> hit(parts, false);
+  for (std::size_t i = 0; i < trapsAtStep.size(); ++i) {
+    if (trapsAtStep[i] > 0) hit[i * parts / trapsAtStep.size()] = true;
+  }
+  return static_cast<int>(std::count(hit.begin(), hit.end(), true));
+}
+
+TrapReport FindTraps(const Board& board, std::span<const Move> solution,
+                     const SolveOptions& options, std::size_t maxStatesPerCheck) {
+  TrapReport report;
+  std::vector<std::uint64_t> state;
+  const Model model = BuildModel(board, options, &state);
+  if (model.active.empty()) {
+    report.valid = solution.empty();
+    return report;
+  }
+  Bounds bounds(model, options);
+  Prover prover(model, options);
+  std::vector<std::uint64_t> child(model.words), next;
+  for (const Move& move : solution) {
+    const std::uint8_t wanted = MoveCode(move.character, static_cast<int>(move.direction));
+    bounds.SetParent(state.data());
+    int traps = 0;
+    next.clear();
+    ForEachMove(model, options, state.data(), bounds.alive(), child.data(),
+                [&](const std::uint64_t* after, std::uint8_t code, int vanished) {
+                  if (code == wanted) {
+                    next.assign(after, after + model.words);
+                    return true;
+                  }
+                  ++report.alternatives;
+                  if (bounds.Child(after, vanished, false) == kFar) {
+                    ++traps;
+                    ++report.obviousTraps;
+                    return true;
+                  }
+                  switch (prover.Check(after, maxStatesPerCheck)) {
+                    case Verdict::kDead:
+                      ++traps;
+                      break;
+                    case Verdict::kUnknown:
+                      ++report.unknown;
+                      break;
+                    case Verdict::kAlive:
+                      break;
+                  }
+                  return true;
+                });
+    if (next.empty()) {
+      report.valid = false;
+      break;
+    }
+    report.traps += static_cast<std::size_t>(traps);
+    report.trapsAtStep.push_back(traps);
+    ++report.steps;
+    state.swap(next);
+  }
+  return report;
+}
+
+LayoutReport MeasureLayout(const Board& board) {
+  LayoutReport report;
+  std::vector<int> walkers;
+  for (int c = kPim; c <= kOst; ++c) {
+    if (board.Character(c).active) walkers.push_back(c);
+  }
+  if (walkers.empty()) walkers = {kPim, kLu, kOst};
+  auto standable = [&](int x, int y, int c) {
+    const CharacterPlace p = board.Character(c);
+    return CanEnter(c, board.At(x, y)) || (p.active && p.x == x && p.y == y);
+  };
+  auto joined = [&](int x, int y, int nx, int ny) {
+    for (int c : walkers) {
+      if (standable(x, y, c) && standable(nx, ny, c)) return true;
+    }
+    return false;
+  };
+  auto onFloor = [&](int x, int y) {
+    for (int c : walkers) {
+      if (standable(x, y, c)) return true;
+    }
+    return false;
+  };
+  std::vector<int> degree(kBoardCells, -1);
+  for (int y = 0; y < kBoardSize; ++y) {
+    for (int x = 0; x < kBoardSize; ++x) {
+      if (!onFloor(x, y)) continue;
+      int d = 0;
+      for (Direction dir : kDirections) {
+        const int nx = x + DeltaX(dir), ny = y + DeltaY(dir);
+        if (Board::Inside(nx, ny) && onFloor(nx, ny) && joined(x, y, nx, ny)) ++d;
+      }
+      degree[y * kBoardSize + x] = d;
+      ++report.floorCells;
+      if (d == 2) ++report.corridorCells;
+      if (d >= 3) ++report.junctions;
+    }
+  }
+  // Runs of corridor cells: the parts of the corridor cells joined to each other.
+  std::vector<bool> counted(kBoardCells, false);
+  std::vector<int> stack;
+  for (int i = 0; i < kBoardCells; ++i) {
+    if (degree[i] != 2 || counted[i]) continue;
+    int run = 0;
+    counted[i] = true;
+    stack.push_back(i);
+    while (!stack.empty()) {
+      const int a = stack.back();
+      stack.pop_back();
+      ++run;
+      const int x = a % kBoardSize, y = a / kBoardSize;
+      for (Direction dir : kDirections) {
+        const int nx = x + DeltaX(dir), ny = y + DeltaY(dir);
+        if (!Board::Inside(nx, ny)) continue;
+        const int n = ny * kBoardSize + nx;
+        if (degree[n] == 2 && !counted[n] && joined(x, y, nx, ny)) {
+          counted[n] = true;
+          stack.push_back(n);
+        }
+      }
+    }
+    report.longestCorridor = std::max(report.longestCorridor, run);
+  }
+  return report;
 }
 
 }  // namespace tripath

@@ -4,11 +4,18 @@
 // The search runs over whole level states (where each character stands, how
 // many passes every path tile has left, which gems are still there) with A*
 // and a lower bound built from walking distances on the tiles that are still
-// there. States from which a character can no longer reach its exit, or from
-// which some gem can no longer be reached, are dropped at once.
+// there. States from which a character can no longer reach its exit, from
+// which some gem can no longer be reached, or in which a tile that parts a
+// character from its exit or its gems must still be entered more often than
+// it can carry, are dropped at once.
+//
+// Besides the search, the measures that tell a puzzle from a walk: the
+// tempting wrong moves along a solution (traps) and how much of a board is
+// plain corridor.
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <vector>
 
 #include "game/play/rules.h"
@@ -42,5 +49,59 @@ struct SolveResult {
 };
 
 SolveResult Solve(const Board& board, const SolveOptions& options = {});
+
+// ---------------------------------------------------------------------------
+// Traps: legal moves after which the level can no longer be completed.
+
+struct TrapReport {
+  // False when the moves given are not a legal way through the level (the
+  // counts then cover the steps before the first illegal move).
+  bool valid = true;
+  std::size_t steps = 0;         // moves of the solution looked at
+  std::size_t alternatives = 0;  // legal moves other than the solution's, over all steps
+  std::size_t traps = 0;         // alternatives after which the level cannot be completed
+  // Traps that cut an exit or a gem off at once, so that a glance at the
+  // board shows them; the others only show some moves later.
+  std::size_t obviousTraps = 0;
+  std::size_t unknown = 0;  // alternatives whose check gave up at the state limit
+  // Per step of the solution: the traps among the other moves at that step.
+  std::vector<int> trapsAtStep;
+
+  std::size_t DeepTraps() const { return traps - obviousTraps; }
+  // Steps at which at least one other move is a trap.
+  std::size_t TrapSteps() const;
+  // In how many of `parts` equal stretches of the solution a trap is
+  // offered: parts when they come all the way through, 1 when they bunch up.
+  int Spread(int parts = 10) const;
+};
+
+// Plays `solution` from the board's state and checks, at every step, each
+// other legal move: can the level still be completed after it? Each check
+// stores at most `maxStatesPerCheck` states (beyond that it counts as
+// unknown); what the checks learn about states is shared between them.
+TrapReport FindTraps(const Board& board, std::span<const Move> solution,
+                     const SolveOptions& options = {}, std::size_t maxStatesPerCheck = 2'000'000);
+
+// ---------------------------------------------------------------------------
+// Layout: how much of a board is corridor.
+
+struct LayoutReport {
+  int floorCells = 0;  // cells someone can stand on
+  // Cells with exactly two neighbours a character could walk between: the
+  // floor of corridors and bends, where walking takes no decision.
+  int corridorCells = 0;
+  // The most corridor cells in a row: the longest walk without a junction.
+  int longestCorridor = 0;
+  int junctions = 0;  // cells with three or four such neighbours
+
+  // Corridor cells in percent of the floor.
+  int CorridorPercent() const {
+    return floorCells == 0 ? 0 : (100 * corridorCells + floorCells / 2) / floorCells;
+  }
+};
+
+// Two neighbouring cells are joined when some character in the level may
+// stand on both.
+LayoutReport MeasureLayout(const Board& board);
 
 }  // namespace tripath

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
+#include <limits>
 #include <map>
+#include <optional>
 #include <random>
 
 #include "tools/levels/level_source.h"
@@ -28,56 +29,127 @@ bool Completes(Board board, const std::vector<Move>& moves) {
   return board.IsComplete();
 }
 
-// A plain breadth-first search over whole boards, small enough to trust:
-// the fewest steps, or -1 when no sequence finishes the level. It keeps the
-// top-left width x height cells and the three positions as its state and
-// steps with the rules module's tile functions.
-int ReferenceSteps(const Board& start, int width, int height) {
+// A plain breadth-first search over whole boards, small enough to trust.
+// It keeps the top-left width x height cells and the three positions as its
+// state, steps with the rules module's tile functions, visits every state
+// the board can reach, and then works back from the finished ones to every
+// state that can still be finished.
+class ReferenceGraph {
+ public:
   using State = std::vector<int>;  // cells, then x and y of each character (-1: absent)
-  State first;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) first.push_back(start.At(x, y));
-  }
-  for (int c = kPim; c <= kOst; ++c) {
-    const CharacterPlace p = start.Character(c);
-    first.push_back(p.active ? p.x : -1);
-    first.push_back(p.active ? p.y : -1);
-  }
-  const int cells = width * height;
-  auto complete = [&](const State& s) {
-    for (int c = kPim; c <= kOst; ++c) {
-      const int x = s[cells + 2 * (c - 1)], y = s[cells + 2 * (c - 1) + 1];
-      if (x >= 0 && s[y * width + x] != ExitCode(c)) return false;
+
+  // Stops early (leaving the graph unusable) beyond `limit` states, or at
+  // the first finished state when `toFirstFinish` is set.
+  ReferenceGraph(const Board& start, int width, int height, std::size_t limit,
+                 bool toFirstFinish = false)
+      : width_(width), height_(height), cells_(width * height) {
+    std::map<State, int> index{{Encode(start), 0}};
+    states_.push_back(Encode(start));
+    distance_.push_back(0);
+    std::vector<std::vector<int>> from(1);
+    for (std::size_t i = 0; i < states_.size(); ++i) {
+      if (Complete(states_[i])) {
+        if (steps_ < 0) steps_ = distance_[i];
+        if (toFirstFinish) return;
+        continue;  // the game ends here
+      }
+      if (states_.size() > limit) return;
+      for (const State& next : Successors(states_[i])) {
+        auto [it, added] = index.emplace(next, static_cast<int>(states_.size()));
+        if (added) {
+          states_.push_back(next);
+          distance_.push_back(distance_[i] + 1);
+          from.emplace_back();
+        }
+        from[it->second].push_back(static_cast<int>(i));
+      }
     }
-    for (int i = 0; i < cells; ++i) {
+    complete_ = true;
+    finishable_.assign(states_.size(), false);
+    std::vector<int> work;
+    for (std::size_t i = 0; i < states_.size(); ++i) {
+      if (Complete(states_[i])) {
+        finishable_[i] = true;
+        work.push_back(static_cast<int>(i));
+      }
+    }
+    while (!work.empty()) {
+      const int i = work.back();
+      work.pop_back();
+      for (int p : from[i]) {
+        if (!finishable_[p]) {
+          finishable_[p] = true;
+          work.push_back(p);
+        }
+      }
+    }
+    for (std::size_t i = 0; i < states_.size(); ++i) lookup_.emplace(states_[i], finishable_[i]);
+  }
+
+  // The fewest steps that finish the level, or -1.
+  int Steps() const { return steps_; }
+  // Whether every reachable state was visited.
+  bool complete() const { return complete_; }
+  // Whether a board reached from the start can still be finished.
+  bool Finishable(const Board& board) const { return lookup_.at(Encode(board)); }
+
+ private:
+  State Encode(const Board& board) const {
+    State s;
+    for (int y = 0; y < height_; ++y) {
+      for (int x = 0; x < width_; ++x) s.push_back(board.At(x, y));
+    }
+    for (int c = kPim; c <= kOst; ++c) {
+      const CharacterPlace p = board.Character(c);
+      s.push_back(p.active ? p.x : -1);
+      s.push_back(p.active ? p.y : -1);
+    }
+    return s;
+  }
+
+  bool Complete(const State& s) const {
+    for (int c = kPim; c <= kOst; ++c) {
+      const int x = s[cells_ + 2 * (c - 1)], y = s[cells_ + 2 * (c - 1) + 1];
+      if (x >= 0 && s[y * width_ + x] != ExitCode(c)) return false;
+    }
+    for (int i = 0; i < cells_; ++i) {
       if (s[i] == kGem) return false;
     }
     return true;
-  };
-  std::map<State, int> seen{{first, 0}};
-  std::deque<State> queue{first};
-  while (!queue.empty()) {
-    const State s = queue.front();
-    queue.pop_front();
-    const int steps = seen[s];
-    if (complete(s)) return steps;
+  }
+
+  std::vector<State> Successors(const State& s) const {
+    std::vector<State> out;
     for (int c = kPim; c <= kOst; ++c) {
-      const int x = s[cells + 2 * (c - 1)], y = s[cells + 2 * (c - 1) + 1];
+      const int x = s[cells_ + 2 * (c - 1)], y = s[cells_ + 2 * (c - 1) + 1];
       if (x < 0) continue;
       for (Direction d : {Direction::kUp, Direction::kDown, Direction::kLeft, Direction::kRight}) {
         const int tx = x + DeltaX(d), ty = y + DeltaY(d);
-        if (tx < 0 || ty < 0 || tx >= width || ty >= height) continue;
-        if (!CanEnter(c, s[ty * width + tx])) continue;
+        if (tx < 0 || ty < 0 || tx >= width_ || ty >= height_) continue;
+        if (!CanEnter(c, s[ty * width_ + tx])) continue;
         State next = s;
-        next[y * width + x] = WearTile(s[y * width + x]).code;
-        next[ty * width + tx] = EnterTile(c, s[ty * width + tx]).code;
-        next[cells + 2 * (c - 1)] = tx;
-        next[cells + 2 * (c - 1) + 1] = ty;
-        if (seen.emplace(next, steps + 1).second) queue.push_back(next);
+        next[y * width_ + x] = WearTile(s[y * width_ + x]).code;
+        next[ty * width_ + tx] = EnterTile(c, s[ty * width_ + tx]).code;
+        next[cells_ + 2 * (c - 1)] = tx;
+        next[cells_ + 2 * (c - 1) + 1] = ty;
+        out.push_back(std::move(next));
       }
     }
+    return out;
   }
-  return -1;
+
+  int width_, height_, cells_;
+  std::vector<State> states_;
+  std::vector<int> distance_;
+  std::vector<bool> finishable_;
+  std::map<State, bool> lookup_;
+  int steps_ = -1;
+  bool complete_ = false;
+};
+
+int ReferenceSteps(const Board& start, int width, int height) {
+  return ReferenceGraph(start, width, height, std::numeric_limits<std::size_t>::max(), true)
+      .Steps();
 }
 
 TEST(Solver, AStraightWalk) {
@@ -188,47 +260,173 @@ TEST(Solver, GivesUpAtTheStateLimit) {
   EXPECT_LE(result.statesStored, 3u);
 }
 
+// A random board of width x height cells with Pim, and Lu and Ost as
+// `characters` says, or nothing when a start or exit was drawn over.
+std::optional<std::string> RandomMap(std::mt19937& random, int width, int height, int characters,
+                                     const std::string& tiles = "####++*ppllooqiu..") {
+  std::vector<std::string> rows(height, std::string(width, '.'));
+  for (auto& row : rows) {
+    for (char& ch : row) ch = tiles[random() % tiles.size()];
+  }
+  auto place = [&](char ch) { rows[random() % height][random() % width] = ch; };
+  const char starts[] = "PLO", exits[] = "123";
+  for (int c = 0; c < characters; ++c) {
+    place(starts[c]);
+    place(exits[c]);
+  }
+  std::string map;
+  for (const auto& row : rows) map += row + "\n";
+  std::string error;
+  if (!ParseLevelSource("origin: 0 0\nmap:\n" + map, "random", &error)) return std::nullopt;
+  return map;
+}
+
 // Small random boards: the solver agrees with the plain search on whether a
 // board can be finished and on the fewest steps, and its moves finish it.
+// Boards with all three characters and many worn tiles put the test for
+// tiles that must be crossed more often than they can be to work.
 TEST(Solver, AgreesWithAPlainSearchOnRandomBoards) {
   std::mt19937 random(20240611);
-  const char tiles[] = "####++*ppllq..";
   int solved = 0, unsolvable = 0;
-  for (int round = 0; round < 150; ++round) {
+  for (int round = 0; round < 300; ++round) {
     const int width = 3 + static_cast<int>(random() % 3);
     const int height = 2 + static_cast<int>(random() % 2);
-    std::vector<std::string> rows(height, std::string(width, '.'));
-    for (auto& row : rows) {
-      for (char& ch : row) ch = tiles[random() % (sizeof(tiles) - 1)];
-    }
-    auto place = [&](char ch) { rows[random() % height][random() % width] = ch; };
-    place('P');
-    place('1');
-    if (round % 2 == 0) {
-      place('L');
-      place('2');
-    }
-    std::string map;
-    for (const auto& row : rows) map += row + "\n";
-    std::string error;
-    const auto level = ParseLevelSource("origin: 0 0\nmap:\n" + map, "random", &error);
-    if (!level) continue;  // a start or exit was drawn over
-    const Board board = Board::FromCodes(level->codes);
+    const auto map = RandomMap(random, width, height, 1 + round % 3);
+    if (!map) continue;
+    const Board board = MakeBoard(*map);
     const int expected = ReferenceSteps(board, width, height);
     const SolveResult result = Solve(board);
     if (expected < 0) {
-      EXPECT_EQ(result.outcome, SolveOutcome::kUnsolvable) << map;
+      EXPECT_EQ(result.outcome, SolveOutcome::kUnsolvable) << *map;
       ++unsolvable;
     } else {
-      ASSERT_EQ(result.outcome, SolveOutcome::kSolved) << map;
-      EXPECT_EQ(static_cast<int>(result.moves.size()), expected) << map;
-      EXPECT_TRUE(Completes(board, result.moves)) << map;
+      ASSERT_EQ(result.outcome, SolveOutcome::kSolved) << *map;
+      EXPECT_EQ(static_cast<int>(result.moves.size()), expected) << *map;
+      EXPECT_TRUE(Completes(board, result.moves)) << *map;
       ++solved;
     }
   }
   // Both kinds of board really came up.
-  EXPECT_GT(solved, 15);
-  EXPECT_GT(unsolvable, 15);
+  EXPECT_GT(solved, 30);
+  EXPECT_GT(unsolvable, 30);
+}
+
+TEST(Traps, AWrongFirstStepAndALastStepBack) {
+  // Pim fetches the gem on the right, then leaves over the thin tile. Going
+  // left first strands him on the thin tile: whichever way he leaves it,
+  // the gem or the exit is cut off, though both still look reachable. On
+  // the thin tile at the end, stepping back cuts off the exit at once.
+  const Board board = MakeBoard("1+P#*\n");
+  const auto solution = ParseMoves("P R, P R, P L, P L, P L, P L");
+  ASSERT_TRUE(solution && Completes(board, *solution));
+  const TrapReport report = FindTraps(board, *solution);
+  EXPECT_TRUE(report.valid);
+  EXPECT_EQ(report.steps, 6u);
+  EXPECT_EQ(report.trapsAtStep, (std::vector<int>{1, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(report.traps, 2u);
+  EXPECT_EQ(report.obviousTraps, 1u);
+  EXPECT_EQ(report.DeepTraps(), 1u);
+  EXPECT_EQ(report.alternatives, 5u);  // every step but the one from the gem has one
+  EXPECT_EQ(report.unknown, 0u);
+  EXPECT_EQ(report.TrapSteps(), 2u);
+  EXPECT_EQ(report.Spread(), 2);
+  EXPECT_EQ(report.Spread(2), 2);
+  EXPECT_EQ(report.Spread(1), 1);
+}
+
+TEST(Traps, MovesThatAreNotAWayThroughAreReported) {
+  const Board board = MakeBoard("1+P#*\n");
+  const TrapReport report = FindTraps(board, *ParseMoves("P R, P U, P L"));
+  EXPECT_FALSE(report.valid);
+  EXPECT_EQ(report.steps, 1u);
+  EXPECT_EQ(report.trapsAtStep.size(), 1u);
+}
+
+TEST(Traps, ChecksThatRunOutOfStatesAreUnknownNotTraps) {
+  // With room for a single state, the three harmless detours cannot be
+  // shown to be harmless; both traps end within that one state.
+  const Board board = MakeBoard("1+P#*\n");
+  const TrapReport report = FindTraps(board, *ParseMoves("P R, P R, P L, P L, P L, P L"), {}, 1);
+  EXPECT_EQ(report.unknown, 3u);
+  EXPECT_EQ(report.traps, 2u);
+  EXPECT_EQ(FindTraps(board, *ParseMoves("P R, P R, P L, P L, P L, P L"), {}, 100).unknown, 0u);
+}
+
+// On random boards, every other move along a shortest solution is a trap
+// exactly when the plain search finds no way to finish from it.
+TEST(Traps, AgreeWithAPlainSearchOnRandomBoards) {
+  std::mt19937 random(777);
+  int boards = 0, traps = 0, deep = 0, safe = 0;
+  for (int round = 0; round < 3000 && boards < 150; ++round) {
+    const int width = 4;
+    const int height = 4;
+    const auto map = RandomMap(random, width, height, 1 + round % 2, "###++**ppllqi.");
+    if (!map) continue;
+    const Board board = MakeBoard(*map);
+    const SolveResult result = Solve(board);
+    if (result.outcome != SolveOutcome::kSolved || result.moves.empty()) continue;
+    ++boards;
+    const ReferenceGraph reference(board, width, height, 20000);
+    if (!reference.complete()) continue;
+    const TrapReport report = FindTraps(board, result.moves);
+    ASSERT_TRUE(report.valid) << *map;
+    ASSERT_EQ(report.trapsAtStep.size(), result.moves.size()) << *map;
+    EXPECT_EQ(report.unknown, 0u);
+    Board state = board;
+    for (std::size_t step = 0; step < result.moves.size(); ++step) {
+      int expected = 0;
+      for (int c = kPim; c <= kOst; ++c) {
+        for (Direction d :
+             {Direction::kUp, Direction::kDown, Direction::kLeft, Direction::kRight}) {
+          if (Move{c, d} == result.moves[step]) continue;
+          Board next = state;
+          if (!next.Step(c, d).moved) continue;
+          if (reference.Finishable(next)) {
+            ++safe;
+          } else {
+            ++expected;
+          }
+        }
+      }
+      EXPECT_EQ(report.trapsAtStep[step], expected) << *map << " step " << step;
+      traps += expected;
+      state.Step(result.moves[step].character, result.moves[step].direction);
+    }
+    deep += static_cast<int>(report.DeepTraps());
+  }
+  EXPECT_GE(boards, 150);
+  EXPECT_GT(traps, 40);
+  EXPECT_GT(deep, 10);
+  EXPECT_GT(safe, 200);
+}
+
+TEST(Layout, ARingIsAllCorridor) {
+  const LayoutReport ring =
+      MeasureLayout(MakeBoard("P##\n"
+                              "#.#\n"
+                              "##1\n"));
+  EXPECT_EQ(ring.floorCells, 8);
+  EXPECT_EQ(ring.corridorCells, 8);
+  EXPECT_EQ(ring.longestCorridor, 8);
+  EXPECT_EQ(ring.junctions, 0);
+  EXPECT_EQ(ring.CorridorPercent(), 100);
+}
+
+TEST(Layout, CellsAreJoinedOnlyWhereSomeoneCanWalkBetweenThem) {
+  // The two starts touch, but nobody may stand on both; the exits touch,
+  // and everyone may cross them. Paths of a character who is not in the
+  // level are no floor.
+  const LayoutReport report =
+      MeasureLayout(MakeBoard("P#1\n"
+                              "L#2\n"
+                              "ooo\n"));
+  EXPECT_EQ(report.floorCells, 6);
+  EXPECT_EQ(report.junctions, 2);      // the two shared tiles
+  EXPECT_EQ(report.corridorCells, 2);  // the exits, joined to each other
+  EXPECT_EQ(report.longestCorridor, 2);
+  EXPECT_EQ(report.CorridorPercent(), 33);
+  EXPECT_EQ(MeasureLayout(MakeBoard("P#\n#1\n")).CorridorPercent(), 100);
+  EXPECT_EQ(LayoutReport{}.CorridorPercent(), 0);
 }
 
 }  // namespace
