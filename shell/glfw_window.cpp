@@ -106,16 +106,33 @@ void Char(GLFWwindow*, unsigned int codepoint) {
   if (NxGame* game = HostGame()) game->DeliverKey(3, static_cast<int>(codepoint));
 }
 
+namespace {
+// The cursor comes in screen coordinates, the game draws in framebuffer
+// pixels; on scaled (high-density) desktops the two differ.
+void ToPixels(GLFWwindow* window, double& x, double& y) {
+  if (!window) return;
+  int windowW = 0, windowH = 0, pixelsW = 0, pixelsH = 0;
+  glfwGetWindowSize(window, &windowW, &windowH);
+  glfwGetFramebufferSize(window, &pixelsW, &pixelsH);
+  if (windowW > 0 && windowH > 0) {
+    x *= static_cast<double>(pixelsW) / windowW;
+    y *= static_cast<double>(pixelsH) / windowH;
+  }
+}
+}  // namespace
+
 void MouseButton(GLFWwindow* window, int button, int action, int) {
   NxGame* game = HostGame();
   if (!game || button < 0 || button > 2) return;
   double x = 0, y = 0;
   glfwGetCursorPos(window, &x, &y);
+  ToPixels(window, x, y);
   game->DeliverMouse(action == GLFW_PRESS ? 4 : 5, button, static_cast<float>(x),
                      static_cast<float>(y));
 }
 
-void CursorPos(GLFWwindow*, double x, double y) {
+void CursorPos(GLFWwindow* window, double x, double y) {
+  ToPixels(window, x, y);
   if (NxGame* game = HostGame())
     game->DeliverMouse(6, -1, static_cast<float>(x), static_cast<float>(y));
 }
