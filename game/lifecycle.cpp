@@ -217,6 +217,26 @@ int c_MyApp::Update() {
   return 0;
 }
 
+int c_MyApp::FitVirtualScreen(int width, int height) {
+  // The larger zoom governs, so one logical dimension equals the virtual
+  // screen's and the other is smaller; the orientation found here applies
+  // from the next frame on.
+  const float virtualW = orientation == 0 ? 800.0f : 640.0f;
+  const float virtualH = orientation == 0 ? 600.0f : 480.0f;
+  zoomX = static_cast<float>(width) / virtualW;
+  zoomY = static_cast<float>(height) / virtualH;
+  scaleMode = zoomX < zoomY ? 2 : 1;
+  if (scaleMode == 2) {
+    zoomX = zoomY;
+  } else {
+    zoomY = zoomX;
+  }
+  screenW = static_cast<float>(width) / zoomX;
+  screenH = static_cast<float>(height) / zoomY;
+  orientation = screenW < screenH ? 0 : 1;
+  return 0;
+}
+
 int c_MyApp::Render() {
   if (pendingImageFrame > 0) {
     // Decoding draws the level frame and reads the back buffer, so it runs
@@ -240,19 +260,7 @@ int c_MyApp::Render() {
     deviceHeight = height;
   }
 
-  float virtualW = orientation == 0 ? 800.0f : 640.0f;
-  float virtualH = orientation == 0 ? 600.0f : 480.0f;
-  zoomX = static_cast<float>(width) / virtualW;
-  zoomY = static_cast<float>(height) / virtualH;
-  scaleMode = zoomX < zoomY ? 2 : 1;
-  if (scaleMode == 2) {
-    zoomX = zoomY;
-  } else {
-    zoomY = zoomX;
-  }
-  screenW = static_cast<float>(width) / zoomX;
-  screenH = static_cast<float>(height) / zoomY;
-  orientation = screenW < screenH ? 0 : 1;
+  FitVirtualScreen(width, height);
 
   for (int at = 0; at < drawListLength; at += kDrawRecordFloats) {
     const float* r = &drawList[at];

@@ -11,19 +11,9 @@
 
 namespace {
 
-// 1 up to 630 pixels, 2 above, 4 above 1230 (in either dimension).
 void ApplyDensityRule(c_MyApp& app) {
-  const int w = ScreenWidth(), h = ScreenHeight();
-  app.hdFactor = 1;
-  app.hdScale = 1.0f;
-  if (w > 630 || h > 630) {
-    app.hdFactor = 2;
-    app.hdScale = 0.5f;
-  }
-  if (w > 1230 || h > 1230) {
-    app.hdFactor = 4;
-    app.hdScale = 0.25f;
-  }
+  app.hdFactor = c_MyApp::DensityFactor(ScreenWidth(), ScreenHeight());
+  app.hdScale = 1.0f / static_cast<float>(app.hdFactor);
 }
 
 String DensityPath(const c_MyApp& app, const String& name) {
@@ -243,4 +233,11 @@ int c_MyApp::LoadLevelTitles() {
     start = end + 1;
   }
   return 0;
+}
+
+int c_MyApp::DensityFactor(int width, int height) {
+  // 1 up to 630 pixels, 2 above, 4 above 1230 (in either dimension).
+  if (width > 1230 || height > 1230) return 4;
+  if (width > 630 || height > 630) return 2;
+  return 1;
 }

@@ -66,6 +66,8 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   int Update() override;
   int Render() override;
   int SetTextInput(int on);
+  // The logical screen and zoom for a window of width x height pixels.
+  int FitVirtualScreen(int width, int height);
   int ControlDown(int action);
 
   // --- asset loading (loading.cpp) -------------------------------------------
@@ -78,6 +80,8 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   int StartLoading();
   int LoadAllImages();
   int UpdateLoadingScreen(int phase);
+  // The pixel density of the images for a window of this size: 1, 2 or 4.
+  static int DensityFactor(int width, int height);
   // Reads the levels' titles (data/levels.txt, one line per level).
   int LoadLevelTitles();
 
