@@ -28,6 +28,8 @@ const char kUsage[] =
     "                   ones, the steps offering one, and over how many tenths of\n"
     "                   the solution they spread) and the board's corridors\n"
     "                   (share of cells with two neighbours, longest run)\n"
+    "  --tsv            print the table as tab-separated values, for scripts (the\n"
+    "                   trap columns are 0 without --traps)\n"
     "  --check          fail when a stored solution is not a shortest one\n"
     "  --write          store each shortest solution found in its source\n"
     "  --file FILE      solve this level source (repeatable) instead\n"
@@ -87,7 +89,7 @@ std::string ReadFile(const std::filesystem::path& file) {
 int main(int argc, char** argv) {
   std::filesystem::path levelsDir = "levels";
   std::filesystem::path imageFile;
-  bool markdown = false, check = false, write = false, traps = false;
+  bool markdown = false, check = false, write = false, traps = false, tsv = false;
   SolveOptions options;
   std::vector<int> wanted;
   std::vector<std::filesystem::path> files;
@@ -106,6 +108,8 @@ int main(int argc, char** argv) {
       imageFile = value();
     } else if (arg == "--markdown") {
       markdown = true;
+    } else if (arg == "--tsv") {
+      tsv = true;
     } else if (arg == "--traps") {
       traps = true;
     } else if (arg == "--check") {
@@ -188,7 +192,12 @@ int main(int argc, char** argv) {
   }
 
   if (markdown) traps = true;
-  if (markdown) {
+  if (tsv) {
+    std::printf(
+        "level\tsource\tsteps\tstates\ttraps\tobvious\tdeep\tdistinct\tdistinct_deep\t"
+        "trap_steps\tspread\talternatives\tunknown\tfloor\tcorridor\tlongest\tjunctions\t"
+        "size\tsolution\n");
+  } else if (markdown) {
     std::printf(
         "| Level | Title | Characters | Gems | Size | Steps | States | Traps | Deep | Trap steps "
         "| Spread | Corridor |\n");
@@ -231,7 +240,16 @@ int main(int argc, char** argv) {
     // A trap check that gave up is shown as "~", since the count may be short.
     const std::string trapCount =
         std::to_string(trapReport.traps) + (trapReport.unknown > 0 ? "~" : "");
-    if (markdown) {
+    if (tsv) {
+      std::printf(
+          "%d\t%s\t%s\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%d\t%zu\t%zu\t%d\t%d\t%d\t%d\t%s\t%s\n",
+          level.number, level.source.string().c_str(), steps.c_str(), result.statesStored,
+          trapReport.traps, trapReport.obviousTraps, trapReport.DeepTraps(),
+          trapReport.distinctTraps, trapReport.distinctDeepTraps, trapReport.TrapSteps(),
+          trapReport.Spread(), trapReport.alternatives, trapReport.unknown, layout.floorCells,
+          layout.corridorCells, layout.longestCorridor, layout.junctions, Size(level.codes).c_str(),
+          solution.c_str());
+    } else if (markdown) {
       std::printf("| %d | %s | %s | %d | %s | %s | %zu | %s | %zu | %zu | %d/10 | %d%% (%d) |\n",
                   level.number, level.title.c_str(), Characters(board).c_str(),
                   board.GemsRemaining(), Size(level.codes).c_str(), steps.c_str(),

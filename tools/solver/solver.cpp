@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <set>
+#include <tuple>
 #include <unordered_map>
 
 namespace tripath {
@@ -535,11 +537,59 @@ bool ForEachMove(const Model& m, const SolveOptions& options, const std::uint64_
   return true;
 }
 
-// A* over whole states for a shortest solution.
+// One state covers another when the characters stand on the same cells
+// (and, taking turns, the same turn is under way), it has collected every
+// gem the other has, and every tile has at least as many passes left.
+// Every way to the end from the covered state is then open from the
+// covering one too, so a covered state of a dead one is dead, and a state
+// covering a live one is alive.
+class Cover {
+ public:
+  explicit Cover(const Model& m) : words_(m.words) {
+    const auto below = [](int bit) {
+      return bit >= 64 ? ~std::uint64_t{0} : bit <= 0 ? 0 : (std::uint64_t{1} << bit) - 1;
+    };
+    for (int w = 0; w < words_; ++w) {
+      const std::uint64_t upToGems = below(m.gemBit - 64 * w);
+      const std::uint64_t upToWear = below(m.wearBit - 64 * w);
+      placeMask_.push_back(upToGems);
+      gemMask_.push_back(upToWear & ~upToGems);
+      wearMask_.push_back(~upToWear);
+    }
+  }
+  std::uint64_t Key(const std::uint64_t* s) const { return s[0] & placeMask_[0]; }
+  bool Covers(const std::uint64_t* a, const std::uint64_t* b) const {
+    constexpr std::uint64_t kLow = 0x5555555555555555ull;
+    for (int w = 0; w < words_; ++w) {
+      if ((a[w] & placeMask_[w]) != (b[w] & placeMask_[w])) return false;
+      if (a[w] & gemMask_[w] & ~b[w]) return false;  // a still has a gem b has not
+      // Passes are two-bit fields on even bits: a < b in some field?
+      const std::uint64_t x = a[w] & wearMask_[w], y = b[w] & wearMask_[w];
+      const std::uint64_t xh = (x >> 1) & kLow, xl = x & kLow;
+      const std::uint64_t yh = (y >> 1) & kLow, yl = y & kLow;
+      const std::uint64_t less = (~xh & yh) | (~(xh ^ yh) & ~xl & yl);
+      if (less & kLow) return false;
+    }
+    return true;
+  }
+
+ private:
+  int words_;
+  std::vector<std::uint64_t> placeMask_, gemMask_, wearMask_;
+};
+
+// A* over whole states for a shortest solution. A new state is dropped when
+// one stored already covers it and was reached in no more steps (or is a
+// dead end): whatever finishes from the new one finishes from that one too,
+// and no later.
 class Search {
  public:
   Search(const Model& model, const SolveOptions& options)
-      : m_(model), options_(options), states_(model.words), bounds_(model, options) {}
+      : m_(model),
+        options_(options),
+        states_(model.words),
+        bounds_(model, options),
+        cover_(model) {}
 
   SolveResult Run(const std::vector<std::uint64_t>& initial) {
     SolveResult result;
@@ -604,22 +654,35 @@ class Search {
     bounds_.SetParent(parentState_.data());
     return ForEachMove(m_, options_, parentState_.data(), bounds_.alive(), child_.data(),
                        [&](const std::uint64_t* child, std::uint8_t move, int vanished) {
-                         const std::uint32_t known = states_.Find(child);
-                         if (known != kNoState) {
-                           if (hOf_[known] == kFar || gOf_[known] <= g + 1) return true;
-                           gOf_[known] = static_cast<std::uint16_t>(g + 1);
-                           parent_[known] = index;
-                           moveOf_[known] = move;
-                           Push(known, g + 1, hOf_[known]);
-                           return true;
-                         }
-                         if (gOf_.size() >= options_.maxStates) return false;
-                         const std::uint16_t h = bounds_.Child(child, vanished);
-                         const std::uint32_t added = Add(child, index, move, g + 1);
-                         hOf_[added] = h;
-                         if (h != kFar) Push(added, g + 1, h);
-                         return true;
+                         return Reach(child, index, move, g + 1, vanished);
                        });
+  }
+
+  // Takes in a child reached in g steps; false when the state limit is hit.
+  bool Reach(const std::uint64_t* child, std::uint32_t parent, std::uint8_t move, int g,
+             int vanished) {
+    const std::uint32_t known = states_.Find(child);
+    if (known != kNoState) {
+      if (hOf_[known] == kFar || gOf_[known] <= g) return true;
+      gOf_[known] = static_cast<std::uint16_t>(g);
+      parent_[known] = parent;
+      moveOf_[known] = move;
+      Push(known, g, hOf_[known]);
+      return true;
+    }
+    std::vector<std::uint32_t>& samePlace = byPlace_[cover_.Key(child)];
+    for (std::uint32_t other : samePlace) {
+      if ((hOf_[other] == kFar || gOf_[other] <= g) && cover_.Covers(states_.State(other), child)) {
+        return true;
+      }
+    }
+    if (gOf_.size() >= options_.maxStates) return false;
+    const std::uint16_t h = bounds_.Child(child, vanished);
+    const std::uint32_t added = Add(child, parent, move, g);
+    samePlace.push_back(added);
+    hOf_[added] = h;
+    if (h != kFar) Push(added, g, h);
+    return true;
   }
 
   const Model& m_;
@@ -634,47 +697,8 @@ class Search {
   std::vector<std::uint16_t> hOf_;  // kFar marks a dead end
   std::vector<std::vector<std::pair<std::uint32_t, std::uint16_t>>> buckets_;
   std::size_t bucket_ = 0;
-};
-
-// One state covers another when the characters stand on the same cells
-// (and, taking turns, the same turn is under way), it has collected every
-// gem the other has, and every tile has at least as many passes left.
-// Every way to the end from the covered state is then open from the
-// covering one too, so a covered state of a dead one is dead, and a state
-// covering a live one is alive.
-class Cover {
- public:
-  explicit Cover(const Model& m) : words_(m.words) {
-    const auto below = [](int bit) {
-      return bit >= 64 ? ~std::uint64_t{0} : bit <= 0 ? 0 : (std::uint64_t{1} << bit) - 1;
-    };
-    for (int w = 0; w < words_; ++w) {
-      const std::uint64_t upToGems = below(m.gemBit - 64 * w);
-      const std::uint64_t upToWear = below(m.wearBit - 64 * w);
-      placeMask_.push_back(upToGems);
-      gemMask_.push_back(upToWear & ~upToGems);
-      wearMask_.push_back(~upToWear);
-    }
-  }
-  std::uint64_t Key(const std::uint64_t* s) const { return s[0] & placeMask_[0]; }
-  bool Covers(const std::uint64_t* a, const std::uint64_t* b) const {
-    constexpr std::uint64_t kLow = 0x5555555555555555ull;
-    for (int w = 0; w < words_; ++w) {
-      if ((a[w] & placeMask_[w]) != (b[w] & placeMask_[w])) return false;
-      if (a[w] & gemMask_[w] & ~b[w]) return false;  // a still has a gem b has not
-      // Passes are two-bit fields on even bits: a < b in some field?
-      const std::uint64_t x = a[w] & wearMask_[w], y = b[w] & wearMask_[w];
-      const std::uint64_t xh = (x >> 1) & kLow, xl = x & kLow;
-      const std::uint64_t yh = (y >> 1) & kLow, yl = y & kLow;
-      const std::uint64_t less = (~xh & yh) | (~(xh ^ yh) & ~xl & yl);
-      if (less & kLow) return false;
-    }
-    return true;
-  }
-
- private:
-  int words_;
-  std::vector<std::uint64_t> placeMask_, gemMask_, wearMask_;
+  Cover cover_;
+  std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> byPlace_;
 };
 
 // States kept with an index by where the characters stand, for cover
@@ -867,6 +891,7 @@ TrapReport FindTraps(const Board& board, std::span<const Move> solution,
   Bounds bounds(model, options);
   Prover prover(model, options);
   std::vector<std::uint64_t> child(model.words), next;
+  std::set<std::tuple<int, int, int>> distinct, distinctDeep;
   for (const Move& move : solution) {
     const std::uint8_t wanted = MoveCode(move.character, static_cast<int>(move.direction));
     bounds.SetParent(state.data());
@@ -879,14 +904,20 @@ TrapReport FindTraps(const Board& board, std::span<const Move> solution,
                     return true;
                   }
                   ++report.alternatives;
+                  const int c = code >> 2;
+                  const std::tuple<int, int, int> key{
+                      c, Field(state.data(), PositionBit(c), kPositionBits), code & 3};
                   if (bounds.Child(after, vanished, false) == kFar) {
                     ++traps;
                     ++report.obviousTraps;
+                    distinct.insert(key);
                     return true;
                   }
                   switch (prover.Check(after, maxStatesPerCheck)) {
                     case Verdict::kDead:
                       ++traps;
+                      distinct.insert(key);
+                      distinctDeep.insert(key);
                       break;
                     case Verdict::kUnknown:
                       ++report.unknown;
@@ -905,6 +936,8 @@ TrapReport FindTraps(const Board& board, std::span<const Move> solution,
     ++report.steps;
     state.swap(next);
   }
+  report.distinctTraps = distinct.size();
+  report.distinctDeepTraps = distinctDeep.size();
   return report;
 }
 

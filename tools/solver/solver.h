@@ -64,6 +64,11 @@ struct TrapReport {
   // board shows them; the others only show some moves later.
   std::size_t obviousTraps = 0;
   std::size_t unknown = 0;  // alternatives whose check gave up at the state limit
+  // Different trap moves (who steps from which cell in which direction):
+  // a character who must wait somewhere is offered the same wrong step on
+  // every step that another makes, and that is one decision, not many.
+  std::size_t distinctTraps = 0;
+  std::size_t distinctDeepTraps = 0;
   // Per step of the solution: the traps among the other moves at that step.
   std::vector<int> trapsAtStep;
 
