@@ -145,8 +145,12 @@ namespace {
 std::uint32_t g_seed = 1234;
 }  // namespace
 
-void SeedRandom(int seed) { g_seed = static_cast<std::uint32_t>(seed); }
-int RandomSeed() { return static_cast<int>(g_seed); }
+void SeedRandom(int seed) {
+  g_seed = static_cast<std::uint32_t>(seed);
+}
+int RandomSeed() {
+  return static_cast<int>(g_seed);
+}
 
 float Rnd() {
   g_seed = g_seed * 1664525u + 1013904223u;
