@@ -19,7 +19,7 @@ const std::array<String, 39>& CreditsText() {
       u"",
       u"A Game by",
       u"@zorpgames",
-      u"zorp.games.invalid",
+      u"ZORP Games, 2026",
       u"",
       u"-=-=-",
       u"",
