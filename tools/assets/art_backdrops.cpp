@@ -31,6 +31,8 @@ float EdgeFade(float x, float y, float size) {
 void PaintGrid(Pen& pen, int /*frame*/) {
   // Graph paper with a faint symbol in some cells. Every feature is placed
   // by position modulo the tile size, so the tile repeats without a seam.
+  // The paper itself is a dark, half-clear wash: the play screen lays two
+  // layers of it over its bright tint, which calms the tint behind the board.
   pen.Cover([](float x, float y) {
     float cx = Wrap(x, 32), cy = Wrap(y, 32);
     float line = std::min(std::min(cx, 32 - cx), std::min(cy, 32 - cy));
@@ -42,7 +44,7 @@ void PaintGrid(Pen& pen, int /*frame*/) {
     // Small crosses where lines meet.
     float px = std::min(cx, 32 - cx), py = std::min(cy, 32 - cy);
     if ((px < 4 && py < 1.2f) || (py < 4 && px < 1.2f)) a = std::max(a, 0.7f);
-    return Rgb8(255, 255, 255, a);
+    return Mix(Rgb8(4, 12, 24, 0.6f), Rgb8(255, 255, 255, 0.9f), a);
   });
   for (int j = 0; j < 8; ++j) {
     for (int i = 0; i < 8; ++i) {
