@@ -14,6 +14,9 @@ if [ -z "$benches" ]; then
   echo "no tripath_bench_* programs were built" >&2
   exit 1
 fi
+# Benchmarks need no loudspeaker: OpenAL Soft mixes into its null device.
+ALSOFT_DRIVERS=${ALSOFT_DRIVERS:-null}
+export ALSOFT_DRIVERS
 status=0
 for bench in $benches; do
   echo "== $(basename "$bench")"
