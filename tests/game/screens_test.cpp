@@ -1,0 +1,128 @@
+// The screens outside play, driven through whole updates: the staged
+// loading, the title's level grid, sound toggle and credits button, the
+// credits panel and the back control.
+#include "input/input.h"
+#include "tests/game/game_fixture.h"
+
+namespace {
+
+// Starts the game as the host does, so that the devices exist and Create
+// has run; then drives whole updates.
+class Screens : public GameTest {
+ protected:
+  void SetUp() override {
+    setenv("ALSOFT_DRIVERS", "none", 1);
+    GameTest::SetUp();
+    testing::internal::CaptureStdout();  // the missing sound device says so
+    host_->BeginGame();
+    testing::internal::GetCapturedStdout();
+    app().imageDims[3 * 95] = app().imageDims[3 * 95 + 1] = 64;   // level buttons
+    app().imageDims[3 * 97] = app().imageDims[3 * 97 + 1] = 32;   // icons
+    app().imageDims[3 * 93] = app().imageDims[3 * 93 + 1] = 256;  // the logo button
+    app().hdScale = 1;
+    // As the first two renders of a 640 x 480 window leave it.
+    app().FitVirtualScreen(640, 480);
+    app().FitVirtualScreen(640, 480);
+    while (app().loadStep != 0) host_->StepGame();  // no files: every slot stays empty
+  }
+  c_InputDevice& input() { return *TheInputDevice(); }
+  // A tap at virtual (x, y): pressed for one update, released for the next.
+  void Tap(float x, float y) {
+    input().HandleMouse(6, -1, x, y);
+    input().HandleMouse(4, 0, x, y);
+    host_->StepGame();
+    input().HandleMouse(5, 0, x, y);
+    host_->StepGame();
+  }
+  void Key(int code) {
+    input().HandleKey(1, code);
+    host_->StepGame();
+    input().HandleKey(2, code);
+    host_->StepGame();
+  }
+};
+
+TEST_F(Screens, AFullLoadTakes37Updates) {
+  app().StartLoading();
+  int updates = 0;
+  while (app().loadStep != 0 && updates < 100) {
+    app().LoadAllImages();
+    ++updates;
+  }
+  EXPECT_EQ(updates, 37);
+  EXPECT_EQ(app().imageDims[3 * 90], 7);       // the font keeps its advance ...
+  EXPECT_EQ(app().imageDims[3 * 90 + 1], 10);  // ... and line height
+}
+
+TEST_F(Screens, OpenLevelsStartAndLockedOnesDoNothing) {
+  ASSERT_EQ(app().gameState, kStateTitle);
+  for (int i = 0; i < 40; ++i) host_->StepGame();  // the title has slid in
+  // Level 4 (top row, fourth column) is locked.
+  Tap(320 - 140 + 120, 240 - 140);
+  EXPECT_EQ(app().gameState, kStateTitle);
+  // Level 2 is open from the start.
+  Tap(320 - 140 + 40, 240 - 140);
+  EXPECT_NE(app().gameState, kStateTitle);
+  EXPECT_EQ(app().currentLevel, 2);
+}
+
+TEST_F(Screens, TheSoundToggleOnlyEverGivesZeroOrOne) {
+  for (int i = 0; i < 40; ++i) host_->StepGame();
+  const float x = 32, y = 240;  // landscape: left edge, middle
+  ASSERT_EQ(app().settings[5], 1);
+  Tap(x, y);
+  EXPECT_EQ(app().settings[5], 0);
+  Tap(x, y);
+  EXPECT_EQ(app().settings[5], 1);
+  app().settings[5] = 2;
+  Tap(x, y);
+  EXPECT_EQ(app().settings[5], 0);
+}
+
+TEST_F(Screens, TheCreditsOpenAnimateAndCloseOncePerPress) {
+  for (int i = 0; i < 40; ++i) host_->StepGame();
+  // The press that opens the panel does not close it while it is held.
+  input().HandleMouse(6, -1, 640 - 70, 40);
+  input().HandleMouse(4, 0, 640 - 70, 40);
+  for (int i = 0; i < 35; ++i) host_->StepGame();
+  EXPECT_EQ(app().creditsOpen, 1);
+  EXPECT_EQ(app().creditsAnim, 30);
+  input().HandleMouse(5, 0, 640 - 70, 40);
+  host_->StepGame();
+  Tap(320, 240);
+  EXPECT_EQ(app().creditsOpen, 0);
+  for (int i = 0; i < 40; ++i) host_->StepGame();
+  EXPECT_EQ(app().creditsAnim, 0);
+
+  // Back closes them too, once until every control is released.
+  Tap(640 - 70, 40);
+  EXPECT_EQ(app().creditsOpen, 1);
+  input().HandleKey(1, 27);
+  host_->StepGame();
+  EXPECT_EQ(app().creditsOpen, 0);
+  EXPECT_EQ(app().controlLatch, 1);
+  app().creditsOpen = 1;  // reopened while back is still held
+  host_->StepGame();
+  EXPECT_EQ(app().creditsOpen, 1);
+  input().HandleKey(2, 27);
+  host_->StepGame();
+  Key(27);
+  EXPECT_EQ(app().creditsOpen, 0);
+}
+
+TEST_F(Screens, TheCreditsScrollerCyclesOverAllButTheLastLine) {
+  app().creditsOpen = 1;
+  app().creditsAnim = 30;
+  int lastFirst = 0;
+  for (int i = 0; i < 54 * 40; ++i) {
+    app().BeginDrawList(kNotGiven, 0, 0, 0);
+    app().UpdateCredits();
+    lastFirst = app().creditsFirstLine;
+  }
+  // After about 54 updates per line, forty lines have scrolled past.
+  EXPECT_NEAR(lastFirst, 40, 1);
+  EXPECT_EQ(CreditsText().size(), 39u);
+  EXPECT_EQ(CreditsText()[38], u"End");
+}
+
+}  // namespace
