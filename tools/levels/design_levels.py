@@ -1,21 +1,33 @@
 #!/usr/bin/env python3
-"""Design aid for Tripath levels: proposes corridor layouts for a level,
-checks each with tripath-solve and keeps the one that best fits the wanted
-number of steps and really needs the level's idea.
+"""Design aid for Tripath levels: searches for a compact layout that is a
+real puzzle, and measures levels.
 
-    design_levels.py --solver build/tools/solver/tripath-solve \
-        --chars 1,2,3 --checks worn,sharing --width 16 --height 13 --spacing 3 \
-        --target 70 --seed 7 --out levels/36.txt
+    design_levels.py --solver build/tools/solver/tripath-solve search \\
+        --chars 1,2,3 --check sharing --width 13 --height 10 --target 90 \\
+        --gems 2-3 --seed 7 --out /tmp/candidate.txt
 
-The result is an ordinary level source; edit it by hand afterwards as
-needed and store its solution with `tripath-solve --write N`. The checks
-(wear, worn, exits, sharing, order) are described beside RECIPES.
+    design_levels.py --solver build/tools/solver/tripath-solve show levels/37.txt
+    design_levels.py --solver build/tools/solver/tripath-solve check levels/37.txt
+
+`search` starts from random compact boards (a lattice of junctions one cell
+apart, some of them joined into loops, coloured in patches, with starts,
+exits and gems on the cells) and then changes them a few cells at a time,
+keeping what scores better (see score()): many different wrong moves along
+the shortest solution, spread over all of it, few of them visible at a
+glance, few corridor cells, and close to the wanted number of steps. The
+level's idea must hold (see CHECKS), or the score pays heavily for it.
+
+`show` prints a board as a picture in the terminal with its measures;
+`check` tells which ideas a level really needs.
+
+Every result is an ordinary level source: curate it by hand afterwards and
+store its solution with `tripath-solve --write N`.
 """
 
 import argparse
+import math
 import os
 import random
-import re
 import subprocess
 import sys
 import tempfile
@@ -24,404 +36,691 @@ PATH = {0: '#', 1: 'p', 2: 'l', 3: 'o'}
 WORN = {0: '+', 1: 'q', 2: 'i', 3: 'u'}
 START = {1: 'P', 2: 'L', 3: 'O'}
 EXIT = {1: '1', 2: '2', 3: '3'}
+OWNER = {**{v: k for k, v in PATH.items()}, **{v: k for k, v in WORN.items()}}
+FRESH = {WORN[k]: PATH[k] for k in PATH}
+THIN = {PATH[k]: WORN[k] for k in PATH}
 
-# What each recipe builds, and which checks prove that its idea matters:
-#   wear     the shortest solution is longer than if paths never wore
-#   worn     tiles that start worn make the level longer: the generator
-#            wears down tiles that the shortest solution leaves more than
-#            once, one at a time, keeping each change that makes the level
-#            longer but still solvable
+# What each check asks of a level, with the solver's design aids:
+#   wear     paths that wear make it longer (--no-wear is shorter)
+#   worn     its tiles that start worn make it longer (fresh ones: shorter)
 #   exits    crossing another character's exit is needed or saves steps
 #   sharing  two characters standing on one tile is needed or saves steps
-#   order    the characters cannot each make all their moves in one turn
-RECIPES = {
-    'worn': dict(chars=[1], shared=0.0, gems=(1, 3), loops=0.5, checks=['worn']),
-    'worn2': dict(chars=[1, 2], shared=0.4, gems=(1, 3), loops=0.5, checks=['worn']),
-    'exits': dict(chars=[1, 2], shared=0.3, gems=(1, 3), loops=0.5, checks=['worn', 'exits']),
-    'sharing': dict(chars=[1, 2], shared=0.6, gems=(1, 3), loops=0.5, checks=['worn', 'sharing']),
-    'mix': dict(chars=[1, 2, 3], shared=0.5, gems=(2, 4), loops=0.5, checks=['worn']),
-    'mix-exits': dict(chars=[1, 2, 3], shared=0.4, gems=(2, 4), loops=0.5, checks=['worn', 'exits']),
-    'mix-sharing': dict(chars=[1, 2, 3], shared=0.6, gems=(2, 4), loops=0.5,
-                        checks=['worn', 'sharing']),
-}
+#   order    sharing is needed, and the characters meet more than once: in
+#            the shortest solution, characters step off two or more tiles
+#            that vanished under them. (Without characters
+#            standing together the order of moves never matters: a tile only
+#            counts how often it is left. So the characters cannot each make
+#            all their moves in one turn, --sequential.)
+CHECKS = ('wear', 'worn', 'exits', 'sharing', 'order')
 
 
-def grow_tree(rng, nw, nh, count):
-    """A random tree of `count` lattice nodes, plus the lattice edges."""
-    start = (rng.randrange(nw), rng.randrange(nh))
-    nodes = {start}
-    edges = set()
-    frontier = []
-
-    def add_frontier(n):
-        x, y = n
-        for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
-            m = (x + dx, y + dy)
-            if 0 <= m[0] < nw and 0 <= m[1] < nh:
-                frontier.append((n, m))
-
-    add_frontier(start)
-    while len(nodes) < count and frontier:
-        a, b = frontier.pop(rng.randrange(len(frontier)))
-        if b in nodes:
-            continue
-        nodes.add(b)
-        edges.add(frozenset((a, b)))
-        add_frontier(b)
-    return nodes, edges
+def is_path(ch):
+    return ch in OWNER
 
 
-def propose(rng, width, height, recipe, spacing=2):
-    nw, nh = (width + spacing - 1) // spacing, (height + spacing - 1) // spacing
-    count = max(4, int(nw * nh * rng.uniform(0.55, 0.85)))
-    nodes, edges = grow_tree(rng, nw, nh, count)
-    for n in nodes:
-        x, y = n
-        for m in ((x + 1, y), (x, y + 1)):
-            if m in nodes and frozenset((n, m)) not in edges and rng.random() < recipe['loops']:
-                edges.add(frozenset((n, m)))
-    chars = recipe['chars']
-    adjacency = {n: [] for n in nodes}
-    for e in edges:
-        a, b = tuple(e)
-        adjacency[a].append(b)
-        adjacency[b].append(a)
-    degree = {n: len(adjacency[n]) for n in nodes}
-    leaves = [n for n in nodes if degree[n] == 1]
-    others = [n for n in nodes if degree[n] != 1]
-    rng.shuffle(leaves)
-    rng.shuffle(others)
-    spots = leaves + others
-    gems = rng.randint(*recipe['gems'])
-    if len(spots) < 2 * len(chars) + gems:
-        return None
-    marks = {}
-    for c in chars:
-        marks[spots.pop(0)] = START[c]
-        marks[spots.pop(0)] = EXIT[c]
-    gem_nodes = [spots.pop(0) for _ in range(gems)]
-    for n in gem_nodes:
-        marks[n] = '*'
-
-    def route(a, b):
-        # Breadth-first route between two nodes over the corridors.
-        prev = {a: None}
-        queue = [a]
-        for n in queue:
-            if n == b:
-                break
-            for m in adjacency[n]:
-                if m not in prev:
-                    prev[m] = n
-                    queue.append(m)
-        path = []
-        while b is not None:
-            path.append(b)
-            b = prev[b]
-        return path
-
-    # Each character's own route from start to exit, and a route from a
-    # character to each gem, are walkable by that character: they are its
-    # own path, or shared where two routes meet.
-    owner_of_edge = {}
-
-    def claim(path, c):
-        for a, b in zip(path, path[1:]):
-            e = frozenset((a, b))
-            if e not in owner_of_edge:
-                owner_of_edge[e] = 0 if rng.random() < recipe['shared'] else c
-            elif owner_of_edge[e] != c:
-                owner_of_edge[e] = 0
-
-    start_of = {c: next(n for n, m in marks.items() if m == START[c]) for c in chars}
-    exit_of = {c: next(n for n, m in marks.items() if m == EXIT[c]) for c in chars}
-    for c in chars:
-        claim(route(start_of[c], exit_of[c]), c)
-    for n in gem_nodes:
-        c = rng.choice(chars)
-        claim(route(exit_of[c], n), c)
-    for e in edges:
-        if e not in owner_of_edge:
-            owner_of_edge[e] = 0 if rng.random() < recipe['shared'] else rng.choice(chars)
-    sp = spacing
-    grid = [['.'] * (sp * (nw - 1) + 1) for _ in range(sp * (nh - 1) + 1)]
-    node_owners = {n: set() for n in nodes}
-    for e, owner in owner_of_edge.items():
-        a, b = sorted(tuple(e))
-        node_owners[a].add(owner)
-        node_owners[b].add(owner)
-        for k in range(1, sp):
-            x = a[0] * sp + (b[0] - a[0]) * k
-            y = a[1] * sp + (b[1] - a[1]) * k
-            grid[y][x] = PATH[owner]
-    for n in nodes:
-        owners = node_owners[n]
-        grid[sp * n[1]][sp * n[0]] = marks.get(n, PATH[owners.pop()] if len(owners) == 1 else '#')
-    return [''.join(row).rstrip('.') for row in grid]
+def fresh_rows(rows):
+    return [''.join(FRESH.get(ch, ch) for ch in row) for row in rows]
 
 
 class Solver:
+    """Runs tripath-solve on many boards at once and reads its table."""
+
     def __init__(self, binary, max_states):
         self.binary = binary
         self.max_states = max_states
         self.dir = tempfile.mkdtemp(prefix='tripath-design-')
+        self.count = 0
 
-    def solve(self, rows, *flags):
-        path = os.path.join(self.dir, 'candidate.txt')
-        with open(path, 'w') as f:
-            f.write('map:\n' + '\n'.join(rows) + '\n')
-        out = subprocess.run([self.binary, '--file', path, '--max-states', str(self.max_states)]
-                             + list(flags), capture_output=True, text=True)
-        lines = out.stdout.strip().splitlines()
-        if len(lines) < 2:
-            return None, None, 0
-        row = lines[1]
-        m = re.match(r'\s*\d+\s+.*?\s(\d+x\d+)\s+(\S+)\s+(\d+)\s+(.*)$', row)
-        if not m:
-            return None, None, 0
-        steps = m.group(2)
-        states = int(m.group(3))
-        if steps == 'none':
-            return 'none', None, states
-        if steps == '?':
-            return 'gave up', None, states
-        return int(steps), m.group(4), states
+    def measure(self, boards, flags=(), traps=True):
+        """One dict of measures per board (None for a board that cannot be
+        read); 'steps' is an int, 'none' or '?'."""
+        files = []
+        for rows in boards:
+            self.count += 1
+            path = os.path.join(self.dir, f'b{self.count}.txt')
+            with open(path, 'w') as f:
+                f.write('map:\n' + '\n'.join(rows) + '\n')
+            files.append(path)
+        results = {}
+        # A board the level reader refuses stops the run; retry the others.
+        pending = list(files)
+        while pending:
+            args = [self.binary, '--tsv', '--max-states', str(self.max_states)] + list(flags)
+            if traps:
+                args.append('--traps')
+            for path in pending:
+                args += ['--file', path]
+            out = subprocess.run(args, capture_output=True, text=True)
+            lines = out.stdout.splitlines()
+            header = lines[0].split('\t') if lines else []
+            for line in lines[1:]:
+                row = dict(zip(header, line.split('\t')))
+                for key, value in row.items():
+                    if key not in ('source', 'steps', 'size', 'solution'):
+                        row[key] = int(value)
+                if row['steps'] not in ('none', '?'):
+                    row['steps'] = int(row['steps'])
+                results[row['source']] = row
+            rest = [p for p in pending if p not in results]
+            if len(rest) == len(pending):
+                # Nothing was solved: the reader refused a board, and named it.
+                broken = [p for p in rest if p in out.stderr] or rest[:1]
+                results[broken[0]] = None
+                rest = [p for p in rest if p != broken[0]]
+            pending = rest
+        for path in files:
+            os.unlink(path)
+        return [results.get(path) for path in files]
 
 
-DELTA = {'U': (0, -1), 'D': (0, 1), 'L': (-1, 0), 'R': (1, 0)}
+def holds(solver, rows, steps, check):
+    """Whether the level with these rows and fewest steps needs the idea."""
+    return holds_many(solver, [rows], [steps], check)[0]
 
 
-def leaves_per_tile(rows, solution, walkers=None):
-    """How often the solution leaves each cell, by (x, y); `walkers`
-    receives the set of characters that left each cell."""
-    where = {}
-    for y, row in enumerate(rows):
-        for x, ch in enumerate(row):
-            for c, mark in START.items():
-                if ch == mark:
-                    where[c] = (x, y)
-    counts = {}
+def holds_many(solver, boards, steps, check):
+    if check == 'wear':
+        other = solver.measure(boards, ['--no-wear'], traps=False)
+        return [o is not None and isinstance(o['steps'], int) and o['steps'] < s
+                for o, s in zip(other, steps)]
+    if check == 'worn':
+        fresh = [fresh_rows(b) for b in boards]
+        other = solver.measure(fresh, traps=False)
+        return [f != b and o is not None and isinstance(o['steps'], int) and o['steps'] < s
+                for b, f, o, s in zip(boards, fresh, other, steps)]
+    flag = {'exits': '--private-exits', 'sharing': '--no-sharing', 'order': '--no-sharing'}[check]
+    other = solver.measure(boards, [flag], traps=False)
+    ok = [o is not None and (o['steps'] == 'none' or
+                             (isinstance(o['steps'], int) and o['steps'] > s))
+          for o, s in zip(other, steps)]
+    if check == 'order':
+        mine = solver.measure(boards, traps=False)
+        ok = [k and m is not None and len({t for _, t in meetings(b, m['solution'])}) >= 2
+              for k, m, b in zip(ok, mine, boards)]
+    return ok
+
+
+def meetings(rows, solution):
+    """The steps of a solution that leave a tile which has already vanished
+    under the one leaving, because another character took its last pass:
+    (character, cell) for each."""
+    cells = {(x, y): ch for y, row in enumerate(rows) for x, ch in enumerate(row) if ch not in '. '}
+    passes = {cell: (3 if ch in PATH.values() else 1) for cell, ch in cells.items() if is_path(ch)}
+    where = {c: cell for cell, ch in cells.items() for c, mark in START.items() if ch == mark}
+    found = []
     for move in solution.split(','):
         who, d = move.split()
         c = {'P': 1, 'L': 2, 'O': 3}[who]
         x, y = where[c]
-        counts[(x, y)] = counts.get((x, y), 0) + 1
-        if walkers is not None:
-            walkers.setdefault((x, y), set()).add(c)
-        where[c] = (x + DELTA[d][0], y + DELTA[d][1])
-    return counts
-
-
-def wear_down(solver, rng, rows, solution, steps, count, target, checks):
-    """Turns up to `count` tiles that the shortest solution leaves more than
-    once into tiles worn twice. A change is kept when the level stays
-    solvable and gets longer, or when one of the level's checks holds that
-    did not before (two characters then have to share the tile, say)."""
-    rows = [list(r) for r in rows]
-    held = {c for c in checks if c != 'worn' and idea_holds(solver, [''.join(r) for r in rows], steps, c)}
-    for _ in range(count):
-        if steps >= target * 0.95 and len(held) == len([c for c in checks if c != 'worn']):
-            break
-        walkers = {}
-        counts = leaves_per_tile([''.join(r) for r in rows], solution, walkers)
-        busy = [t for t, n in counts.items() if n >= 2 and rows[t[1]][t[0]] in PATH.values()]
-        rng.shuffle(busy)
-        # Tiles that several characters walk come first: wearing those
-        # down makes the characters meet.
-        busy.sort(key=lambda t: -len(walkers[t]))
-        changed = False
-        for x, y in busy[:10]:
-            old = rows[y][x]
-            rows[y][x] = WORN[[k for k, v in PATH.items() if v == old][0]]
-            text = [''.join(r) for r in rows]
-            new_steps, new_solution, _ = solver.solve(text)
-            if isinstance(new_steps, int):
-                now = {c for c in checks if c != 'worn' and idea_holds(solver, text, new_steps, c)}
-                if new_steps > steps or len(now - held) > 0:
-                    steps, solution, held, changed = new_steps, new_solution, now, True
-                    break
-            rows[y][x] = old
-        if not changed:
-            break
-    return [''.join(r) for r in rows], steps, solution
-
-
-def enterable(ch, c):
-    return (ch in '#+*123' or ch == PATH[c] or ch == WORN[c] or ch == START[c])
-
-
-def passes(ch):
-    return 3 if ch in PATH.values() else 1 if ch in WORN.values() else None
-
-
-def needs_sharing(rows):
-    """True when some path tile must be left more often than it has passes,
-    counting for each character only the crossings it cannot avoid (between
-    its start, its exit and the gems nobody else can reach). A tile that
-    vanishes still lets whoever stands on it step off, so such a level can
-    only be done by two characters standing on that tile together."""
-    cells = {(x, y): ch for y, row in enumerate(rows) for x, ch in enumerate(row) if ch != '.'}
-    chars = [c for c in START if any(ch == START[c] for ch in cells.values())]
-
-    def component(c, blocked):
-        # Labels of the parts of c's walkable cells once `blocked` is gone.
-        label = {}
-        for cell in cells:
-            if cell in label or cell == blocked:
-                continue
-            if not enterable(cells[cell], c):
-                continue
-            label[cell] = cell
-            stack = [cell]
-            while stack:
-                x, y = stack.pop()
-                for n in ((x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1)):
-                    if n in cells and n not in label and n != blocked and enterable(cells[n], c):
-                        label[n] = cell
-                        stack.append(n)
-        return label
-
-    whole = {c: component(c, None) for c in chars}
-    place = {c: {ch: cell for cell, ch in cells.items() if ch in (START[c], EXIT[c])} for c in chars}
-    gems = [cell for cell, ch in cells.items() if ch == '*']
-    own = {c: [g for g in gems if g in whole[c] and
-               all(g not in whole[o] for o in chars if o != c)] for c in chars}
-    for tile, ch in cells.items():
-        budget = passes(ch)
-        if budget is None:
-            continue
-        demand = 0
-        for c in chars:
-            if not enterable(ch, c):
-                continue
-            parts = component(c, tile)
-            start, end = parts.get(place[c][START[c]]), parts.get(place[c][EXIT[c]])
-            visited = {start, end} | {parts.get(g) for g in own[c]}
-            if start == end:
-                demand += len(visited) if len(visited) > 1 else 0
+        if (x, y) in passes:
+            if passes[(x, y)] == 0:
+                found.append((c, (x, y)))
             else:
-                demand += len(visited) - 1
-        if demand > budget:
-            return True
-    return False
+                passes[(x, y)] -= 1
+        dx, dy = {'U': (0, -1), 'D': (0, 1), 'L': (-1, 0), 'R': (1, 0)}[d]
+        where[c] = (x + dx, y + dy)
+    return found
 
 
-def idea_holds(solver, rows, steps, check):
-    if check == 'wear':
-        other, _, _ = solver.solve(rows, '--no-wear')
-        return isinstance(other, int) and other < steps
-    if check == 'worn':
-        fresh = [r.replace('+', '#').replace('q', 'p').replace('i', 'l').replace('u', 'o')
-                 for r in rows]
-        if fresh == rows:
+# ---------------------------------------------------------------------------
+# Boards
+
+
+def valid(rows, chars, gems):
+    text = ''.join(rows)
+    for c in (1, 2, 3):
+        want = 1 if c in chars else 0
+        if text.count(START[c]) != want or text.count(EXIT[c]) != want:
             return False
-        other, _, _ = solver.solve(fresh)
-        return isinstance(other, int) and other < steps
-    if check == 'exits':
-        other, _, _ = solver.solve(rows, '--private-exits')
-        return other == 'none' or (isinstance(other, int) and other > steps)
-    if check in ('sharing', 'order') and needs_sharing(rows):
-        # Taking turns cannot hold a tile for someone else either.
-        return True
-    if check == 'sharing':
-        other, _, _ = solver.solve(rows, '--no-sharing')
-        return other == 'none' or (isinstance(other, int) and other > steps)
-    if check == 'order':
-        other, _, _ = solver.solve(rows, '--sequential')
-        if other == 'gave up':
-            # Taking turns cannot hold a tile for someone else, so a level
-            # that cannot be done without sharing a tile needs interleaving.
-            apart, _, _ = solver.solve(rows, '--no-sharing')
-            return apart == 'none'
-        return other == 'none' or (isinstance(other, int) and other > steps)
-    raise ValueError(check)
+    return gems[0] <= text.count('*') <= gems[1]
 
 
-def main():
-    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawTextHelpFormatter)
-    ap.add_argument('--solver', required=True)
-    ap.add_argument('--recipe', default='worn', choices=sorted(RECIPES))
-    ap.add_argument('--chars', help='characters, e.g. 1,2,3 (overrides the recipe)')
-    ap.add_argument('--checks', help='checks, e.g. worn,sharing (overrides the recipe)')
-    ap.add_argument('--gems', help='gem count range, e.g. 2-4 (overrides the recipe)')
-    ap.add_argument('--shared', type=float, help='share of shared corridors (overrides)')
-    ap.add_argument('--loops', type=float, help='chance of extra corridors (overrides)')
-    ap.add_argument('--target', type=int, required=True, help='wanted number of steps')
-    ap.add_argument('--width', type=int, default=13)
-    ap.add_argument('--height', type=int, default=9)
-    ap.add_argument('--spacing', type=int, default=2, help='cells from junction to junction')
-    ap.add_argument('--seed', type=int, default=1)
-    ap.add_argument('--tries', type=int, default=400)
-    ap.add_argument('--max-states', type=int, default=400000)
-    ap.add_argument('--title', default='')
-    ap.add_argument('--idea', default='')
-    ap.add_argument('--out')
-    args = ap.parse_args()
+def trim(rows):
+    """Drops empty outer rows and columns."""
+    rows = [r.rstrip('.') for r in rows]
+    while rows and not rows[0]:
+        rows.pop(0)
+    while rows and not rows[-1]:
+        rows.pop()
+    if not rows:
+        return rows
+    left = min(len(r) - len(r.lstrip('.')) for r in rows if r)
+    return [r[left:] for r in rows]
 
-    recipe = dict(RECIPES[args.recipe])
-    if args.chars:
-        recipe['chars'] = [int(c) for c in args.chars.split(',')]
-    if args.checks:
-        recipe['checks'] = args.checks.split(',')
-    if args.gems:
-        low, high = args.gems.split('-')
-        recipe['gems'] = (int(low), int(high))
-    if args.shared is not None:
-        recipe['shared'] = args.shared
-    if args.loops is not None:
-        recipe['loops'] = args.loops
-    elif {'sharing', 'order'} & set(recipe['checks']):
-        # Few loops, so that a worn tile on two characters' ways cannot be
-        # walked round.
-        recipe['loops'] = 0.15
-    rng = random.Random(args.seed)
-    solver = Solver(args.solver, args.max_states)
-    best = None
-    for attempt in range(args.tries):
-        rows = propose(rng, args.width, args.height, recipe, args.spacing)
-        if rows is None:
+
+def near4(x, y):
+    return ((x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1))
+
+
+def on_lattice(x, y):
+    """Floor may lie where a row or a column of junctions runs: never on
+    cells with both coordinates odd, so the board never has a 2 x 2 block
+    and reads as paths, with a junction every other cell."""
+    return x % 2 == 0 or y % 2 == 0
+
+
+def grow_board(rng, width, height, chars, gems, shared, loops, worn):
+    """A random compact board on the lattice: a random tree of junctions
+    with some loops, starts, exits and gems on it, each character's way from
+    start to exit (and a way to each gem) coloured so that it can walk it,
+    the rest coloured in patches, and some tiles worn thin."""
+    nw, nh = (width + 1) // 2, (height + 1) // 2
+    nodes = [(x, y) for y in range(nh) for x in range(nw)]
+    first = rng.choice(nodes)
+    inside = {first}
+    edges = set()
+    frontier = [(first, m) for m in lattice_neighbours(first, nw, nh)]
+    target = int(len(nodes) * rng.uniform(0.6, 0.9))
+    while frontier and len(inside) < target:
+        a, b = frontier.pop(rng.randrange(len(frontier)))
+        if b in inside:
             continue
-        steps, solution, states = solver.solve(rows)
-        if not isinstance(steps, int):
-            continue
-        if steps < args.target * 0.5:
-            continue
-        if 'worn' in recipe['checks']:
-            rows, steps, solution = wear_down(solver, rng, rows, solution, steps, 8, args.target,
-                                              recipe['checks'])
-        miss = abs(steps - args.target) / args.target
-        if miss > 0.2:
-            continue
-        # The level's own ideas must hold; tiles that start worn are a
-        # bonus unless they are the idea.
-        required = [c for c in recipe['checks'] if c != 'worn'] or ['worn']
-        if not all(idea_holds(solver, rows, steps, c) for c in required):
-            continue
-        score = miss + states / 4e6
-        if 'worn' in recipe['checks'] and 'worn' not in required:
-            score += 0 if idea_holds(solver, rows, steps, 'worn') else 0.1
-        if best is None or score < best[0]:
-            best = (score, rows, steps, states)
-            print(f'try {attempt}: {steps} steps, {states} states', file=sys.stderr)
-            if miss < 0.12:
+        inside.add(b)
+        edges.add(frozenset((a, b)))
+        frontier += [(b, m) for m in lattice_neighbours(b, nw, nh)]
+    for a in inside:
+        for b in lattice_neighbours(a, nw, nh):
+            if b in inside and rng.random() < loops / 2:
+                edges.add(frozenset((a, b)))
+    floor = {(2 * x, 2 * y) for (x, y) in inside}
+    for e in edges:
+        (ax, ay), (bx, by) = tuple(e)
+        floor.add((ax + bx, ay + by))
+    cells = sorted(floor)
+    leaves = [c for c in cells if sum(n in floor for n in near4(*c)) == 1]
+    rng.shuffle(leaves)
+    others = [c for c in cells if c not in leaves]
+    rng.shuffle(others)
+    count = rng.randint(*gems)
+    if len(cells) < 2 * len(chars) + count + 2:
+        return None
+    marks = {}
+    spots = leaves + others
+    for _ in range(count):
+        marks[spots.pop(0)] = '*'
+    for c in chars:
+        marks[spots.pop(0)] = EXIT[c]
+    rng.shuffle(spots)
+    for c in chars:
+        marks[spots.pop(0)] = START[c]
+    where = {mark: cell for cell, mark in marks.items()}
+
+    def route(a, b):
+        previous = {a: None}
+        queue = [a]
+        for cell in queue:
+            if cell == b:
                 break
+            for n in near4(*cell):
+                if n in floor and n not in previous:
+                    previous[n] = cell
+                    queue.append(n)
+        path = []
+        while b is not None:
+            path.append(b)
+            b = previous.get(b)
+        return path
+
+    owner = {}
+
+    def claim(path, c):
+        for cell in path:
+            if cell in marks:
+                continue
+            if cell not in owner:
+                owner[cell] = 0 if rng.random() < shared else c
+            elif owner[cell] != c:
+                owner[cell] = 0
+
+    for c in chars:
+        claim(route(where[START[c]], where[EXIT[c]]), c)
+    for cell, mark in marks.items():
+        if mark == '*':
+            c = rng.choice(chars)
+            claim(route(where[START[c]], cell), c)
+    # The rest in patches of one colour.
+    for cell in cells:
+        if cell in owner or cell in marks:
+            continue
+        colour = 0 if rng.random() < shared else rng.choice(chars)
+        patch = [cell]
+        while patch:
+            here = patch.pop()
+            if here in owner or here in marks or here not in floor:
+                continue
+            owner[here] = colour
+            if rng.random() < 0.7:
+                patch += list(near4(*here))
+    grid = [['.'] * width for _ in range(height)]
+    for (x, y) in cells:
+        if (x, y) in marks:
+            grid[y][x] = marks[(x, y)]
+        else:
+            grid[y][x] = (WORN if rng.random() < worn else PATH)[owner[(x, y)]]
+    return [''.join(r) for r in grid]
+
+
+def lattice_neighbours(node, nw, nh):
+    x, y = node
+    return [(a, b) for a, b in ((x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1))
+            if 0 <= a < nw and 0 <= b < nh]
+
+
+def mutate(rng, rows, width, height, chars, gems, thin=True):
+    """The board with one to three small changes, on the lattice; without
+    `thin`, no tile starts worn."""
+    grid = [list(r.ljust(width, '.')) for r in rows]
+    grid += [['.'] * width for _ in range(height - len(grid))]
+    spots = [(x, y) for y in range(height) for x in range(width) if on_lattice(x, y)]
+    for _ in range(rng.choice((1, 1, 1, 2, 2, 3))):
+        x, y = rng.choice(spots)
+        ch = grid[y][x]
+        kind = rng.random()
+        near = [grid[b][a] for a, b in near4(x, y)
+                if 0 <= a < width and 0 <= b < height and is_path(grid[b][a])]
+        if kind < 0.3:
+            # Floor comes and goes.
+            if ch == '.':
+                grid[y][x] = PATH[OWNER[rng.choice(near)]] if near and rng.random() < 0.7 \
+                    else PATH[rng.choice([0] + chars)]
+            elif is_path(ch):
+                grid[y][x] = '.'
+        elif kind < 0.5:
+            # A patch of a few joined path cells takes one colour.
+            if is_path(ch):
+                owner = rng.choice([0, 0] + chars)
+                patch, size = [(x, y)], rng.randint(1, 4)
+                while patch and size > 0:
+                    a, b = patch.pop(rng.randrange(len(patch)))
+                    if not is_path(grid[b][a]) or OWNER[grid[b][a]] == owner:
+                        continue
+                    grid[b][a] = (WORN if grid[b][a] in WORN.values() else PATH)[owner]
+                    size -= 1
+                    patch += [(i, j) for i, j in near4(a, b) if 0 <= i < width and 0 <= j < height]
+        elif kind < 0.65:
+            if is_path(ch) and thin:
+                grid[y][x] = FRESH.get(ch) or THIN[ch]
+        elif kind < 0.85:
+            # A gem, a start or an exit moves to this path cell.
+            if is_path(ch):
+                marks = [(a, b) for b in range(height) for a in range(width)
+                         if grid[b][a] in '*PLO123']
+                a, b = rng.choice(marks)
+                mark = grid[b][a]
+                grid[y][x] = mark
+                owner = {'P': 1, 'L': 2, 'O': 3, '1': 1, '2': 2, '3': 3}.get(mark, 0)
+                grid[b][a] = PATH[owner if rng.random() < 0.5 else 0]
+        else:
+            # A gem more or less.
+            if is_path(ch):
+                grid[y][x] = '*'
+            elif ch == '*':
+                grid[y][x] = PATH[0]
+    out = reachable_only([''.join(r) for r in grid])
+    return out if valid(out, chars, gems) else None
+
+
+def tidiness(rows):
+    """What makes a board hard to read, as a penalty: a character's colour
+    broken into many patches, many tiles that start worn, and dead ends
+    that hold nothing."""
+    cells = {(x, y): ch for y, row in enumerate(rows) for x, ch in enumerate(row) if ch not in '. '}
+    colour = {cell: OWNER.get(ch, {'P': 1, 'L': 2, 'O': 3}.get(ch, -1)) for cell, ch in cells.items()}
+    patches = 0
+    seen = set()
+    for cell, c in colour.items():
+        if c <= 0 or cell in seen:
+            continue
+        patches += 1
+        stack = [cell]
+        seen.add(cell)
+        while stack:
+            x, y = stack.pop()
+            for n in ((x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1)):
+                if n not in seen and colour.get(n) == c:
+                    seen.add(n)
+                    stack.append(n)
+    owners = {c for c in colour.values() if c > 0}
+    paths = [ch for ch in cells.values() if is_path(ch)]
+    thin = sum(ch in WORN.values() for ch in paths)
+    stubs = 0
+    for (x, y), ch in cells.items():
+        near = sum(n in cells for n in ((x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1)))
+        if near <= 1 and is_path(ch):
+            stubs += 1
+    penalty = 1.5 * max(0, patches - len(owners))
+    penalty += 2.0 * max(0, thin - 0.1 * len(paths))
+    penalty += 0.4 * stubs
+    # Mostly white boards lose the characters' own paths; mostly coloured
+    # ones leave little to share.
+    white = sum(OWNER.get(ch) == 0 for ch in cells.values()) / max(1, len(cells))
+    penalty += 40 * max(0, white - 0.6) + 40 * max(0, 0.25 - white)
+    return penalty
+
+
+def reachable_only(rows):
+    """The board without the cells no character can ever get to."""
+    cells = {(x, y): ch for y, row in enumerate(rows) for x, ch in enumerate(row) if ch not in '. '}
+    keep = set()
+    for c, mark in START.items():
+        starts = [cell for cell, ch in cells.items() if ch == mark]
+        stack = list(starts)
+        seen = set(starts)
+        while stack:
+            x, y = stack.pop()
+            for n in ((x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1)):
+                ch = cells.get(n)
+                if n in seen or ch is None:
+                    continue
+                if ch in '#+*123' or OWNER.get(ch) == c:
+                    seen.add(n)
+                    stack.append(n)
+        keep |= seen
+    return [''.join(ch if (x, y) in keep or ch in '.' else '.' for x, ch in enumerate(row))
+            for y, row in enumerate(rows)]
+
+
+def score(m, target, tolerance, idea_ok, max_states, rows=None):
+    """Higher is better; None when the board cannot be finished."""
+    if m is None or not isinstance(m['steps'], int) or m['steps'] == 0:
+        return None
+    steps = m['steps']
+    value = -tidiness(rows) if rows else 0.0
+    value += 4.0 * m['distinct_deep'] + 1.5 * m['distinct']
+    value += 12.0 * m['trap_steps'] / steps
+    value += 1.5 * m['spread']
+    corridor = 100.0 * m['corridor'] / max(1, m['floor'])
+    value -= 0.25 * corridor
+    value -= 2.0 * max(0, m['longest'] - 3)
+    miss = abs(steps - target)
+    if miss > tolerance:
+        value -= 3.0 * (miss - tolerance)
+    if not idea_ok:
+        value -= 40.0
+    if m['unknown']:
+        value -= 5.0
+    if m['states'] > max_states:
+        value -= 20.0 * math.log2(m['states'] / max_states) + 10.0
+    return value
+
+
+def search(args, solver):
+    rng = random.Random(args.seed)
+    # A board that needs more states than the cap is no good anyway.
+    solver.max_states = min(solver.max_states, 2 * args.cap)
+    chars = [int(c) for c in args.chars.split(',')]
+    low, high = (int(v) for v in args.gems.split('-'))
+    gems = (low, high)
+    checks = args.check.split(',') if args.check else []
+    avoid = args.avoid.split(',') if args.avoid else []
+
+    def evaluate(boards, keep=3):
+        """(score, rows, measures, idea holds) of the boards worth keeping:
+        the idea checks cost the most, so only the best few by their other
+        measures are checked."""
+        ms = solver.measure(boards)
+        hopeful = []
+        for rows, m in zip(boards, ms):
+            s = score(m, args.target, args.tolerance, True, args.cap, rows)
+            if s is not None:
+                hopeful.append((s, rows, m))
+        hopeful.sort(key=lambda t: -t[0])
+        hopeful = hopeful[:keep]
+        ok = [True] * len(hopeful)
+        for check in checks + avoid:
+            live = [i for i in range(len(hopeful)) if ok[i]]
+            if not live:
+                break
+            result = holds_many(solver, [hopeful[i][1] for i in live],
+                                [hopeful[i][2]['steps'] for i in live], check)
+            for i, r in zip(live, result):
+                # An idea to avoid is one the level must not need yet.
+                ok[i] = r if check in checks else not r
+        return [(score(m, args.target, args.tolerance, k, args.cap, rows), rows, m, k)
+                for (s, rows, m), k in zip(hopeful, ok)]
+
+    best = None
+    for restart in range(args.restarts):
+        # A start that can be finished, not too far below the target.
+        current = None
+        for attempt in range(args.starts):
+            boards = []
+            while len(boards) < 8:
+                b = grow_board(rng, args.width, args.height, chars, gems, args.shared,
+                               args.loops, args.worn)
+                if b:
+                    b = reachable_only(b)
+                if b and valid(b, chars, gems):
+                    boards.append(b)
+            for s, b, m, k in evaluate(boards):
+                if m['steps'] >= args.target * 0.4:
+                    if current is None or s > current[0]:
+                        current = (s, b, m, k)
+            if current and attempt >= 3:
+                break
+        if current is None:
+            continue
+        temperature = args.temperature
+        for step in range(args.steps):
+            mutants = []
+            for _ in range(200):
+                b = mutate(rng, current[1], args.width, args.height, chars, gems, args.worn > 0)
+                if b and b != current[1]:
+                    mutants.append(b)
+                if len(mutants) >= args.batch:
+                    break
+            if not mutants:
+                continue
+            scored = evaluate(mutants)
+            if scored:
+                top = max(scored, key=lambda t: t[0])
+                delta = top[0] - current[0]
+                if delta >= 0 or rng.random() < math.exp(delta / max(temperature, 1e-6)):
+                    current = top
+            temperature *= args.cooling
+            if best is None or current[0] > best[0]:
+                best = current
+                describe(best, f'restart {restart} step {step}', sys.stderr)
     if best is None:
         print('no layout found', file=sys.stderr)
         return 1
-    _, rows, steps, states = best
+    s, rows, m, ok = best
     text = ''
     if args.title:
         text += f'title: {args.title}\n'
     if args.idea:
         text += f'idea: {args.idea}\n'
-    text += 'map:\n' + '\n'.join(rows) + '\n'
+    text += 'map:\n' + '\n'.join(trim(rows)) + '\n'
     if args.out:
         with open(args.out, 'w') as f:
             f.write(text)
     else:
         sys.stdout.write(text)
-    print(f'{steps} steps, {states} states', file=sys.stderr)
+    describe(best, 'best', sys.stderr)
     return 0
+
+
+def describe(entry, label, out):
+    s, rows, m, ok = entry
+    corridor = round(100 * m['corridor'] / max(1, m['floor']))
+    print(f"{label}: score {s:.1f}, {m['steps']} steps, {m['states']} states, traps {m['traps']} "
+          f"({m['distinct']} different, {m['distinct_deep']} deep), at {m['trap_steps']} steps, "
+          f"spread {m['spread']}/10, corridor {corridor}% (run {m['longest']}), "
+          f"idea {'holds' if ok else 'MISSING'}", file=out)
+    for row in trim(rows):
+        print('    ' + row, file=out)
+
+
+# ---------------------------------------------------------------------------
+# Looking at levels
+
+
+def read_map(path):
+    rows, in_map = [], False
+    with open(path) as f:
+        for line in f:
+            line = line.rstrip('\n')
+            if in_map:
+                rows.append(line)
+            elif line.strip() == 'map:':
+                in_map = True
+    while rows and not rows[-1].strip():
+        rows.pop()
+    return [r.replace(' ', '.') for r in rows]
+
+
+# Terminal colours per owner: shared white, Pim green, Lu blue, Ost red.
+COLOUR = {0: '97', 1: '92', 2: '94', 3: '91'}
+
+
+def picture(rows):
+    """The board drawn with coloured blocks: full for fresh path, light
+    shade for tiles worn thin, letters for starts and digits for exits."""
+    out = []
+    for row in rows:
+        line = ''
+        for ch in row:
+            if ch in '. ':
+                line += '  '
+            elif ch == '*':
+                line += '\033[93m<>\033[0m'
+            elif ch in 'PLO':
+                c = {'P': 1, 'L': 2, 'O': 3}[ch]
+                line += f'\033[{COLOUR[c]};7m{ch} \033[0m'
+            elif ch in '123':
+                line += f'\033[{COLOUR[int(ch)]}m[]\033[0m'
+            else:
+                block = '\u2588\u2588' if ch in PATH.values() else '\u2591\u2591'
+                line += f'\033[{COLOUR[OWNER[ch]]}m{block}\033[0m'
+        out.append(line)
+    return '\n'.join(out)
+
+
+# Picture colours (R, G, B) per owner: fresh path, and the start's colour.
+RGB = {0: (225, 225, 225), 1: (70, 190, 70), 2: (80, 120, 235), 3: (225, 70, 60)}
+
+
+def png(rows_list, path, cell=16, labels=None):
+    """Writes boards side by side as a PNG: fresh path full colour, worn
+    tiles striped, starts with a white centre, exits hollow, gems yellow
+    diamonds."""
+    import struct
+    import zlib
+    gap = cell
+    width = sum(max(len(r) for r in rows) * cell + gap for rows in rows_list) + gap
+    height = max(len(rows) for rows in rows_list) * cell + 2 * gap
+    image = [[(24, 24, 32)] * width for _ in range(height)]
+
+    def put(x, y, rgb):
+        if 0 <= x < width and 0 <= y < height:
+            image[y][x] = rgb
+
+    left = gap
+    for rows in rows_list:
+        for cy, row in enumerate(rows):
+            for cx, ch in enumerate(row):
+                if ch in '. ':
+                    continue
+                x0, y0 = left + cx * cell, gap + cy * cell
+                owner = OWNER.get(ch, {'P': 1, 'L': 2, 'O': 3, '1': 1, '2': 2, '3': 3}.get(ch, 0))
+                base = RGB[owner]
+                for dy in range(1, cell - 1):
+                    for dx in range(1, cell - 1):
+                        rgb = base
+                        if ch in WORN.values() and (dx + dy) % 6 < 3:
+                            rgb = tuple(v // 3 for v in base)
+                        if ch in '123' and 3 <= dx < cell - 4 and 3 <= dy < cell - 4:
+                            rgb = (24, 24, 32)
+                        if ch in 'PLO' and abs(dx - cell // 2) < 3 and abs(dy - cell // 2) < 3:
+                            rgb = (255, 255, 255)
+                        if ch == '*':
+                            inside = abs(dx - cell // 2) + abs(dy - cell // 2) < cell // 2 - 1
+                            rgb = (250, 210, 40) if inside else RGB[0]
+                        put(x0 + dx, y0 + dy, rgb)
+        left += max(len(r) for r in rows) * cell + gap
+    raw = b''.join(b'\x00' + bytes(v for px in line for v in px) for line in image)
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body) & 0xFFFFFFFF)
+
+    with open(path, 'wb') as f:
+        f.write(b'\x89PNG\r\n\x1a\n')
+        f.write(chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0)))
+        f.write(chunk(b'IDAT', zlib.compress(raw, 9)))
+        f.write(chunk(b'IEND', b''))
+
+
+def show(args, solver):
+    if args.png:
+        png([read_map(path) for path in args.files], args.png)
+    for path in args.files:
+        rows = read_map(path)
+        m = solver.measure([rows])[0]
+        print(path)
+        print(picture(rows) if args.colour else '\n'.join(rows))
+        if m:
+            corridor = round(100 * m['corridor'] / max(1, m['floor']))
+            print(f"{m['steps']} steps, {m['states']} states, traps {m['traps']} "
+                  f"({m['distinct']} different, {m['distinct_deep']} deep), at {m['trap_steps']} "
+                  f"steps, spread {m['spread']}/10, corridor {corridor}% (run {m['longest']})")
+        print()
+    return 0
+
+
+def check(args, solver):
+    status = 0
+    for path in args.files:
+        rows = read_map(path)
+        m = solver.measure([rows], traps=False)[0]
+        if not m or not isinstance(m['steps'], int):
+            print(f'{path}: cannot be finished')
+            status = 1
+            continue
+        needed = [c for c in CHECKS if holds(solver, rows, m['steps'], c)]
+        print(f"{path}: {m['steps']} steps; needs {', '.join(needed) or 'none of the ideas'}")
+    return status
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawTextHelpFormatter)
+    ap.add_argument('--solver', required=True, help='the tripath-solve program')
+    ap.add_argument('--max-states', type=int, default=3000000)
+    sub = ap.add_subparsers(dest='command', required=True)
+    s = sub.add_parser('search', help='look for a layout')
+    s.add_argument('--chars', default='1', help='characters, e.g. 1,2,3')
+    s.add_argument('--check', default='', help='ideas the level must need, e.g. sharing')
+    s.add_argument('--avoid', default='', help='ideas the level must not need yet, e.g. exits')
+    s.add_argument('--gems', default='1-3', help='gem count range, e.g. 2-4')
+    s.add_argument('--target', type=int, required=True, help='wanted number of steps')
+    s.add_argument('--tolerance', type=int, default=4, help='steps off the target that are free')
+    s.add_argument('--width', type=int, default=11)
+    s.add_argument('--height', type=int, default=9)
+    s.add_argument('--shared', type=float, default=0.5, help='share of shared path')
+    s.add_argument('--loops', type=float, default=0.5, help='chance of extra joins')
+    s.add_argument('--worn', type=float, default=0.08,
+                   help='share of tiles that start worn (0: none at all)')
+    s.add_argument('--seed', type=int, default=1)
+    s.add_argument('--restarts', type=int, default=2)
+    s.add_argument('--starts', type=int, default=100, help='rounds of random boards to start from')
+    s.add_argument('--steps', type=int, default=150, help='rounds of changes per restart')
+    s.add_argument('--batch', type=int, default=8, help='changed boards tried per round')
+    s.add_argument('--temperature', type=float, default=3.0)
+    s.add_argument('--cooling', type=float, default=0.985)
+    s.add_argument('--cap', type=int, default=300000, help='solver states a level may need')
+    s.add_argument('--title', default='')
+    s.add_argument('--idea', default='')
+    s.add_argument('--out')
+    for name, text in (('show', 'draw levels with their measures'),
+                       ('check', 'tell which ideas levels need')):
+        p = sub.add_parser(name, help=text)
+        p.add_argument('files', nargs='+')
+        if name == 'show':
+            p.add_argument('--png', help='also draw the boards side by side into this PNG file')
+            p.add_argument('--colour', action='store_true', help='draw in terminal colours')
+    args = ap.parse_args()
+    solver = Solver(args.solver, args.max_states)
+    return {'search': search, 'show': show, 'check': check}[args.command](args, solver)
 
 
 if __name__ == '__main__':

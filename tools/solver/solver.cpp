@@ -975,11 +975,11 @@ LayoutReport MeasureLayout(const Board& board) {
       }
       degree[y * kBoardSize + x] = d;
       ++report.floorCells;
-      if (d == 2) ++report.corridorCells;
       if (d >= 3) ++report.junctions;
     }
   }
-  // Runs of corridor cells: the parts of the corridor cells joined to each other.
+  // Runs of cells with two neighbours: the parts of them joined to each
+  // other. A single one between two junctions is no walk; longer runs are.
   std::vector<bool> counted(kBoardCells, false);
   std::vector<int> stack;
   for (int i = 0; i < kBoardCells; ++i) {
@@ -1003,6 +1003,7 @@ LayoutReport MeasureLayout(const Board& board) {
       }
     }
     report.longestCorridor = std::max(report.longestCorridor, run);
+    if (run >= 2) report.corridorCells += run;
   }
   return report;
 }

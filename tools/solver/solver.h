@@ -92,10 +92,11 @@ TrapReport FindTraps(const Board& board, std::span<const Move> solution,
 
 struct LayoutReport {
   int floorCells = 0;  // cells someone can stand on
-  // Cells with exactly two neighbours a character could walk between: the
-  // floor of corridors and bends, where walking takes no decision.
+  // Cells with exactly two neighbours a character could walk between, in
+  // runs of two or more: corridors and bends, where walking takes no
+  // decision. (A single such cell between two junctions is not counted.)
   int corridorCells = 0;
-  // The most corridor cells in a row: the longest walk without a junction.
+  // The most such cells in a row: the longest walk without a junction.
   int longestCorridor = 0;
   int junctions = 0;  // cells with three or four such neighbours
 

@@ -426,6 +426,20 @@ TEST(Layout, CellsAreJoinedOnlyWhereSomeoneCanWalkBetweenThem) {
   EXPECT_EQ(report.longestCorridor, 2);
   EXPECT_EQ(report.CorridorPercent(), 33);
   EXPECT_EQ(MeasureLayout(MakeBoard("P#\n#1\n")).CorridorPercent(), 100);
+}
+
+TEST(Layout, ASingleCellBetweenJunctionsIsNoCorridor) {
+  const LayoutReport report =
+      MeasureLayout(MakeBoard("P.#\n"
+                              "###\n"
+                              "#.1\n"));
+  EXPECT_EQ(report.floorCells, 7);
+  EXPECT_EQ(report.junctions, 2);
+  EXPECT_EQ(report.corridorCells, 0);
+  EXPECT_EQ(report.longestCorridor, 1);
+  // Two of them in a row are.
+  EXPECT_EQ(MeasureLayout(MakeBoard("P#1\n")).corridorCells, 0);
+  EXPECT_EQ(MeasureLayout(MakeBoard("P##1\n")).corridorCells, 2);
   EXPECT_EQ(LayoutReport{}.CorridorPercent(), 0);
 }
 
