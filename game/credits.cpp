@@ -42,10 +42,12 @@ int c_MyApp::UpdateCredits() {
       QueueRect(px, py, s + 1, s + 1);
       if (!border) {
         SetDrawColor(128, 128, 128);
-        if (j == k - 1 && i > 3 && i < m - 2) {
-          QueueRect(px - 6, py + 2, s + 24, s - 4);
-        } else if (j == k - 1 && i == m - 3) {
+        // The bar's last square (i = m - 3) lies inside the run of wide ones
+        // and must be tested first, or it overshoots the bar's end.
+        if (j == k - 1 && i == m - 3) {
           QueueRect(px + 2, py + 2, s + 4, s - 4);
+        } else if (j == k - 1 && i > 3 && i < m - 2) {
+          QueueRect(px - 6, py + 2, s + 24, s - 4);
         } else {
           QueueRect(px + 2, py + 2, s - 4, s - 4);
         }

@@ -8,9 +8,10 @@
 
 #include "shell/shell.h"
 
-// Whether the music player is driven by the game. Fixed at 0: the player
-// exists and answers the level end, but no song is started.
+// Whether the music player is driven by the game: 1 from the global
+// initialisation on. Tests of the game object without it set it themselves.
 int MusicSwitch();
+void SetMusicSwitch(int on);
 
 // The credits text, one line per entry; the scroller never shows the last.
 const std::array<String, 39>& CreditsText();

@@ -14,6 +14,10 @@ int MusicSwitch() {
   return g_musicSwitch;
 }
 
+void SetMusicSwitch(int on) {
+  g_musicSwitch = on;
+}
+
 const std::array<String, 39>& CreditsText() {
   static const std::array<String, 39> lines = {
       u"",
@@ -67,7 +71,7 @@ void GlobalInitialisation(int, char**) {
         "Tripath: no data folder in the working directory; start the game with ./play.sh, or "
         "from the folder that holds its data/ (build/game after a build)");
   SeedRandom(1234);
-  g_musicSwitch = 0;
+  g_musicSwitch = 1;
   CreditsText();
   TheGraphicsContext();
   // The game object lives until the process ends.

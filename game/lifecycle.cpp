@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "audio/audio.h"
+#include "game/front_end.h"
 #include "game/my_app.h"
 #include "graphics/graphics.h"
 #include "input/input.h"
@@ -35,6 +36,7 @@ int c_MyApp::Create() {
   settings[5] = 1;
   LoadState();
   LoadLevelTitles();
+  LoadLevelPars(*this);
   for (int i = 0; i < 33; ++i) sfxChannels[i] = i;
   if (MusicSwitch() == 1) musicPlayer->Configure(32, 4, 3, 3, 4);
   return 0;
@@ -130,8 +132,11 @@ void MeasureRate(int& last, int& fps, int& smoothed) {
 
 int c_MyApp::Update() {
   c_InputDevice& in = *TheInputDevice();
-  // The window's close button: quit at once, without saving.
-  if (in.HitCount(kKeyClose) != 0) RuntimeError(String());
+  // The window's close button: keep what was done, then quit.
+  if (in.HitCount(kKeyClose) != 0) {
+    SaveBeforeClosing(*this);
+    RuntimeError(String());
+  }
   PollEventSources();
   MeasureRate(lastUpdateMs, updateFps, updateFpsSmoothed);
 
@@ -193,6 +198,7 @@ int c_MyApp::Update() {
         break;
       case kStatePlay:
         UpdatePlay();
+        AfterPlayFrame(*this);
         UpdatePlayButtons();
         break;
       case kStateLevelStart:
@@ -208,8 +214,7 @@ int c_MyApp::Update() {
     if (creditsOpen == 1 && creditsAnim < 30) ++creditsAnim;
     if (gameState == kStateTitle && badgeListOpen == 1) UpdateBadgeList();
   }
-  if (MusicSwitch() == 1)
-    musicPlayer->Control(pauseMenuOpen, settings[5] == 1 || settings[5] == 3 ? 1 : 0);
+  DriveMusic(*this);
   if (loadStep > 0) LoadAllImages();
   for (int& button : virtualButtons)
     if (button == 1) button = 0;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "game/front_end.h"
 #include "game/game.h"
 #include "net/net.h"
 #include "shell/shell.h"
@@ -210,6 +211,7 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   int badgeListOpen = 0;
   float badgeListOffset = 0, badgeListShown = 0;
   int spinnerAngle = 0;
+  FrontEndState frontEnd;  // music, par and news (front_end.h)
 
   // --- play: level, board and characters ----------------------------------------------
   int levelToLoad = 0;

@@ -3,6 +3,7 @@
 // that opens the credits.
 #include <algorithm>
 
+#include "game/front_end.h"
 #include "game/my_app.h"
 #include "game/play/rules.h"
 
@@ -10,6 +11,9 @@ namespace {
 // Width of the side panel that carries the score lists, when it fits beside
 // the level grid.
 constexpr float kScorePanelWidth = 160;
+// Frames of the icon strip.
+constexpr int kStarIconFrame = 8;
+constexpr int kMusicIconFrame = 12;
 }  // namespace
 
 int c_MyApp::UpdateTitle() {
@@ -44,24 +48,44 @@ int c_MyApp::UpdateTitle() {
   QueueRect(W - titlePanelX - 4 * s, 0, titlePanelX, H);
   ResetDrawState();
 
+  // Under the credits panel, and while it flies in or out, the title's
+  // buttons are out of reach.
+  const bool buttonsLive = creditsOpen == 0 && creditsAnim == 0 && badgeListOpen == 0;
   QueueText(10, H - 12, u"News:", 0, 0);
-  if (pointerLatch == 0 && TouchInRect(0, H - 24, 64, 24)) {
+  if (buttonsLive && pointerLatch == 0 && TouchInRect(0, H - 24, 64, 24)) {
     pointerLatch = 1;
     RequestNews(NewsEndpointUrl(), String());
     PlaySfx(99, 1, 1, 0);
   }
-  if (newsText != u"N/A") QueueText(60, H - 12 - 4 * s, newsText, 0, 0);
+  if (newsText != u"N/A") {
+    // One line that ends inside the screen: a long reply would otherwise
+    // fill the drawing queue and push the rest of the title out of it.
+    const float newsX = 60, advance = static_cast<float>(imageDims[3 * currentFont]) * drawScaleX;
+    const int fits = advance > 0 ? static_cast<int>((W - newsX - 8) / advance) : 80;
+    QueueText(newsX, H - 12 - 4 * s, FitNewsLine(newsText, fits), 0, 0);
+  }
 
+  // Sound effects and music, each with its own button.
   SetDrawScale(2);
   SetDrawColor(50, 250, 50, 1);
-  buttonFrame = settings[5] == 0 ? 5 : 4;
+  const bool effects = EffectsOn(settings[5]), music = MusicOn(settings[5]);
+  buttonFrame = effects ? 4 : 5;
   const float soundX = orientation == 1 ? 32 + 4 * s : 32;
   const float soundY = orientation == 1 ? static_cast<float>(static_cast<int>(H / 2)) : 32 + 4 * s;
-  if (ImageButton(97, soundX, soundY, buttonFrame) && pointerLatch == 0) {
-    settings[5] = 1 - settings[5];
-    if (settings[5] < 0 || settings[5] > 1) settings[5] = 0;
+  if (ImageButton(97, soundX, soundY, buttonFrame) && buttonsLive && pointerLatch == 0) {
+    settings[5] = SoundMode(!effects, music);
     pointerLatch = 1;
     PlaySfx(98, 1, 0.5f, 0);
+  }
+  const float musicX = orientation == 1 ? soundX : soundX + 72;
+  const float musicY = orientation == 1 ? soundY + 72 : soundY;
+  // The note is dimmed while music is off.
+  SetDrawColor(music ? 50.0f : 120.0f, music ? 250.0f : 120.0f, music ? 50.0f : 120.0f,
+               music ? 1.0f : 0.5f);
+  if (ImageButton(97, musicX, musicY, kMusicIconFrame) && buttonsLive && pointerLatch == 0) {
+    settings[5] = SoundMode(effects, !music);
+    pointerLatch = 1;
+    PlaySfx(98, 1.2f, 0.5f, 0);
   }
 
   const int base = 10 * (gameMode - 1);
@@ -101,7 +125,16 @@ int c_MyApp::UpdateTitle() {
         if (tripath::IsLevelCompleted(settings, n)) state = 2;
         const float x = W / 2 - 280 * cell + 80 * cell * static_cast<float>(column);
         const float y = H / 2 - 280 * cell + 80 * cell * static_cast<float>(row);
-        if (ImageButton(95, x, y, state) && state > 0 && pointerLatch == 0) {
+        const bool pressed = ImageButton(95, x, y, state) != 0;
+        if (state == 2 && IsLevelInPar(settings, n)) {
+          // Finished in par: a gold star in the button's corner.
+          SetDrawColor(255, 215, 40, 1);
+          SetDrawScale(cell * 0.9f);
+          QueueImage(97, x + 24 * cell, y - 24 * cell, kStarIconFrame);
+          ResetDrawState();
+          SetDrawScale(cell);
+        }
+        if (pressed && buttonsLive && state > 0 && pointerLatch == 0) {
           PlaySfx(98, 1, 1, 0);
           pointerLatch = 1;
           gameState = kStateLevelStart;
@@ -112,8 +145,9 @@ int c_MyApp::UpdateTitle() {
   }
 
   ResetDrawState();
-  SetDrawScale(0.5f);
-  if (ImageButton(93, W - 70, 40 + 4 * s, 0) && pointerLatch == 0 && panelsClosed) {
+  // Small enough to sit wholly inside the top edge, above the score lists.
+  SetDrawScale(0.4f);
+  if (ImageButton(93, W - 70, 56 + 4 * s, 0) && pointerLatch == 0 && buttonsLive) {
     pointerLatch = 1;
     PlaySfx(99, 1, 1, 0);
     creditsOpen = 1;
@@ -133,7 +167,11 @@ int c_MyApp::RequestNews(const String& url, const String& query) {
 
 void c_MyApp::OnHttpRequestComplete(c_HttpRequest* request) {
   if (request != newsRequest.get()) return;
-  PrintLine(u"Http GET complete! " + IntToString(request->StatusCode()));
+  const int status = request->StatusCode();
+  PrintLine(u"Http GET complete! " + IntToString(status));
   newsState = 1;
-  newsText = request->ResponseBody();
+  // No answer, or an error page, is no news: say so instead of showing
+  // nothing (or the error page).
+  frontEnd.newsFailed = status < 200 || status > 299;
+  newsText = frontEnd.newsFailed ? String(u"unavailable") : request->ResponseBody();
 }

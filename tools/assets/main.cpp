@@ -26,14 +26,21 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-// The levels' titles, one line per level, shown by the game during play.
-bool WriteLevelTitles(const std::filesystem::path& levels, const std::filesystem::path& file,
-                      std::string* error) {
+// The levels' titles, one line per level, shown by the game during play;
+// and beside them each level's par, the length of its stored shortest
+// solution (0 for a level without one), one line per level. The par has a
+// file of its own so that readers of the titles stay as they are.
+bool WriteLevelTexts(const std::filesystem::path& levels, const std::filesystem::path& titles,
+                     const std::filesystem::path& pars, std::string* error) {
   std::vector<tripath::LevelSource> sources;
   if (!tripath::LoadLevelSources(levels, &sources, error)) return false;
-  std::string text;
-  for (const tripath::LevelSource& level : sources) text += level.title + "\n";
-  return imagefile::WriteFileReplacing(file, text, error);
+  std::string text, parText;
+  for (const tripath::LevelSource& level : sources) {
+    text += level.title + "\n";
+    parText += std::to_string(level.solution ? level.solution->size() : 0) + "\n";
+  }
+  return imagefile::WriteFileReplacing(titles, text, error) &&
+         imagefile::WriteFileReplacing(pars, parText, error);
 }
 
 }  // namespace
@@ -66,7 +73,8 @@ int main(int argc, char** argv) {
     if (!assets::WriteMusic(data, &error)) return Fail(error);
     if (!levels.empty()) {
       if (!tripath::CompileLevels(levels, data / "levels.png", &error)) return Fail(error);
-      if (!WriteLevelTitles(levels, data / "levels.txt", &error)) return Fail(error);
+      if (!WriteLevelTexts(levels, data / "levels.txt", data / "levels-par.txt", &error))
+        return Fail(error);
     }
   }
   if (!stamp.empty()) {

@@ -1,0 +1,63 @@
+// Small rules of the front end that several screens share and tests check
+// on their own: what the sound mode switches on, whether a finished level
+// earns its par mark, and how the news line is fitted to the screen.
+#pragma once
+
+#include <array>
+#include <span>
+
+#include "shell/shell.h"
+
+// The sound mode (settings word 5) holds two switches: 0 all off, 1 effects
+// and music, 2 effects only, 3 music only.
+bool EffectsOn(int soundMode);
+bool MusicOn(int soundMode);
+int SoundMode(bool effects, bool music);
+
+// What a finished level is judged on for its par mark. Par 0 means the
+// level has no stored solution, so nothing can be finished in par.
+struct LevelFinish {
+  int steps = 0;
+  int par = 0;
+};
+bool EarnsParMark(const LevelFinish& finish);
+
+// Levels finished in par are bits of two settings words that older saved
+// states leave at 0: level n is bit (n - 1) mod 32 of word 6 + (n - 1) div 32.
+constexpr int kParLevelsWord = 6;
+bool IsLevelInPar(std::span<const int> settings, int level);
+void RecordLevelInPar(std::span<int> settings, int level);
+
+// Each level's par (its fewest steps), by level number, from
+// data/levels-par.txt; 0 where the file gives none.
+using LevelPars = std::array<int, 65>;
+LevelPars ParseLevelPars(const String& text);
+
+// The news as one line: line breaks and control characters become spaces,
+// and a line wider than `maxUnits` characters is cut to fit and ends with
+// "...".
+String FitNewsLine(const String& text, int maxUnits);
+
+// The front end's own state, grouped apart from the game object's fields.
+struct FrontEndState {
+  LevelPars levelPars{};
+  bool musicStarted = false;
+  // The level's end has been recorded and saved (reset while it runs).
+  bool finishSaved = false;
+  // The news request failed (no answer, or not a success).
+  bool newsFailed = false;
+};
+
+class c_MyApp;
+
+// Reads data/levels-par.txt into the front-end state.
+void LoadLevelPars(c_MyApp& app);
+// Starts the song once and runs the player for this update: it plays while
+// the sound mode has music on, holds while the pause menu is open, and
+// stops at once when music is switched off.
+void DriveMusic(c_MyApp& app);
+// After each play frame: a level just finished is recorded (with its par
+// mark) and saved at once; the steps and par are shown.
+void AfterPlayFrame(c_MyApp& app);
+// The window's close request: whatever is in progress is kept.
+void SaveBeforeClosing(c_MyApp& app);

@@ -1,0 +1,78 @@
+// The front-end rules wired into the game: music through the title and
+// play, the par of each level with its mark and the steps display, and
+// saving whenever progress could otherwise be lost.
+#include "game/front_end.h"
+#include "game/my_app.h"
+#include "game/play/rules.h"
+#include "music/music.h"
+
+namespace {
+// The song sits well below the effects: the effects play at gain 0.5 to 1.
+constexpr float kMusicGain = 0.2f;
+constexpr int kSongSeed = 7;
+}  // namespace
+
+void LoadLevelPars(c_MyApp& app) {
+  const String text =
+      HostGame() ? HostGame()->ReadTextFile(u"quarry://data/levels-par.txt") : String();
+  app.frontEnd.levelPars = ParseLevelPars(text);
+}
+
+void DriveMusic(c_MyApp& app) {
+  if (MusicSwitch() != 1) return;
+  c_SQPlayer& player = *app.musicPlayer;
+  FrontEndState& fe = app.frontEnd;
+  if (!fe.musicStarted) {
+    fe.musicStarted = true;
+    player.masterGain = kMusicGain;
+    player.StartSong(u"music/song0.png", kSongSeed);
+  } else if (player.state == 0 && player.loadStep == 0) {
+    // The end of a level stops the voices and the song; the title and the
+    // next level go on with it.
+    player.state = 2;
+    player.dueTime = ElapsedMillisNow();
+  }
+  const bool music = MusicOn(app.settings[5]);
+  // With music off the player is held rather than left behind the clock,
+  // so switching it on again does not race through the missed rows.
+  player.Control(app.pauseMenuOpen == 1 || !music ? 1 : 0, music ? 1 : 0);
+}
+
+void AfterPlayFrame(c_MyApp& app) {
+  FrontEndState& fe = app.frontEnd;
+  if (app.levelEnd == 0) {
+    fe.finishSaved = false;
+  } else if (!fe.finishSaved) {
+    fe.finishSaved = true;
+    if (app.levelEnd == 2 && app.currentLevel >= 1 && app.currentLevel <= 64) {
+      const LevelFinish finish{app.stepsTaken, fe.levelPars[app.currentLevel]};
+      if (EarnsParMark(finish)) RecordLevelInPar(app.settings, app.currentLevel);
+    }
+    // The level counts as done now, not only after the banner.
+    app.SaveState();
+  }
+
+  if (app.levelLoadState != 2) return;
+  app.ResetDrawState();
+  app.SetDrawScale(1.5f);
+  app.SetDrawColor(255, 255, 255, 0.85f);
+  app.QueueText(8, 40, u"Steps: " + IntToString(app.stepsTaken), 0, 0);
+  const int par = app.currentLevel >= 1 && app.currentLevel <= 64
+                      ? fe.levelPars[app.currentLevel]
+                      : 0;
+  if (par > 0) {
+    app.SetDrawColor(255, 220, 90, 0.85f);
+    app.QueueText(8, 56, u"Par: " + IntToString(par), 0, 0);
+  }
+  app.ResetDrawState();
+}
+
+void SaveBeforeClosing(c_MyApp& app) {
+  // Closed during the level-end banner: the score it was about to enter is
+  // entered now (which saves); otherwise the state is saved as it is.
+  if (app.gameState == kStatePlay && app.levelEnd > 0) {
+    app.SubmitScore();
+  } else {
+    app.SaveState();
+  }
+}
