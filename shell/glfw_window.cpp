@@ -7,9 +7,12 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "shell/shell.h"
+#include "shell/window_place.h"
 
 namespace glfw_events {
 
@@ -81,9 +84,55 @@ int TranslateKey(int key) {
   }
 }
 
-void Key(GLFWwindow*, int key, int, int action, int) {
+namespace {
+// Where the window was before it went full screen.
+WindowPlace g_windowed;
+
+WindowPlace CurrentPlace(GLFWwindow* window) {
+  if (glfwGetWindowMonitor(window)) return g_windowed;
+  WindowPlace place;
+  glfwGetWindowPos(window, &place.x, &place.y);
+  glfwGetWindowSize(window, &place.width, &place.height);
+  return place;
+}
+
+std::string PlaceFile() {
+  return WindowPlacePath(HostGame() ? HostGame()->StatePath() : std::string("./.quarrystate"));
+}
+
+void ToggleFullScreen(GLFWwindow* window) {
+  if (GLFWmonitor* monitor = glfwGetWindowMonitor(window)) {
+    (void)monitor;
+    glfwSetWindowMonitor(window, nullptr, g_windowed.x, g_windowed.y, g_windowed.width,
+                         g_windowed.height, GLFW_DONT_CARE);
+    return;
+  }
+  GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+  const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+  if (!mode) return;
+  g_windowed = CurrentPlace(window);
+  glfwSetWindowMonitor(window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+}
+}  // namespace
+
+void SaveWindowPlace(GLFWwindow* window) {
+  if (!window) return;
+  const WindowPlace place = CurrentPlace(window);
+  if (place.width <= 0 || place.height <= 0) return;
+  WriteFileAtomically(PlaceFile(), FormatWindowPlace(place));
+}
+
+void Key(GLFWwindow* window, int key, int, int action, int mods) {
   NxGame* game = HostGame();
   if (!game) return;
+  // Full screen belongs to the window, not to the game: these keys never
+  // reach it (Enter would confirm a menu choice).
+  const bool fullScreenKey =
+      key == GLFW_KEY_F11 || (key == GLFW_KEY_ENTER && (mods & GLFW_MOD_ALT) != 0);
+  if (fullScreenKey) {
+    if (action == GLFW_PRESS && window) ToggleFullScreen(window);
+    return;
+  }
   int code = TranslateKey(key);
   if (code == 0) return;
   if (action == GLFW_RELEASE) {
@@ -144,6 +193,9 @@ void Scroll(GLFWwindow*, double x, double y) {
 }
 
 void Close(GLFWwindow* window) {
+  // The game ends the process when it sees the request, so the window's
+  // place is kept first.
+  SaveWindowPlace(window);
   // The close button never closes the window by itself: the game sees the
   // request as code 432 and decides.
   if (NxGame* game = HostGame()) {
@@ -223,6 +275,21 @@ std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* ti
     return nullptr;
   }
   const GLFWvidmode* desktop = glfwGetVideoMode(glfwGetPrimaryMonitor());
+  std::optional<WindowPlace> saved;
+  {
+    std::ifstream file(WindowPlacePath("./.quarrystate"));
+    std::stringstream text;
+    text << file.rdbuf();
+    if (file) saved = ParseWindowPlace(text.str());
+  }
+  const WindowPlace place =
+      desktop ? ChooseWindowPlace(saved, desktop->width, desktop->height, width, height)
+              : WindowPlace{0, 0, width, height};
+  width = place.width;
+  height = place.height;
+  // Created hidden, placed, then shown: it appears where it belongs without
+  // a visible jump.
+  glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
   glfwWindowHint(GLFW_RESIZABLE, GLFW_TRUE);
   glfwWindowHint(GLFW_DEPTH_BITS, 0);
   glfwWindowHint(GLFW_STENCIL_BITS, 0);
@@ -234,8 +301,9 @@ std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* ti
     return nullptr;
   }
   if (desktop && !glfwGetWindowAttrib(window, GLFW_ICONIFIED))
-    glfwSetWindowPos(window, (desktop->width - width) / 2, (desktop->height - height) / 2);
+    glfwSetWindowPos(window, place.x, place.y);
   glfwSetWindowTitle(window, title);
+  glfwShowWindow(window);
   glfwMakeContextCurrent(window);
   return std::make_unique<GlfwWindow>(window);
 }

@@ -14,5 +14,8 @@ void MouseButton(GLFWwindow* window, int button, int action, int mods);
 void CursorPos(GLFWwindow* window, double x, double y);
 void Scroll(GLFWwindow* window, double x, double y);
 void Close(GLFWwindow* window);
+// Writes the window's place (its windowed place while full screen) beside
+// the state file.
+void SaveWindowPlace(GLFWwindow* window);
 void Install(GLFWwindow* window);
 }  // namespace glfw_events

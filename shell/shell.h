@@ -282,6 +282,9 @@ class c_GameDelegate : public NxGameDelegate {
   gxtkGraphics* graphics() { return graphics_.get(); }
   gxtkAudio* audio() { return audio_.get(); }
   c_InputDevice* input() { return input_.get(); }
+  // Test support: sound goes to this device from now on (for instance one
+  // on OpenAL Soft's loopback device, whose output a test can read).
+  void ReplaceAudio(std::unique_ptr<gxtkAudio> audio);
 
  private:
   std::unique_ptr<gxtkGraphics> graphics_;

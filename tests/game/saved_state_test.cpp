@@ -94,6 +94,55 @@ TEST_F(SavedState, ADamagedSectionIsResetOnItsOwn) {
   EXPECT_EQ(app().highscores[0], 42);
 }
 
+TEST_F(SavedState, ADamagedScoreSectionClearsBothItsListsAndKeepsTheOtherModes) {
+  Defaults();
+  for (int m = 0; m < 3; ++m) {
+    app().highscores[10 * m] = 100 + m;       // best
+    app().highscores[30 + 10 * m] = 200 + m;  // last
+  }
+  std::string text = NarrowString(app().StateText());
+  // Mode 2's block starts after the settings (26), the badges (9) and mode
+  // 1's block (21 fields); its first best score is edited.
+  std::size_t at = 0;
+  for (int field = 0; field < 26 + 9 + 21; ++field) at = text.find('|', at) + 1;
+  ASSERT_EQ(text.substr(at, 4), "101|");
+  text.replace(at, 3, "999");
+  app().highscores.fill(-1);
+  EXPECT_EQ(Load(text),
+            "Settings Loaded\nBadges Loaded\nHighscore 0 Loaded\nHighscore 1 Checksum Invalid\n"
+            "Highscore 2 Loaded\n");
+  for (int j = 0; j < 10; ++j) {
+    EXPECT_EQ(app().highscores[10 + j], 0);
+    EXPECT_EQ(app().highscores[40 + j], 0);
+  }
+  EXPECT_EQ(app().highscores[0], 100);
+  EXPECT_EQ(app().highscores[30], 200);
+  EXPECT_EQ(app().highscores[20], 102);
+  EXPECT_EQ(app().highscores[50], 202);
+}
+
+TEST_F(SavedState, ParMarksLiveInWordsOlderStatesLeaveAtZero) {
+  Defaults();
+  const std::string old = NarrowString(app().StateText());
+  // A state from before par marks loads unchanged, with no level in par.
+  EXPECT_EQ(Load(old).find("Invalid"), std::string::npos);
+  EXPECT_FALSE(IsLevelInPar(app().settings, 1));
+  RecordLevelInPar(app().settings, 1);
+  RecordLevelInPar(app().settings, 64);
+  RecordLevelInPar(app().settings, 65);  // no such level: nothing happens
+  const std::string text = NarrowString(app().StateText());
+  app().settings[kParLevelsWord] = app().settings[kParLevelsWord + 1] = 0;
+  EXPECT_EQ(Load(text).find("Invalid"), std::string::npos);
+  EXPECT_TRUE(IsLevelInPar(app().settings, 1));
+  EXPECT_FALSE(IsLevelInPar(app().settings, 2));
+  EXPECT_TRUE(IsLevelInPar(app().settings, 64));
+  EXPECT_EQ(app().settings[kParLevelsWord + 1], -2147483647 - 1);
+
+  EXPECT_TRUE(EarnsParMark({.steps = 15, .par = 15}));
+  EXPECT_FALSE(EarnsParMark({.steps = 16, .par = 15}));
+  EXPECT_FALSE(EarnsParMark({.steps = 3, .par = 0}));  // no stored solution
+}
+
 TEST_F(SavedState, ShortTextsReadOnlyTheCompleteSections) {
   Defaults();
   app().badgesEarned[3] = true;

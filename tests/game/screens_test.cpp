@@ -1,8 +1,13 @@
 // The screens outside play, driven through whole updates: the staged
 // loading, the title's level grid, sound toggle and credits button, the
 // credits panel and the back control.
+#include <chrono>
+#include <map>
+#include <thread>
+
 #include "input/input.h"
 #include "tests/game/game_fixture.h"
+#include "tests/net/test_server.h"
 
 namespace {
 
@@ -66,17 +71,103 @@ TEST_F(Screens, OpenLevelsStartAndLockedOnesDoNothing) {
   EXPECT_EQ(app().currentLevel, 2);
 }
 
-TEST_F(Screens, TheSoundToggleOnlyEverGivesZeroOrOne) {
+TEST_F(Screens, TheSpeakerAndNoteButtonsSwitchEffectsAndMusicApart) {
   for (int i = 0; i < 40; ++i) host_->StepGame();
-  const float x = 32, y = 240;  // landscape: left edge, middle
+  const float x = 32, y = 240, noteY = 240 + 72;  // landscape: left edge, middle
+  // The speaker's frame as queued by the last update.
+  auto speakerFrame = [&] {
+    int frame = -1;
+    for (int i = 0; i < Records(); ++i)
+      if (Record(i)[0] == 97 && Record(i)[1] == x && Record(i)[2] == y)
+        frame = static_cast<int>(Record(i)[6]);
+    return frame;
+  };
   ASSERT_EQ(app().settings[5], 1);
-  Tap(x, y);
+  EXPECT_EQ(speakerFrame(), 4);
+  // Held down over several updates, the speaker switches once.
+  input().HandleMouse(6, -1, x, y);
+  input().HandleMouse(4, 0, x, y);
+  for (int i = 0; i < 6; ++i) host_->StepGame();
+  input().HandleMouse(5, 0, x, y);
+  host_->StepGame();
+  EXPECT_EQ(app().settings[5], 3);  // music only
+  EXPECT_EQ(speakerFrame(), 5);
+  Tap(x, noteY);
   EXPECT_EQ(app().settings[5], 0);
   Tap(x, y);
+  EXPECT_EQ(app().settings[5], 2);  // effects only
+  EXPECT_EQ(speakerFrame(), 4);
+  Tap(x, noteY);
   EXPECT_EQ(app().settings[5], 1);
-  app().settings[5] = 2;
-  Tap(x, y);
-  EXPECT_EQ(app().settings[5], 0);
+}
+
+TEST_F(Screens, TheTitleButtonsAreDeadUnderTheCreditsAndWhileTheyMove) {
+  for (int i = 0; i < 40; ++i) host_->StepGame();
+  Tap(640 - 70, 56);
+  ASSERT_EQ(app().creditsOpen, 1);
+  for (int i = 0; i < 35; ++i) host_->StepGame();
+  Tap(32, 240);  // the speaker, under the panel
+  EXPECT_EQ(app().settings[5], 1);
+  EXPECT_EQ(app().creditsOpen, 0);  // the press closed the panel
+  Tap(32, 240);                     // it is still flying out
+  Tap(20, 470);                     // "News:"
+  Tap(320 - 140, 240 - 140);        // level 1
+  EXPECT_GT(app().creditsAnim, 0);
+  EXPECT_EQ(app().settings[5], 1);
+  EXPECT_EQ(app().newsRequest, nullptr);
+  EXPECT_EQ(app().gameState, kStateTitle);
+}
+
+TEST_F(Screens, ALongNewsReplyIsOneClippedLineAndAFailedOneSaysSo) {
+  const std::string news(3000, 'x');
+  TestServer server([&](ServerConnection& connection) {
+    connection.ReadUntil("\r\n\r\n");
+    connection.Send("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + news);
+  });
+  setenv("TRIPATH_NEWS_URL",
+         ("http://127.0.0.1:" + std::to_string(server.Port()) + "/MOTD.php").c_str(), 1);
+  for (int i = 0; i < 40; ++i) host_->StepGame();
+  testing::internal::CaptureStdout();
+  Tap(20, 470);
+  for (int i = 0; i < 500 && app().newsState == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    host_->StepGame();
+  }
+  host_->StepGame();
+  testing::internal::GetCapturedStdout();
+  server.Join();
+  ASSERT_EQ(app().newsText.size(), news.size());
+
+  // The whole title is still queued: all 64 level buttons and the logo
+  // button after them.
+  int levelButtons = 0, logo = 0;
+  String line;
+  for (int i = 0; i < Records(); ++i) {
+    const float* r = Record(i);
+    if (r[0] == 95) ++levelButtons;
+    if (r[0] == 93) ++logo;
+    if (r[0] == app().currentFont && r[1] >= 59 && r[2] > 480 - 30)
+      line += static_cast<char16_t>(r[6] + 32);
+  }
+  EXPECT_EQ(levelButtons, 64);
+  EXPECT_EQ(logo, 1);
+  ASSERT_GT(line.size(), 40u);
+  EXPECT_LT(60 + 7 * line.size(), 640u);
+  EXPECT_EQ(line.substr(line.size() - 3), u"...");
+  EXPECT_EQ(line.find_first_not_of(u'x'), line.size() - 3);
+
+  // Nothing listens any more: the title says the news is unavailable.
+  setenv("TRIPATH_NEWS_URL",
+         ("http://127.0.0.1:" + std::to_string(TestServer::ClosedPort()) + "/MOTD.php").c_str(), 1);
+  testing::internal::CaptureStdout();
+  Tap(20, 470);
+  for (int i = 0; i < 500 && app().newsState == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    host_->StepGame();
+  }
+  testing::internal::GetCapturedStdout();
+  unsetenv("TRIPATH_NEWS_URL");
+  EXPECT_EQ(app().newsText, u"unavailable");
 }
 
 TEST_F(Screens, TheCreditsOpenAnimateAndCloseOncePerPress) {
@@ -114,14 +205,27 @@ TEST_F(Screens, TheCreditsScrollerCyclesOverAllButTheLastLine) {
   app().creditsOpen = 1;
   app().creditsAnim = 30;
   int lastFirst = 0;
+  bool endShown = false, lastShown = false, firstShown = false;
   for (int i = 0; i < 54 * 40; ++i) {
     app().BeginDrawList(kNotGiven, 0, 0, 0);
     app().UpdateCredits();
     lastFirst = app().creditsFirstLine;
+    // The scroller's lines, read back from their glyphs (one y per line).
+    std::map<float, String> lines;
+    for (int r = 0; r < Records(); ++r)
+      if (Record(r)[0] == app().currentFont)
+        lines[Record(r)[2]] += static_cast<char16_t>(Record(r)[6] + 32);
+    for (const auto& [y, text] : lines) {
+      endShown = endShown || text == u"End";
+      lastShown = lastShown || text == u"-=-=-";
+      firstShown = firstShown || text == u"AGameby";  // spaces draw nothing
+    }
   }
   // After about 54 updates per line, forty lines have scrolled past.
   EXPECT_NEAR(lastFirst, 40, 1);
-  EXPECT_EQ(CreditsText().size(), 39u);
+  EXPECT_TRUE(lastShown);
+  EXPECT_TRUE(firstShown);
+  EXPECT_FALSE(endShown);
   EXPECT_EQ(CreditsText()[38], u"End");
 }
 

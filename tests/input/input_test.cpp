@@ -9,6 +9,8 @@
 #include "input/input.h"
 #include "shell/glfw_window.h"
 #include "shell/shell.h"
+#include "shell/window_place.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -158,13 +160,39 @@ TEST_F(InputTest, TheCharacterQueueHoldsThirtyTwoPerUpdate) {
   });
 }
 
-TEST_F(InputTest, TheCloseButtonBecomesCode432AndTheWindowStaysOpen) {
+TEST_F(InputTest, TheCloseButtonBecomesCode432KeepsTheWindowOpenAndNotesItsPlace) {
+  TempWorkingDir dir;  // the window's place is written beside the state file
+  host_->SetStatePath((dir.path() / ".quarrystate").string());
+  // GLFW marks the window as closing before it calls back; the callback
+  // must take that back.
+  glfwSetWindowShouldClose(glfw_, GLFW_TRUE);
   glfw_events::Close(glfw_);
   EXPECT_FALSE(glfwWindowShouldClose(glfw_));
   Update([](c_InputDevice& in) {
     EXPECT_EQ(in.HitCount(kKeyClose), 1);
     EXPECT_FALSE(in.IsDown(kKeyClose));
   });
+  std::optional<WindowPlace> place = ParseWindowPlace(dir.ReadFile(".quarrystate-window"));
+  host_->SetStatePath("./.quarrystate");
+  ASSERT_TRUE(place);
+  int width = 0, height = 0;
+  glfwGetWindowSize(glfw_, &width, &height);
+  EXPECT_EQ(place->width, width);
+  EXPECT_EQ(place->height, height);
+}
+
+TEST(WindowPlaceRules, ASavedPlaceIsKeptOnlyWhenTheWindowStaysReachable) {
+  EXPECT_FALSE(ParseWindowPlace("12 x 640 480"));
+  const WindowPlace saved = *ParseWindowPlace(FormatWindowPlace({100, 50, 800, 600}));
+  WindowPlace chosen = ChooseWindowPlace(saved, 1280, 1024, 640, 480);
+  EXPECT_EQ(chosen.x, 100);
+  EXPECT_EQ(chosen.height, 600);
+  // Off the right edge, or too small: centred at the default size.
+  chosen = ChooseWindowPlace(WindowPlace{1270, 50, 800, 600}, 1280, 1024, 640, 480);
+  EXPECT_EQ(chosen.x, 320);
+  EXPECT_EQ(chosen.y, 272);
+  EXPECT_EQ(ChooseWindowPlace(WindowPlace{10, 10, 20, 20}, 1280, 1024, 640, 480).width, 640);
+  EXPECT_EQ(ChooseWindowPlace(std::nullopt, 1280, 1024, 640, 480).x, 320);
 }
 
 TEST(InputDevice, TouchesAndOutOfRangeCodes) {

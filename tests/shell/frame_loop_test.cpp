@@ -193,10 +193,12 @@ TEST(FrameLoop, RestoreWithoutFocusStaysSuspended) {
   EXPECT_EQ(loop.Count("suspend"), 1);
   EXPECT_EQ(loop.Count("resume"), 0);
   EXPECT_TRUE(loop.game.IsSuspended());
-  // Suspended but no longer iconified: it renders on window messages while
-  // waiting for focus, and never updates.
+  // Restored but without focus: it stays asleep until the window becomes
+  // active, neither updating nor rendering.
   auto suspend = std::find(loop.delegate.calls.begin(), loop.delegate.calls.end(), "suspend");
   EXPECT_EQ(std::count(suspend, loop.delegate.calls.end(), std::string("update")), 0);
+  EXPECT_EQ(std::count(suspend, loop.delegate.calls.end(), std::string("render")), 0);
+  EXPECT_TRUE(loop.game.Iconified());
 }
 
 TEST(FrameLoop, GuardsKeepCallsOutBeforeStartAndWhileSuspended) {

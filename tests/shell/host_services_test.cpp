@@ -42,7 +42,9 @@ TEST(TextEncoding, ReadingRulesFollowTheByteOrderMarks) {
 
 TEST(TextEncoding, InvalidUtf8FallsBackToBytesAndSaysSo) {
   for (const std::string& bad :
-       {std::string("a\x80z"), std::string("\xF0\x9F\x98\x80"), std::string("ok\xE2\x82")}) {
+       {std::string("a\x80z"), std::string("\xF0\x9F\x98\x80"), std::string("ok\xE2\x82"),
+        // A 3-byte lead whose second byte is fine and whose third is not.
+        std::string("\xE2\x82\x41")}) {
     testing::internal::CaptureStdout();
     String text = Decode(bad);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Invalid UTF-8!\n");
