@@ -141,12 +141,15 @@ TEST_F(Screens, ALongNewsReplyIsOneClippedLineAndAFailedOneSaysSo) {
   // The whole title is still queued: all 64 level buttons and the logo
   // button after them.
   int levelButtons = 0, logo = 0;
-  String line;
+  String line;  // the glyphs in a row from x = 60 at the news line's height
+  float lineY = -1;
   for (int i = 0; i < Records(); ++i) {
     const float* r = Record(i);
     if (r[0] == 95) ++levelButtons;
     if (r[0] == 93) ++logo;
-    if (r[0] == app().currentFont && r[1] >= 59 && r[2] > 480 - 30)
+    if (r[0] != app().currentFont) continue;
+    if (r[1] == 60 && r[2] > 480 - 30) lineY = r[2];
+    if (lineY >= 0 && r[2] == lineY && r[1] == 60 + 7 * static_cast<float>(line.size()))
       line += static_cast<char16_t>(r[6] + 32);
   }
   EXPECT_EQ(levelButtons, 64);
