@@ -101,8 +101,7 @@ std::string PlaceFile() {
 }
 
 void ToggleFullScreen(GLFWwindow* window) {
-  if (GLFWmonitor* monitor = glfwGetWindowMonitor(window)) {
-    (void)monitor;
+  if (glfwGetWindowMonitor(window)) {
     glfwSetWindowMonitor(window, nullptr, g_windowed.x, g_windowed.y, g_windowed.width,
                          g_windowed.height, GLFW_DONT_CARE);
     return;
