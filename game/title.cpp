@@ -109,6 +109,7 @@ int c_MyApp::UpdateTitle() {
         }
       }
     }
+    UpdateTitleCursor(*this, cell);
   }
 
   ResetDrawState();

@@ -110,6 +110,17 @@ TEST_F(Screens, TheCreditsOpenAnimateAndCloseOncePerPress) {
   EXPECT_EQ(app().creditsOpen, 0);
 }
 
+TEST_F(Screens, AQuickTapOfEscapeOpensThePauseMenu) {
+  app().gameState = kStatePlay;
+  host_->StepGame();
+  ASSERT_EQ(app().pauseMenuOpen, 0);
+  // Down and up before the next update, as a quick tap arrives.
+  input().HandleKey(1, 27);
+  input().HandleKey(2, 27);
+  host_->StepGame();
+  EXPECT_EQ(app().pauseMenuOpen, 1);
+}
+
 TEST_F(Screens, TheCreditsScrollerCyclesOverAllButTheLastLine) {
   app().creditsOpen = 1;
   app().creditsAnim = 30;
