@@ -12,7 +12,7 @@ namespace {
 
 // The usual cell size, and the smallest that still reads well.
 constexpr float kUsualTile = 48;
-constexpr float kSmallestTile = 24;
+constexpr float kSmallestTile = 20;
 // Room kept free at the sides for the buttons, and at the top and bottom
 // for the gem counter and the level's title.
 constexpr float kSideRoom = 32, kEndRoom = 48;

@@ -366,7 +366,7 @@ TEST_F(Play, TheViewFollowsADragAcrossALargeBoardAndANewLevelShowsItWhole) {
   app().control.camera.fitOnBuild = true;
   OnBoardBuilt(app());
   EXPECT_LT(app().tileSizeTarget, 48);
-  EXPECT_GE(app().tileSizeTarget, 24);
+  EXPECT_GE(app().tileSizeTarget, 20);
   EXPECT_FLOAT_EQ(app().focusX, (2 + 43) / 2.0f);
   // F (or 0) fits it again after a zoom.
   app().tileSizeTarget = 80;
