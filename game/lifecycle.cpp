@@ -82,9 +82,11 @@ int c_MyApp::SetTextInput(int on) {
 int c_MyApp::ControlDown(int action) {
   c_InputDevice* in = TheInputDevice();
   if (!in) return 0;
-  auto key = [&](int code) { return in->IsDown(code); };
+  // A key pressed and released again before this update (a quick tap)
+  // counts as held for this one update, so that no tap is lost.
+  auto key = [&](int code) { return in->IsDown(code) || in->HitCount(code) > 0; };
   // Letter keys are left to the text while text input is on.
-  auto letter = [&](int code) { return !textInput && in->IsDown(code); };
+  auto letter = [&](int code) { return !textInput && key(code); };
   float x = in->StickX(0, 0), y = in->StickY(0, 0);
   bool held = false;
   switch (action) {

@@ -48,6 +48,8 @@ struct PlaySnapshot {
   std::array<CharacterRecord, 10> characters;
 };
 
+#include "game/control.h"
+
 struct Particle {
   float kind = 0;  // 0 free; 1..3 a character's colour, 4 gem, 100 white
   float x = 0, y = 0;
@@ -134,7 +136,9 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   int RandomInt(int low, int high);
   int SpawnParticles(int cellX, int cellY, int kind, int count);
   int WearTile(int cellX, int cellY);
-  int CollectAt(int cellX, int cellY);
+  // The gem or exit of a cell just entered; by the held character unless
+  // another one is named.
+  int CollectAt(int cellX, int cellY, int character = -1);
   int SetCharacterColour(int kind);
   int UpdatePlay();
   int UpdatePlayButtons();
@@ -235,6 +239,7 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   std::array<Particle, 201> particles{};
   std::vector<PlaySnapshot> undoHistory;  // one entry per step since the build
   int pauseMenuOpen = 0, pauseMenuSlide = 0, pauseMenuY = 0, pauseMenuFocus = 0;
+  ControlState control;  // keys and pad, selection, redo, the following view
 
   // --- play: the level image decode --------------------------------------------------
   int pendingImageIndex = 0, pendingImageFrame = 0;

@@ -142,6 +142,7 @@ int c_MyApp::UpdateTitle() {
         }
       }
     }
+    UpdateTitleCursor(*this, cell);
   }
 
   ResetDrawState();

@@ -30,6 +30,9 @@ class c_InputDevice {
   virtual int ForwardKeyboardFlag(bool flag);
   virtual int NextChar();
   virtual int HitCount(int code);
+  // Fresh presses since the last end of update: like HitCount, but a held
+  // key's auto-repeat does not count, so the game can pace repeats itself.
+  virtual int PressCount(int code);
   virtual float PointerX() { return pointerX_; }
   virtual float PointerY() { return pointerY_; }
   virtual bool IsDown(int code);
@@ -49,6 +52,7 @@ class c_InputDevice {
   std::array<c_JoyState, 4> joyStates_{};
   std::array<bool, 512> keyDown_{};
   std::array<int, 512> keyHit_{};
+  std::array<int, 512> keyPress_{};
   int charGet_ = 0;
   int charPut_ = 0;
   std::array<int, 32> charQueue_{};

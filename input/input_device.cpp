@@ -20,6 +20,7 @@ int c_InputDevice::PrepareUpdate() {
         if (!keyDown_[code]) {
           keyDown_[code] = true;
           keyHit_[code] += 1;
+          keyPress_[code] += 1;
         }
       } else {
         keyDown_[code] = false;
@@ -31,6 +32,7 @@ int c_InputDevice::PrepareUpdate() {
 
 int c_InputDevice::FinishUpdate() {
   keyHit_.fill(0);
+  keyPress_.fill(0);
   charGet_ = charPut_ = 0;
   wheelY_ = 0;
   return 0;
@@ -44,9 +46,11 @@ int c_InputDevice::HandleKey(int event, int code) {
       bool down = event == 1;
       // The left mouse button and touch 0 are one and the same to the game.
       int twin = code == kKeyMouseLeft ? kKeyTouchBase : code == kKeyTouchBase ? kKeyMouseLeft : 0;
+      if (down && !keyDown_[code]) keyPress_[code] += 1;
       keyDown_[code] = down;
       if (down) keyHit_[code] += 1;
       if (twin) {
+        if (down && !keyDown_[twin]) keyPress_[twin] += 1;
         keyDown_[twin] = down;
         if (down) keyHit_[twin] += 1;
       }
@@ -128,6 +132,9 @@ int c_InputDevice::NextChar() {
 
 int c_InputDevice::HitCount(int code) {
   return ValidCode(code) ? keyHit_[code] : 0;
+}
+int c_InputDevice::PressCount(int code) {
+  return ValidCode(code) ? keyPress_[code] : 0;
 }
 bool c_InputDevice::IsDown(int code) {
   return ValidCode(code) && keyDown_[code];

@@ -248,6 +248,26 @@ class GlfwWindow : public HostWindow {
                     std::vector<unsigned char>& buttons) override {
     int joystick = GLFW_JOYSTICK_1 + port;
     if (joystick > GLFW_JOYSTICK_LAST || !glfwJoystickPresent(joystick)) return false;
+    GLFWgamepadstate pad;
+    if (glfwJoystickIsGamepad(joystick) && glfwGetGamepadState(joystick, &pad)) {
+      // A pad GLFW knows reads the same whatever its make: the sticks as
+      // (x, y, trigger) pairs, the buttons as A B X Y, shoulders, back,
+      // start, then the d-pad left, up, right, down.
+      const float* a = pad.axes;
+      axes = {a[GLFW_GAMEPAD_AXIS_LEFT_X],       a[GLFW_GAMEPAD_AXIS_LEFT_Y],
+              a[GLFW_GAMEPAD_AXIS_LEFT_TRIGGER], a[GLFW_GAMEPAD_AXIS_RIGHT_X],
+              a[GLFW_GAMEPAD_AXIS_RIGHT_Y],      a[GLFW_GAMEPAD_AXIS_RIGHT_TRIGGER]};
+      static const int kOrder[] = {
+          GLFW_GAMEPAD_BUTTON_A,           GLFW_GAMEPAD_BUTTON_B,
+          GLFW_GAMEPAD_BUTTON_X,           GLFW_GAMEPAD_BUTTON_Y,
+          GLFW_GAMEPAD_BUTTON_LEFT_BUMPER, GLFW_GAMEPAD_BUTTON_RIGHT_BUMPER,
+          GLFW_GAMEPAD_BUTTON_BACK,        GLFW_GAMEPAD_BUTTON_START,
+          GLFW_GAMEPAD_BUTTON_DPAD_LEFT,   GLFW_GAMEPAD_BUTTON_DPAD_UP,
+          GLFW_GAMEPAD_BUTTON_DPAD_RIGHT,  GLFW_GAMEPAD_BUTTON_DPAD_DOWN};
+      buttons.clear();
+      for (int b : kOrder) buttons.push_back(pad.buttons[b]);
+      return true;
+    }
     int axisCount = 0, buttonCount = 0;
     const float* a = glfwGetJoystickAxes(joystick, &axisCount);
     const unsigned char* b = glfwGetJoystickButtons(joystick, &buttonCount);

@@ -20,6 +20,7 @@ int c_MyApp::StartLevel() {
   levelToLoad = currentLevel;
   scoreToSubmit = 0;
   stepsTaken = 0;
+  control.camera.fitOnBuild = true;  // a new level shows its whole board
   gameState = kStatePlay;
   return 0;
 }
@@ -60,6 +61,7 @@ void BuildBoard(c_MyApp& app) {
     }
   }
   app.allGemsState = 1;
+  OnBoardBuilt(app);
   PrintLine("Level Loaded");
 }
 

@@ -7,7 +7,6 @@
 #include "game/my_app.h"
 #include "game/play/play.h"
 #include "game/play/rules.h"
-#include "input/input.h"
 
 int c_MyApp::RandomInt(int low, int high) {
   const float r = Rnd();
@@ -24,20 +23,17 @@ int c_MyApp::WearTile(int cellX, int cellY) {
   return 0;
 }
 
-int c_MyApp::CollectAt(int cellX, int cellY) {
+int c_MyApp::CollectAt(int cellX, int cellY, int character) {
   const int code = Cell(cellX, cellY);
   if (code == tripath::kGem) {
     SetCell(cellX, cellY, tripath::kCollectedGem);
     SpawnParticles(cellX, cellY, tripath::kGemParticles, tripath::kGemParticleCount - 1);
     PlaySfx(1, 1.0f, 1.0f, 0);
   }
-  if (code == tripath::ExitCode(draggedCharacter)) PlaySfx(3, 1.0f, 1.0f, 0);
+  const int who = character < 0 ? draggedCharacter : character;
+  if (code == tripath::ExitCode(who)) PlaySfx(3, 1.0f, 1.0f, 0);
   return 0;
 }
-
-namespace {
-
-constexpr std::size_t kUndoLimit = 2000;
 
 void SetBackdropFor(c_MyApp& app, int character) {
   app.backdropRedTarget = character == 3 ? 80.0f : 0.0f;
@@ -45,22 +41,64 @@ void SetBackdropFor(c_MyApp& app, int character) {
   app.backdropBlueTarget = character == 2 ? 80.0f : 0.0f;
 }
 
+namespace {
+
+constexpr std::size_t kUndoLimit = 2000;
+
 float Distance(int x1, int y1, int x2, int y2) {
   return std::hypot(static_cast<float>(x1 - x2), static_cast<float>(y1 - y2));
 }
 
-// One step of the held character towards the cell last found under the
-// pointer, if that cell is a neighbour it may enter and its last slide is over.
-void TryStep(c_MyApp& app, int k) {
+bool IsNeighbour(int ox, int oy, int tx, int ty) {
+  return (tx == ox && (ty == oy - 1 || ty == oy + 1)) ||
+         (ty == oy && (tx == ox - 1 || tx == ox + 1));
+}
+
+void Restore(c_MyApp& app, const PlaySnapshot& snapshot) {
+  app.board = snapshot.board;
+  app.characters = snapshot.characters;
+  for (CharacterRecord& c : app.characters) c.slideX = c.slideY = 0;
+}
+
+// A press on a cell that several characters share takes the one drawn on
+// top; if that one cannot enter the first cell the drag reaches and another
+// of them can, the press passes to that other one.
+void SettleSharedPress(c_MyApp& app) {
+  PlaySelection& sel = app.control.selection;
+  if (sel.pressCandidates == 0 || app.touchCellX < 0) return;
+  const int tx = app.touchCellX, ty = app.touchCellY;
+  if (tx == sel.pressedX && ty == sel.pressedY) return;
+  const int held = app.draggedCharacter;
+  const int code = app.Cell(tx, ty);
+  if (IsNeighbour(sel.pressedX, sel.pressedY, tx, ty) && !tripath::CanEnter(held, code)) {
+    // The next one down in drawing order that may enter takes the press.
+    for (int i = held - 1; i >= 0; --i) {
+      if ((sel.pressCandidates >> i & 1) && tripath::CanEnter(i, code)) {
+        app.draggedCharacter = i;
+        SelectCharacter(app, i);
+        break;
+      }
+    }
+  }
+  sel.pressCandidates = 0;
+}
+
+}  // namespace
+
+bool StepCharacter(c_MyApp& app, int k, int tx, int ty) {
+  if (k < 1 || k > 9 || app.characters[k].active <= 0) return false;
   CharacterRecord& c = app.characters[k];
   const int ox = static_cast<int>(c.cellX), oy = static_cast<int>(c.cellY);
-  const int tx = app.touchCellX, ty = app.touchCellY;
-  const bool neighbour =
-      (tx == ox && (ty == oy - 1 || ty == oy + 1)) || (ty == oy && (tx == ox - 1 || tx == ox + 1));
-  if (!neighbour || c.slideX != 0 || c.slideY != 0) return;
+  if (!IsNeighbour(ox, oy, tx, ty) || c.slideX != 0 || c.slideY != 0) return false;
+  if (!tripath::Board::Inside(tx, ty)) return false;
   // The cell is read as it is now, not as it was when the pointer found it:
   // a tile worn away meanwhile by another character can no longer be entered.
-  if (!tripath::CanEnter(k, app.Cell(tx, ty))) return;
+  if (!tripath::CanEnter(k, app.Cell(tx, ty))) return false;
+  // Long levels would be cruel without undo: keep what the step changes,
+  // facing included, before anything changes.
+  if (app.undoHistory.size() >= kUndoLimit) app.undoHistory.erase(app.undoHistory.begin());
+  app.undoHistory.push_back(PlaySnapshot{app.board, app.characters});
+  app.control.redoHistory.clear();
   if (tx < ox) {
     c.facing = -1;
     c.slideX = 1;
@@ -76,19 +114,40 @@ void TryStep(c_MyApp& app, int k) {
     c.slideX = 0;
     c.slideY = -1;
   }
-  // Long levels would be cruel without undo: keep what the step changes.
-  if (app.undoHistory.size() >= kUndoLimit) app.undoHistory.erase(app.undoHistory.begin());
-  app.undoHistory.push_back(PlaySnapshot{app.board, app.characters});
   const float r = Rnd();
   app.PlaySfx(app.RandomInt(0, 3) + 5 * k, 0.8f + r * 0.4f, 0.5f, 0);
   c.cellX = static_cast<float>(tx);
   c.cellY = static_cast<float>(ty);
   ++app.stepsTaken;
   app.WearTile(ox, oy);
-  app.CollectAt(tx, ty);
+  app.CollectAt(tx, ty, k);
+  return true;
 }
 
-}  // namespace
+bool UndoStep(c_MyApp& app) {
+  if (app.undoHistory.empty()) return false;
+  app.control.redoHistory.push_back(PlaySnapshot{app.board, app.characters});
+  Restore(app, app.undoHistory.back());
+  app.undoHistory.pop_back();
+  app.PlaySfx(99, 0.8f, 1.0f, 0);
+  return true;
+}
+
+bool RedoStep(c_MyApp& app) {
+  if (app.control.redoHistory.empty()) return false;
+  app.undoHistory.push_back(PlaySnapshot{app.board, app.characters});
+  Restore(app, app.control.redoHistory.back());
+  app.control.redoHistory.pop_back();
+  app.PlaySfx(99, 1.2f, 1.0f, 0);
+  return true;
+}
+
+void RestartLevel(c_MyApp& app) {
+  app.PlaySfx(98, 1.0f, 0.5f, 0);
+  app.levelToLoad = app.currentLevel;
+  app.levelLoadState = 0;
+  app.PlaySfx(2, 1.0f, 1.0f, 0);
+}
 
 void HandleBoardGestures(c_MyApp& app) {
   const bool free = app.pauseMenuOpen == 0 && app.levelEnd == 0;
@@ -105,19 +164,38 @@ void HandleBoardGestures(c_MyApp& app) {
     app.tileSizeTarget = std::clamp(app.tileSizeTarget * std::pow(1.1f, app.wheel), 8.0f, 80.0f);
   if (app.pointerDown && app.touchCount == 1 && free) {
     if (app.draggedCharacter > 0 && app.touchCellX >= 0) {
-      TryStep(app, app.draggedCharacter);
+      SettleSharedPress(app);
+      StepCharacter(app, app.draggedCharacter, app.touchCellX, app.touchCellY);
     } else if (app.draggedCharacter == 0) {
       if (app.pointerLatch == 0) {
+        int candidates = 0;
         for (int i = 0; i < 10; ++i) {
           const CharacterRecord& c = app.characters[i];
           if (c.active <= 0) continue;
           if (app.TouchInCentredRect(c.cellX * app.tileSize - app.cameraX,
                                      c.cellY * app.tileSize - app.cameraY, app.tileSize,
                                      app.tileSize)) {
+            // The one drawn last, on top, takes the press.
             app.draggedCharacter = i;
             SetBackdropFor(app, i);
             app.touchCellX = app.touchCellY = -1;
+            candidates |= 1 << i;
           }
+        }
+        if (app.draggedCharacter > 0) {
+          // The character last pressed is the one keys move, too.
+          SelectCharacter(app, app.draggedCharacter);
+          const CharacterRecord& c = app.characters[app.draggedCharacter];
+          PlaySelection& sel = app.control.selection;
+          sel.pressedX = static_cast<int>(c.cellX);
+          sel.pressedY = static_cast<int>(c.cellY);
+          // Only the characters standing on the very cell of the press.
+          sel.pressCandidates = 0;
+          for (int i = 0; i < 10; ++i)
+            if ((candidates >> i & 1) &&
+                static_cast<int>(app.characters[i].cellX) == sel.pressedX &&
+                static_cast<int>(app.characters[i].cellY) == sel.pressedY)
+              sel.pressCandidates |= 1 << i;
         }
       }
       if (app.pointerLatch == 2) {
@@ -165,30 +243,18 @@ void UpdateFocusAndRestartButtons(c_MyApp& app) {
         app.pointerLatch = 1;
         app.PlaySfx(99, 1.0f, 1.0f, 0);
         SetBackdropFor(app, i);
+        SelectCharacter(app, i);
       }
     }
   }
   app.ResetDrawState();
   app.SetDrawColor(100, 255, 100, 0.75f);
-  // Undo, beside restart: the button, or the U key.
-  c_InputDevice* in = TheInputDevice();
-  const bool undoKey = in && in->HitCount(85) > 0;
-  const bool undoButton = app.ImageButton(97, W - 52, 16, 10) && app.pointerLatch == 0;
-  if ((undoKey || undoButton) && app.pauseMenuOpen == 0 && app.levelEnd == 0 &&
-      app.levelLoadState == 2 && app.draggedCharacter == 0 && !app.undoHistory.empty()) {
-    const PlaySnapshot& last = app.undoHistory.back();
-    app.board = last.board;
-    app.characters = last.characters;
-    for (CharacterRecord& c : app.characters) c.slideX = c.slideY = 0;
-    app.undoHistory.pop_back();
-    if (undoButton) app.pointerLatch = 1;
-    app.PlaySfx(99, 0.8f, 1.0f, 0);
-  }
+  // Undo, beside restart (the keys are read with the other keys).
+  if (app.ImageButton(97, W - 52, 16, 10) && app.pointerLatch == 0 && app.pauseMenuOpen == 0 &&
+      app.levelEnd == 0 && app.levelLoadState == 2 && app.draggedCharacter == 0 && UndoStep(app))
+    app.pointerLatch = 1;
   if (app.ImageButton(97, W - 16, 16, 2) && app.pauseMenuOpen == 0 && app.pointerLatch == 0) {
-    app.PlaySfx(98, 1.0f, 0.5f, 0);
-    app.levelToLoad = app.currentLevel;
-    app.levelLoadState = 0;
-    app.PlaySfx(2, 1.0f, 1.0f, 0);
+    RestartLevel(app);
     app.pointerLatch = 1;
   }
 }

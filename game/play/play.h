@@ -12,3 +12,5 @@ void HandleBoardGestures(c_MyApp& app);
 void CheckLevelComplete(c_MyApp& app);
 // The character-focus and restart buttons.
 void UpdateFocusAndRestartButtons(c_MyApp& app);
+// The backdrop tint of a character: green for Pim, blue for Lu, red for Ost.
+void SetBackdropFor(c_MyApp& app, int character);

@@ -215,10 +215,13 @@ int c_MyApp::UpdatePlay() {
   QueueBackdrop(*this);
   BuildAndView(*this);
   HandleBoardGestures(*this);
+  UpdateKeyboardControl(*this);
+  FollowCharacter(*this);
   SetDrawScale(tileSize / 32);
   QueueBoard(*this);
   QueueParticles(*this);
   QueueCharacters(*this);
+  QueueSelectionMark(*this);
   CheckLevelComplete(*this);
   QueueHud(*this);
   UpdateFocusAndRestartButtons(*this);

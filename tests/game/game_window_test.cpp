@@ -150,6 +150,53 @@ TEST_F(Game, TheFirstLevelIsPlayedWithTheMouseAndRecorded) {
   EXPECT_GT(fields[26 + 9 + 21], 0) << "no score entered the mode's best list";
 }
 
+// What the saved state must show for a level played to its end.
+void ExpectLevelRecorded(const std::vector<long long>& fields, int level) {
+  ASSERT_GE(fields.size(), 5u);
+  const int bit = (level - 1) % 32, word = (level - 1) / 32;
+  EXPECT_EQ(fields[3 + word] >> bit & 1, 1) << "level " << level << " is not marked completed";
+}
+
+TEST_F(Game, ALevelOfThreeIsChosenAndPlayedWithKeysOnly) {
+  std::string error;
+  auto level = tripath::LoadLevelSource(
+      std::filesystem::path(TRIPATH_SOURCE_DIR) / "levels" / tripath::LevelFileName(2), &error);
+  ASSERT_TRUE(level) << error;
+  ASSERT_TRUE(level->solution) << "level 2 has no stored solution";
+  tripath::Board board = tripath::Board::FromCodes(level->codes);
+  for (int k = tripath::kPim; k <= tripath::kOst; ++k) ASSERT_TRUE(board.Character(k).active);
+
+  // xdotool's key presses are as quick as they come: down and up at once.
+  Output({"wmctrl", "-a", "Tripath"});
+  Pause(300);
+  auto key = [&](const std::string& name, int pause) {
+    Output({"xdotool", "key", name});
+    Pause(pause);
+  };
+  // The title's cursor starts on level 1; one step right is level 2.
+  key("Right", 300);
+  key("Return", 300);
+  ASSERT_TRUE(Eventually([&] { return Log().find("Level Loaded") != std::string::npos; })) << Log();
+  Pause(1000);
+
+  int selected = 0;
+  for (const tripath::Move& move : *level->solution) {
+    if (selected != move.character) {
+      key(std::to_string(move.character), 300);
+      selected = move.character;
+    }
+    const char* arrows[] = {"Up", "Down", "Left", "Right"};
+    // A step slides for six updates; leave ample time on a busy machine.
+    key(arrows[static_cast<int>(move.direction)], 350);
+    board.Step(move.character, move.direction);
+  }
+  ASSERT_TRUE(board.IsComplete());
+
+  // The banner runs for 90 updates, then the score is submitted and saved.
+  ASSERT_TRUE(Eventually([&] { return StateExists(); }, 20)) << Log();
+  ExpectLevelRecorded(StateFields(dir_.ReadFile(".quarrystate")), 2);
+}
+
 TEST(GameNews, TheTitleFetchesTheNewsLineWhenNewsIsClicked) {
   TestServer server([](ServerConnection& connection) {
     connection.ReadUntil("\r\n\r\n");

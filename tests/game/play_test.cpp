@@ -281,4 +281,99 @@ TEST_F(Play, FocusButtonsMoveTheViewOntoACharacter) {
   EXPECT_EQ(app().backdropBlueTarget, 80);
 }
 
+TEST_F(Play, ASharedCellPassesThePressToTheOneThatCanGoAndDiagonalsNeverStep) {
+  // Pim and Lu share the fresh tile at (5, 5); Lu is drawn on top. Left of
+  // it lies Pim's path, right of it Lu's.
+  app().SetCell(6, 5, 21);
+  app().characters[1].cellX = 5;
+  app().characters[2].cellY = 5;
+  Touch(ScreenX(5), ScreenY(5));
+  Frame();
+  EXPECT_EQ(app().draggedCharacter, 2);  // the one on top
+  Touch(ScreenX(4), ScreenY(5));         // only Pim may go there
+  Frames(3);
+  EXPECT_EQ(app().characters[1].cellX, 4);
+  EXPECT_EQ(app().characters[2].cellX, 5);
+  EXPECT_EQ(SelectedCharacter(app()), 1);  // the mouse's choice is the keys' too
+  Release();
+  Frame();
+
+  // Where the top one can go, it goes.
+  app().characters[1].cellX = 5;
+  app().SetCell(5, 5, 1);
+  Touch(ScreenX(5), ScreenY(5));
+  Frame();
+  Touch(ScreenX(6), ScreenY(5));
+  Frames(3);
+  EXPECT_EQ(app().characters[2].cellX, 6);
+  EXPECT_EQ(app().characters[1].cellX, 5);
+  Release();
+  Frame();
+
+  // A diagonal neighbour Pim could enter is still out of a single step.
+  app().SetCell(4, 4, 11);
+  Touch(ScreenX(5), ScreenY(5));
+  Frame();
+  ASSERT_EQ(app().draggedCharacter, 1);
+  Touch(ScreenX(4), ScreenY(4));
+  Frames(8);
+  EXPECT_EQ(app().characters[1].cellX, 5);
+  EXPECT_EQ(app().characters[1].cellY, 5);
+}
+
+TEST_F(Play, UndoRestoresTheFacingAndRedoTakesBackAnUndo) {
+  app().characters[1].cellX = 4;
+  ASSERT_TRUE(StepCharacter(app(), 1, 3, 5));
+  EXPECT_EQ(app().characters[1].facing, -1);
+  Frames(6);
+  ASSERT_TRUE(StepCharacter(app(), 1, 2, 5));
+  ASSERT_TRUE(UndoStep(app()));
+  ASSERT_TRUE(UndoStep(app()));
+  EXPECT_EQ(app().characters[1].cellX, 4);
+  EXPECT_EQ(app().characters[1].facing, 1);
+  EXPECT_EQ(app().Cell(4, 5), 11);
+  ASSERT_TRUE(RedoStep(app()));
+  EXPECT_EQ(app().characters[1].cellX, 3);
+  EXPECT_EQ(app().characters[1].facing, -1);
+  EXPECT_EQ(app().Cell(4, 5), 12);
+  // A new step ends what can be redone.
+  ASSERT_TRUE(StepCharacter(app(), 1, 4, 5));
+  EXPECT_FALSE(RedoStep(app()));
+  EXPECT_EQ(app().characters[1].cellX, 4);
+}
+
+TEST_F(Play, TheViewFollowsADragAcrossALargeBoardAndANewLevelShowsItWhole) {
+  // Pim's path runs 40 cells to the right, far wider than the screen.
+  for (int x = 3; x < 43; ++x) app().SetCell(x, 5, 11);
+  app().SetCell(43, 5, 14);
+  Touch(ScreenX(2), ScreenY(5));
+  Frame();
+  for (int x = 3; x <= 43; ++x) {
+    for (int frames = 0; frames < 12 && app().characters[1].cellX < x; ++frames) {
+      Touch(ScreenX(x), ScreenY(5));
+      Frame();
+    }
+    ASSERT_EQ(app().characters[1].cellX, x) << "the pointer lost the character";
+    const float drawnX =
+        (app().characters[1].cellX + app().characters[1].slideX) * 48 - app().cameraX;
+    ASSERT_GT(drawnX, 48) << "at cell " << x;
+    ASSERT_LT(drawnX, 640 - 48) << "at cell " << x;
+  }
+  Release();
+  Frame();
+
+  // Started afresh, the board is shown whole: zoomed out and centred.
+  app().control.camera.fitOnBuild = true;
+  OnBoardBuilt(app());
+  EXPECT_LT(app().tileSizeTarget, 48);
+  EXPECT_GE(app().tileSizeTarget, 20);
+  EXPECT_FLOAT_EQ(app().focusX, (2 + 43) / 2.0f);
+  // F (or 0) fits it again after a zoom.
+  app().tileSizeTarget = 80;
+  app().focusX = 0;
+  FitBoardToScreen(app());
+  EXPECT_FLOAT_EQ(app().focusX, (2 + 43) / 2.0f);
+  EXPECT_LT(app().tileSizeTarget, 48);
+}
+
 }  // namespace

@@ -204,6 +204,57 @@ TEST_F(Screens, TheCreditsOpenAnimateAndCloseOncePerPress) {
   EXPECT_EQ(app().creditsOpen, 0);
 }
 
+TEST_F(Screens, AQuickTapOfEscapeOpensThePauseMenu) {
+  app().gameState = kStatePlay;
+  host_->StepGame();
+  ASSERT_EQ(app().pauseMenuOpen, 0);
+  // Down and up before the next update, as a quick tap arrives.
+  input().HandleKey(1, 27);
+  input().HandleKey(2, 27);
+  host_->StepGame();
+  EXPECT_EQ(app().pauseMenuOpen, 1);
+}
+
+TEST_F(Screens, HeldKeysStepAtASteadyPaceAndKeysUndoRedoAndRestart) {
+  c_MyApp& a = app();
+  a.gameState = kStatePlay;
+  a.levelLoadState = 2;
+  a.tileSize = a.tileSizeTarget = 48;
+  for (int x = 1; x < 20; ++x) a.SetCell(x, 5, 11);
+  a.SetCell(0, 5, 10);
+  a.PlaceCharacter(1, 0, 5);
+  a.PlaceCharacter(2, 0, 5);  // Lu shares the start, but has no path here
+  OnBoardBuilt(a);
+  // Lu is chosen and back; then right is held for 40 updates, with the
+  // system's own key repeat arriving every update as well.
+  Key('2');
+  EXPECT_EQ(SelectedCharacter(a), 2);
+  Key('1');
+  input().HandleKey(1, 39);
+  for (int i = 0; i < 40; ++i) {
+    host_->StepGame();
+    input().HandleKey(1, 39);
+  }
+  input().HandleKey(2, 39);
+  host_->StepGame();
+  // One step on the press, then one after 15 updates and every 8 after.
+  EXPECT_EQ(a.characters[1].cellX, 5);
+  EXPECT_EQ(a.characters[2].cellX, 0);
+
+  Key('Z');
+  EXPECT_EQ(a.characters[1].cellX, 4);
+  input().HandleKey(1, 16);  // shift
+  Key('Z');
+  input().HandleKey(2, 16);
+  host_->StepGame();
+  EXPECT_EQ(a.characters[1].cellX, 5);
+  Key('U');
+  Key('Y');
+  EXPECT_EQ(a.characters[1].cellX, 5);
+  Key('R');
+  EXPECT_NE(a.levelLoadState, 2);  // the level is being built again
+}
+
 TEST_F(Screens, TheCreditsScrollerCyclesOverAllButTheLastLine) {
   app().creditsOpen = 1;
   app().creditsAnim = 30;
