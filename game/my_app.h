@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "game/play/play_help.h"
 #include "net/net.h"
 #include "shell/shell.h"
 
@@ -233,6 +234,7 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   std::array<Particle, 201> particles{};
   std::vector<PlaySnapshot> undoHistory;  // one entry per step since the build
   int pauseMenuOpen = 0, pauseMenuSlide = 0, pauseMenuY = 0, pauseMenuFocus = 0;
+  PlayHelp help;  // hints and the stuck notice
 
   // --- play: the level image decode --------------------------------------------------
   int pendingImageIndex = 0, pendingImageFrame = 0;

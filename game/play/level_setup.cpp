@@ -20,6 +20,7 @@ int c_MyApp::StartLevel() {
   levelToLoad = currentLevel;
   scoreToSubmit = 0;
   stepsTaken = 0;
+  help.hintsUsed = 0;
   gameState = kStatePlay;
   return 0;
 }

@@ -12,3 +12,5 @@ void HandleBoardGestures(c_MyApp& app);
 void CheckLevelComplete(c_MyApp& app);
 // The character-focus and restart buttons.
 void UpdateFocusAndRestartButtons(c_MyApp& app);
+// Hints and the stuck notice (help_frame.cpp).
+void UpdatePlayHelp(c_MyApp& app);
