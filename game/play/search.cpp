@@ -265,8 +265,16 @@ class Bounds {
   }
 
   void SetParent(const std::uint64_t* s) {
-    for (int cell = 0; cell < m_.cellCount; ++cell) alive_[cell] = Passes(m_, s, cell) > 0 ? 1 : 0;
+    bool changed = !distancesKnown_;
+    for (int cell = 0; cell < m_.cellCount; ++cell) {
+      const std::uint8_t alive = Passes(m_, s, cell) > 0 ? 1 : 0;
+      changed = changed || alive != alive_[cell];
+      alive_[cell] = alive;
+    }
+    // Tiles vanish seldom, so most states share the distances of the last.
+    if (!changed) return;
     for (int c : m_.active) ExitDistances(c, parentDistance_[c].data());
+    distancesKnown_ = true;
   }
   const std::uint8_t* alive() const { return alive_.data(); }
 
@@ -479,6 +487,7 @@ class Bounds {
   bool wear_;
   bool sharing_;
   bool crossings_ = true;
+  bool distancesKnown_ = false;  // parentDistance_ holds those of alive_
   // Scratch space of the cut search, per cell.
   std::vector<int> disc_, low_, terminals_, sides_, parentCell_, entries_;
   std::vector<std::uint8_t> exitInside_, exitBeyond_;
@@ -652,6 +661,13 @@ class Search {
     parentState_.assign(states_.State(index), states_.State(index) + m_.words);
     child_.resize(m_.words);
     bounds_.SetParent(parentState_.data());
+    // Whether tiles are too worn for the crossings still needed is the
+    // costly part of the bound: it is only asked of the states that come up
+    // for expansion, not of every state stored.
+    if (bounds_.Parent(parentState_.data()) == kFar) {
+      hOf_[index] = kFar;
+      return true;
+    }
     return ForEachMove(m_, options_, parentState_.data(), bounds_.alive(), child_.data(),
                        [&](const std::uint64_t* child, std::uint8_t move, int vanished) {
                          return Reach(child, index, move, g + 1, vanished);
@@ -677,7 +693,7 @@ class Search {
       }
     }
     if (gOf_.size() >= options_.maxStates) return false;
-    const std::uint16_t h = bounds_.Child(child, vanished);
+    const std::uint16_t h = bounds_.Child(child, vanished, false);
     const std::uint32_t added = Add(child, parent, move, g);
     samePlace.push_back(added);
     hOf_[added] = h;
