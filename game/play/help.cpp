@@ -31,6 +31,7 @@ Learnt Learn(const Board& board, std::size_t budget) {
   }
   SolveOptions options;
   options.maxStates = budget;
+  options.pimFirst = true;
   const SolveResult result = Solve(board, options);
   HelpAnswer answer;
   answer.statesStored = result.statesStored;

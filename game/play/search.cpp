@@ -505,6 +505,7 @@ Move MoveOfCode(std::uint8_t code) {
 // Calls visit(child, move code, vanished cell or -1) for every legal move
 // from state s, until visit returns false. `alive` marks the tiles still
 // there; `child` is scratch space of one state. Returns false when stopped.
+// The characters come in the order of options.pimFirst.
 template <class Visit>
 bool ForEachMove(const Model& m, const SolveOptions& options, const std::uint64_t* s,
                  const std::uint8_t* alive, std::uint64_t* child, Visit&& visit) {
@@ -516,7 +517,11 @@ bool ForEachMove(const Model& m, const SolveOptions& options, const std::uint64_
   };
   const int turn = options.sequential ? Field(s, m.turnBit, 2) : 0;
   const int hadTurn = options.sequential ? Field(s, m.turnBit + 2, 3) : 0;
-  for (int c : m.active) {
+  const int count = static_cast<int>(m.active.size());
+  for (int i = 0; i < count; ++i) {
+    // The newest of equally promising states is taken first, so the moves
+    // generated last are tried first.
+    const int c = m.active[options.pimFirst ? count - 1 - i : i];
     if (options.sequential && c != turn && (hadTurn & (1 << (c - 1)))) continue;
     const int from = Field(s, PositionBit(c), kPositionBits);
     for (int d = 0; d < 4; ++d) {
