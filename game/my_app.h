@@ -9,6 +9,7 @@
 
 #include "game/front_end.h"
 #include "game/game.h"
+#include "game/play/play_help.h"
 #include "net/net.h"
 #include "shell/shell.h"
 
@@ -240,6 +241,7 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   std::vector<PlaySnapshot> undoHistory;  // one entry per step since the build
   int pauseMenuOpen = 0, pauseMenuSlide = 0, pauseMenuY = 0, pauseMenuFocus = 0;
   ControlState control;  // keys and pad, selection, redo, the following view
+  PlayHelp help;  // hints and the stuck notice
 
   // --- play: the level image decode --------------------------------------------------
   int pendingImageIndex = 0, pendingImageFrame = 0;

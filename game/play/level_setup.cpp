@@ -21,6 +21,7 @@ int c_MyApp::StartLevel() {
   scoreToSubmit = 0;
   stepsTaken = 0;
   control.camera.fitOnBuild = true;  // a new level shows its whole board
+  help.hintsUsed = 0;
   gameState = kStatePlay;
   return 0;
 }

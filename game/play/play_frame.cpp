@@ -225,5 +225,6 @@ int c_MyApp::UpdatePlay() {
   CheckLevelComplete(*this);
   QueueHud(*this);
   UpdateFocusAndRestartButtons(*this);
+  UpdatePlayHelp(*this);
   return 0;
 }
