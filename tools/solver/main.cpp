@@ -32,7 +32,7 @@ const char kUsage[] =
     "                   share of 200 seeded plays a player without foresight wins\n"
     "                   (Naive) and the steps per deep decision (Walk)\n"
     "  --tsv            print the table as tab-separated values, for scripts (the\n"
-    "                   trap columns are 0 without --traps)\n"
+    "                   trap columns are 0 without --traps; Naive is always there)\n"
     "  --check          fail when a stored solution is not a shortest one\n"
     "  --write          store each shortest solution found in its source\n"
     "  --file FILE      solve this level source (repeatable) instead\n"
@@ -240,7 +240,7 @@ int main(int argc, char** argv) {
     if (traps) trapReport = FindTraps(board, result.moves, options, options.maxStates / 10);
     const LayoutReport layout = MeasureLayout(board);
     NaiveReport naive;
-    if (traps) naive = PlayNaively(board, kNaivePlays);
+    if (traps || tsv) naive = PlayNaively(board, kNaivePlays);
     const double perDeep = StepsPerDeepDecision(result.moves.size(), trapReport.distinctDeepTraps);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
