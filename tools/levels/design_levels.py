@@ -596,6 +596,8 @@ def puzzle_score(m, least, walk, cap, rows, goal):
     value += 3.0 * min(m.get('distinct_deep', 0), goal) + 0.3 * m.get('distinct_deep', 0)
     value += 0.5 * min(m.get('distinct', 0), 2 * goal)
     value -= 0.03 * m['steps'] + 0.05 * m['naive']
+    # Small boards hold few decisions: shrinking is no way out.
+    value -= 0.5 * max(0, 8 * goal - m['steps'])
     value -= 0.5 * tidiness(rows)
     if m.get('unknown'):
         value -= 5.0
