@@ -57,7 +57,7 @@ bool IsTutorial(int n) {
 
 // The levels redesigned to these measures so far; the others still wait.
 bool Redesigned(int n) {
-  static const std::set<int> done = {43, 50, 51, 54, 55, 59, 60, 61, 63};
+  static const std::set<int> done = {43, 50, 51, 54, 55, 59, 60, 61, 63, 64};
   return done.count(n) > 0;
 }
 
