@@ -96,7 +96,7 @@ class Solver:
             for line in lines[1:]:
                 row = dict(zip(header, line.split('\t')))
                 for key, value in row.items():
-                    if key == 'per_deep':
+                    if key in ('per_deep', 'naive'):
                         row[key] = float(value)
                     elif key not in ('source', 'steps', 'size', 'solution'):
                         row[key] = int(value)

@@ -249,9 +249,8 @@ int main(int argc, char** argv) {
         std::to_string(trapReport.traps) + (trapReport.unknown > 0 ? "~" : "");
     if (tsv) {
       std::printf(
-          "%d\t%s\t%s\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%d\t%zu\t%zu\t%d\t%d\t%d\t%d\t%d\t%.1f\t%"
-          "s\t"
-          "%s\n",
+          "%d\t%s\t%s\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%d\t%zu\t%zu\t%d\t%d\t%d\t%d\t%.1f\t"
+          "%.1f\t%s\t%s\n",
           level.number, level.source.string().c_str(), steps.c_str(), result.statesStored,
           trapReport.traps, trapReport.obviousTraps, trapReport.DeepTraps(),
           trapReport.distinctTraps, trapReport.distinctDeepTraps, trapReport.TrapSteps(),
@@ -260,9 +259,8 @@ int main(int argc, char** argv) {
           perDeep, Size(level.codes).c_str(), solution.c_str());
     } else if (markdown) {
       std::printf(
-          "| %d | %s | %s | %d | %s | %s | %zu | %s | %zu | %zu | %zu | %d/10 | %d%% (%d) | %d%% | "
-          "%.1f "
-          "|\n",
+          "| %d | %s | %s | %d | %s | %s | %zu | %s | %zu | %zu | %zu | %d/10 | %d%% (%d) | %.1f%% "
+          "| %.1f |\n",
           level.number, level.title.c_str(), Characters(board).c_str(), board.GemsRemaining(),
           Size(level.codes).c_str(), steps.c_str(), result.statesStored, trapCount.c_str(),
           trapReport.DeepTraps(), trapReport.distinctDeepTraps, trapReport.TrapSteps(),
@@ -270,7 +268,7 @@ int main(int argc, char** argv) {
           perDeep);
     } else if (traps) {
       std::printf(
-          "%-5d  %-24s %-12s %4d %6s %6s %9zu %6s %5zu %4zu %5zu %6d %4d%% %4d %4d%% %5.1f  %s\n",
+          "%-5d  %-24s %-12s %4d %6s %6s %9zu %6s %5zu %4zu %5zu %6d %4d%% %4d %4.1f%% %5.1f  %s\n",
           level.number, level.title.substr(0, 24).c_str(), Characters(board).c_str(),
           board.GemsRemaining(), Size(level.codes).c_str(), steps.c_str(), result.statesStored,
           trapCount.c_str(), trapReport.DeepTraps(), trapReport.distinctDeepTraps,

@@ -22,8 +22,8 @@ struct NaiveReport {
   int plays = 0;
   int wins = 0;
 
-  // Wins in percent of the plays, rounded down.
-  int WinPercent() const { return plays == 0 ? 0 : 100 * wins / plays; }
+  // Wins in percent of the plays.
+  double WinPercent() const { return plays == 0 ? 0.0 : 100.0 * wins / plays; }
 };
 
 // The default number of plays and the seed of the first; play i uses seed

@@ -453,7 +453,7 @@ TEST(NaivePlayer, WinsWalksAndFallsIntoTheNearestTrap) {
       "P#*#1\n"
       "L#*#2\n");
   EXPECT_EQ(PlayNaively(walk, kNaivePlays).wins, kNaivePlays);
-  EXPECT_EQ(PlayNaively(walk, kNaivePlays).WinPercent(), 100);
+  EXPECT_DOUBLE_EQ(PlayNaively(walk, kNaivePlays).WinPercent(), 100.0);
 
   const Board trap = MakeBoard("1*+P##*\n");
   ASSERT_EQ(Solve(trap).outcome, SolveOutcome::kSolved);
