@@ -96,7 +96,9 @@ class Solver:
             for line in lines[1:]:
                 row = dict(zip(header, line.split('\t')))
                 for key, value in row.items():
-                    if key not in ('source', 'steps', 'size', 'solution'):
+                    if key in ('per_deep', 'naive'):
+                        row[key] = float(value)
+                    elif key not in ('source', 'steps', 'size', 'solution'):
                         row[key] = int(value)
                 if row['steps'] not in ('none', '?'):
                     row['steps'] = int(row['steps'])
@@ -431,7 +433,9 @@ def score(m, target, tolerance, idea_ok, max_states, rows=None):
     value += 1.5 * m['spread']
     corridor = 100.0 * m['corridor'] / max(1, m['floor'])
     value -= 0.25 * corridor
-    value -= 2.0 * max(0, m['longest'] - 3)
+    value -= 2.0 * max(0, m['longest'] - 3) + 10.0 * max(0, m['longest'] - TARGETS['longest'])
+    # A level that a player without foresight wins is a walk.
+    value -= 1.0 * max(0, m['naive'] - TARGETS['naive'])
     miss = abs(steps - target)
     if miss > tolerance:
         value -= 3.0 * (miss - tolerance)
@@ -549,6 +553,226 @@ def describe(entry, label, out):
           f"idea {'holds' if ok else 'MISSING'}", file=out)
     for row in trim(rows):
         print('    ' + row, file=out)
+
+
+# ---------------------------------------------------------------------------
+# Tuning a level to the measures of a puzzle
+
+
+def need_for(level):
+    """What the shipped levels test asks of a level, by its row of the grid:
+    (least distinct deep traps, most steps per deep decision or None)."""
+    row = (level - 1) // 8 + 1
+    if row <= 3:
+        return 2, None
+    if row <= 5:
+        return 4, 15.0
+    return 6, 15.0
+
+
+TARGETS = {'steps': 90, 'longest': 6, 'naive': 5}
+
+
+def shortfall(m, least, walk):
+    """How far a level misses the targets; 0 when it meets all of them."""
+    miss = 0.0
+    miss += 3.0 * max(0, m['steps'] - TARGETS['steps'])
+    miss += 5.0 * max(0, m['longest'] - TARGETS['longest'])
+    miss += 1.0 * max(0, m['naive'] - TARGETS['naive'])
+    if 'distinct_deep' in m:
+        miss += 6.0 * max(0, least - m['distinct_deep'])
+        if walk is not None:
+            miss += 2.0 * max(0.0, m['per_deep'] - walk)
+    return miss
+
+
+def puzzle_score(m, least, walk, cap, rows, goal):
+    """Higher is better: meet the targets first, then more deep decisions
+    (up to `goal`) on a shorter solution, on a tidy board."""
+    if m is None or not isinstance(m['steps'], int) or m['steps'] == 0:
+        return None
+    value = -10.0 * shortfall(m, least, walk)
+    # Traps of any kind lead the way to deep ones.
+    value += 3.0 * min(m.get('distinct_deep', 0), goal) + 0.3 * m.get('distinct_deep', 0)
+    value += 0.5 * min(m.get('distinct', 0), 2 * goal)
+    value -= 0.03 * m['steps'] + 0.05 * m['naive']
+    # Small boards hold few decisions: shrinking is no way out.
+    value -= 0.5 * max(0, 8 * goal - m['steps'])
+    value -= 0.5 * tidiness(rows)
+    if m.get('unknown'):
+        value -= 5.0
+    if m['states'] > cap:
+        value -= 20.0 * math.log2(m['states'] / cap) + 10.0
+    return value
+
+
+def squeezes(rows):
+    """Boards with one row or column of plain corridor taken out: every cell
+    in it is path that only joins the cells on its two sides (in the same
+    colour or white), so the board keeps its shape with shorter corridors."""
+    out = []
+    height = len(rows)
+    width = max(len(r) for r in rows)
+    grid = [list(r.ljust(width, '.')) for r in rows]
+
+    def removable(cells, before, after):
+        moved = 0
+        for ch, a, b in zip(cells, before, after):
+            if ch == '.':
+                if a != '.' and b != '.':
+                    return False  # two cells would meet that never did
+                continue
+            if ch not in PATH.values() or a == '.' or b == '.':
+                return False
+            for other in (a, b):
+                if is_path(other) and OWNER[other] not in (0, OWNER[ch]) and OWNER[ch] != 0:
+                    return False
+            moved += 1
+        return moved > 0
+
+    for y in range(1, height - 1):
+        if all(grid[y][x] == '.' or (
+                (x == 0 or grid[y][x - 1] == '.') and (x == width - 1 or grid[y][x + 1] == '.'))
+               for x in range(width)) and removable(grid[y], grid[y - 1], grid[y + 1]):
+            out.append([''.join(r) for i, r in enumerate(grid) if i != y])
+    for x in range(1, width - 1):
+        column = [grid[y][x] for y in range(height)]
+        if all(column[y] == '.' or (
+                (y == 0 or grid[y - 1][x] == '.') and (y == height - 1 or grid[y + 1][x] == '.'))
+               for y in range(height)) and removable(
+                   column, [grid[y][x - 1] for y in range(height)],
+                   [grid[y][x + 1] for y in range(height)]):
+            out.append([''.join(r[:x] + r[x + 1:]) for r in grid])
+    return [trim(b) for b in out]
+
+
+def read_source(path):
+    """The lines of a level source before its map (without the stored
+    solution), and its map."""
+    head, rows, in_map = [], [], False
+    skipping = False
+    with open(path) as f:
+        for line in f:
+            line = line.rstrip('\n')
+            if in_map:
+                rows.append(line)
+                continue
+            if line.strip() == 'map:':
+                in_map = True
+                continue
+            if line.startswith(' ') and skipping:
+                continue
+            skipping = line.startswith(('steps:', 'solution:', 'origin:'))
+            if not skipping:
+                head.append(line)
+    while rows and not rows[-1].strip():
+        rows.pop()
+    return head, [r.replace(' ', '.') for r in rows]
+
+
+def tune(args, solver):
+    """Changes a level a little at a time until it meets the targets of its
+    row: keeps the changes that add deep decisions without lengthening the
+    solution, first squeezing long corridors shorter."""
+    rng = random.Random(args.seed)
+    head, rows = read_source(args.file)
+    least, walk = need_for(args.level)
+    goal = least + args.margin
+    text = ''.join(rows)
+    chars = [c for c in (1, 2, 3) if START[c] in text]
+    gem_count = text.count('*')
+    gems = (max(0, gem_count - 1), gem_count + 2)
+
+    def full(boards):
+        ms = solver.measure(boards)
+        return [(puzzle_score(m, least, walk, args.cap, b, goal), b, m) for b, m in zip(boards, ms)]
+
+    current = full([rows])[0]
+    if current[0] is None:
+        print('the level cannot be finished', file=sys.stderr)
+        return 1
+    report(current, 'start', least, walk)
+    # Squeeze long corridors and long solutions first: cheap, and they keep the puzzle.
+    for _ in range(30):
+        m = current[2]
+        if m['longest'] <= TARGETS['longest'] and m['steps'] <= TARGETS['steps']:
+            break
+        options = squeezes(current[1])
+        if not options:
+            break
+        quick = solver.measure(options, traps=False)
+        ranked = sorted(((q['steps'], q['longest'], i) for i, q in enumerate(quick)
+                         if q and isinstance(q['steps'], int) and q['states'] <= 2 * args.cap),
+                        key=lambda t: (t[1], t[0]))
+        if not ranked:
+            break
+        tried = full([options[i] for _, _, i in ranked[:2]])
+        tried = [t for t in tried if t[0] is not None]
+        if not tried:
+            break
+        best = max(tried, key=lambda t: t[0])
+        if best[0] < current[0] - 6:
+            break
+        current = best
+        report(current, 'squeezed', least, walk)
+    width = max(len(r) for r in current[1]) + 2
+    height = len(current[1]) + 2
+    best = current
+    temperature = args.temperature
+    for step in range(args.steps):
+        if shortfall(best[2], least, walk) == 0 and best[2]['distinct_deep'] >= goal:
+            break
+        base = current[1]
+        padded = ['.' + r.ljust(width - 2, '.') + '.' for r in ['.' * (width - 2)] + base]
+        mutants = []
+        for _ in range(200):
+            if rng.random() < 0.1:
+                sq = squeezes(base)
+                b = rng.choice(sq) if sq else None
+            else:
+                b = mutate(rng, padded, width, height, chars, gems)
+                b = trim(b) if b else None
+            if b and b != base and b not in mutants:
+                mutants.append(b)
+            if len(mutants) >= args.batch:
+                break
+        if not mutants:
+            continue
+        quick = solver.measure(mutants, traps=False)
+        hopeful = []
+        for b, q in zip(mutants, quick):
+            if not q or not isinstance(q['steps'], int) or q['states'] > 2 * args.cap:
+                continue
+            if q['steps'] > max(TARGETS['steps'], current[2]['steps'] + 4):
+                continue
+            hopeful.append((shortfall(q, least, walk) + 0.05 * q['steps'] + 0.02 * q['naive'], b))
+        hopeful.sort(key=lambda t: t[0])
+        scored = [t for t in full([b for _, b in hopeful[:args.keep]]) if t[0] is not None]
+        if not scored:
+            continue
+        top = max(scored, key=lambda t: t[0])
+        delta = top[0] - current[0]
+        if delta >= 0 or rng.random() < math.exp(delta / max(temperature, 1e-6)):
+            current = top
+        temperature *= args.cooling
+        if current[0] > best[0]:
+            best = current
+            report(best, f'step {step}', least, walk)
+    report(best, 'best', least, walk)
+    out = '\n'.join(head) + '\nmap:\n' + '\n'.join(trim(best[1])) + '\n'
+    with open(args.out or args.file, 'w') as f:
+        f.write(out)
+    return 0 if shortfall(best[2], least, walk) == 0 else 3
+
+
+def report(entry, label, least, walk):
+    s, rows, m = entry
+    print(f"{label}: score {s:.1f}, {m['steps']} steps, {m.get('distinct_deep')} deep decisions "
+          f"(need {least}), walk {m.get('per_deep')}, naive {m['naive']}%, corridor run "
+          f"{m['longest']}, {m['states']} states, miss {shortfall(m, least, walk):.1f}",
+          file=sys.stderr)
+    for row in trim(rows):
+        print('    ' + row, file=sys.stderr)
 
 
 # ---------------------------------------------------------------------------
@@ -711,6 +935,18 @@ def main():
     s.add_argument('--title', default='')
     s.add_argument('--idea', default='')
     s.add_argument('--out')
+    t = sub.add_parser('tune', help='change a level until it meets the targets of its row')
+    t.add_argument('file', help='the level source; rewritten unless --out is given')
+    t.add_argument('--level', type=int, required=True, help='its number, for its row\'s targets')
+    t.add_argument('--margin', type=int, default=2, help='deep decisions wanted beyond the least')
+    t.add_argument('--seed', type=int, default=1)
+    t.add_argument('--steps', type=int, default=40, help='rounds of changes')
+    t.add_argument('--batch', type=int, default=10, help='changed boards tried per round')
+    t.add_argument('--keep', type=int, default=2, help='of those, how many get the full measures')
+    t.add_argument('--temperature', type=float, default=2.0)
+    t.add_argument('--cooling', type=float, default=0.95)
+    t.add_argument('--cap', type=int, default=300000, help='solver states a level may need')
+    t.add_argument('--out')
     for name, text in (('show', 'draw levels with their measures'),
                        ('check', 'tell which ideas levels need')):
         p = sub.add_parser(name, help=text)
@@ -720,7 +956,8 @@ def main():
             p.add_argument('--colour', action='store_true', help='draw in terminal colours')
     args = ap.parse_args()
     solver = Solver(args.solver, args.max_states)
-    return {'search': search, 'show': show, 'check': check}[args.command](args, solver)
+    return {'search': search, 'show': show, 'check': check,
+            'tune': tune}[args.command](args, solver)
 
 
 if __name__ == '__main__':

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/levels/level_source.h"
+#include "tools/solver/naive_player.h"
 #include "tools/solver/solver.h"
 
 namespace {
@@ -27,9 +28,11 @@ const char kUsage[] =
     "                   solution that make the level impossible (traps, the deep\n"
     "                   ones, the steps offering one, and over how many tenths of\n"
     "                   the solution they spread) and the board's corridors\n"
-    "                   (share of cells with two neighbours, longest run)\n"
+    "                   (share of cells with two neighbours, longest run), the\n"
+    "                   share of 200 seeded plays a player without foresight wins\n"
+    "                   (Naive) and the steps per deep decision (Walk)\n"
     "  --tsv            print the table as tab-separated values, for scripts (the\n"
-    "                   trap columns are 0 without --traps)\n"
+    "                   trap columns are 0 without --traps; Naive is always there)\n"
     "  --check          fail when a stored solution is not a shortest one\n"
     "  --write          store each shortest solution found in its source\n"
     "  --file FILE      solve this level source (repeatable) instead\n"
@@ -196,16 +199,17 @@ int main(int argc, char** argv) {
     std::printf(
         "level\tsource\tsteps\tstates\ttraps\tobvious\tdeep\tdistinct\tdistinct_deep\t"
         "trap_steps\tspread\talternatives\tunknown\tfloor\tcorridor\tlongest\tjunctions\t"
-        "size\tsolution\n");
+        "naive\tper_deep\tsize\tsolution\n");
   } else if (markdown) {
     std::printf(
-        "| Level | Title | Characters | Gems | Size | Steps | States | Traps | Deep | Trap steps "
-        "| Spread | Corridor |\n");
-    std::printf("|---:|---|---|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
+        "| Level | Title | Characters | Gems | Size | Steps | States | Traps | Deep | Decisions | "
+        "Trap steps "
+        "| Spread | Corridor | Naive | Walk |\n");
+    std::printf("|---:|---|---|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
   } else if (traps) {
-    std::printf("%-5s  %-24s %-12s %4s %6s %6s %9s %6s %5s %5s %6s %5s %4s  %s\n", "Level", "Title",
-                "Characters", "Gems", "Size", "Steps", "States", "Traps", "Deep", "At", "Spread",
-                "Corr", "Run", "Solution");
+    std::printf("%-5s  %-24s %-12s %4s %6s %6s %9s %6s %5s %4s %5s %6s %5s %4s %5s %5s  %s\n",
+                "Level", "Title", "Characters", "Gems", "Size", "Steps", "States", "Traps", "Deep",
+                "Dec", "At", "Spread", "Corr", "Run", "Naive", "Walk", "Solution");
   } else {
     std::printf("%-5s  %-28s %-12s %4s %6s %6s %10s  %s\n", "Level", "Title", "Characters", "Gems",
                 "Size", "Steps", "States", "Solution");
@@ -235,6 +239,9 @@ int main(int argc, char** argv) {
     TrapReport trapReport;
     if (traps) trapReport = FindTraps(board, result.moves, options, options.maxStates / 10);
     const LayoutReport layout = MeasureLayout(board);
+    NaiveReport naive;
+    if (traps || tsv) naive = PlayNaively(board, kNaivePlays);
+    const double perDeep = StepsPerDeepDecision(result.moves.size(), trapReport.distinctDeepTraps);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     // A trap check that gave up is shown as "~", since the count may be short.
@@ -242,27 +249,31 @@ int main(int argc, char** argv) {
         std::to_string(trapReport.traps) + (trapReport.unknown > 0 ? "~" : "");
     if (tsv) {
       std::printf(
-          "%d\t%s\t%s\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%d\t%zu\t%zu\t%d\t%d\t%d\t%d\t%s\t%s\n",
+          "%d\t%s\t%s\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%d\t%zu\t%zu\t%d\t%d\t%d\t%d\t%.1f\t"
+          "%.1f\t%s\t%s\n",
           level.number, level.source.string().c_str(), steps.c_str(), result.statesStored,
           trapReport.traps, trapReport.obviousTraps, trapReport.DeepTraps(),
           trapReport.distinctTraps, trapReport.distinctDeepTraps, trapReport.TrapSteps(),
           trapReport.Spread(), trapReport.alternatives, trapReport.unknown, layout.floorCells,
-          layout.corridorCells, layout.longestCorridor, layout.junctions, Size(level.codes).c_str(),
-          solution.c_str());
+          layout.corridorCells, layout.longestCorridor, layout.junctions, naive.WinPercent(),
+          perDeep, Size(level.codes).c_str(), solution.c_str());
     } else if (markdown) {
-      std::printf("| %d | %s | %s | %d | %s | %s | %zu | %s | %zu | %zu | %d/10 | %d%% (%d) |\n",
-                  level.number, level.title.c_str(), Characters(board).c_str(),
-                  board.GemsRemaining(), Size(level.codes).c_str(), steps.c_str(),
-                  result.statesStored, trapCount.c_str(), trapReport.DeepTraps(),
-                  trapReport.TrapSteps(), trapReport.Spread(), layout.CorridorPercent(),
-                  layout.longestCorridor);
+      std::printf(
+          "| %d | %s | %s | %d | %s | %s | %zu | %s | %zu | %zu | %zu | %d/10 | %d%% (%d) | %.1f%% "
+          "| %.1f |\n",
+          level.number, level.title.c_str(), Characters(board).c_str(), board.GemsRemaining(),
+          Size(level.codes).c_str(), steps.c_str(), result.statesStored, trapCount.c_str(),
+          trapReport.DeepTraps(), trapReport.distinctDeepTraps, trapReport.TrapSteps(),
+          trapReport.Spread(), layout.CorridorPercent(), layout.longestCorridor, naive.WinPercent(),
+          perDeep);
     } else if (traps) {
-      std::printf("%-5d  %-24s %-12s %4d %6s %6s %9zu %6s %5zu %5zu %6d %4d%% %4d  %s\n",
-                  level.number, level.title.substr(0, 24).c_str(), Characters(board).c_str(),
-                  board.GemsRemaining(), Size(level.codes).c_str(), steps.c_str(),
-                  result.statesStored, trapCount.c_str(), trapReport.DeepTraps(),
-                  trapReport.TrapSteps(), trapReport.Spread(), layout.CorridorPercent(),
-                  layout.longestCorridor, solution.c_str());
+      std::printf(
+          "%-5d  %-24s %-12s %4d %6s %6s %9zu %6s %5zu %4zu %5zu %6d %4d%% %4d %4.1f%% %5.1f  %s\n",
+          level.number, level.title.substr(0, 24).c_str(), Characters(board).c_str(),
+          board.GemsRemaining(), Size(level.codes).c_str(), steps.c_str(), result.statesStored,
+          trapCount.c_str(), trapReport.DeepTraps(), trapReport.distinctDeepTraps,
+          trapReport.TrapSteps(), trapReport.Spread(), layout.CorridorPercent(),
+          layout.longestCorridor, naive.WinPercent(), perDeep, solution.c_str());
     } else {
       std::printf("%-5d  %-28s %-12s %4d %6s %6s %10zu  %s\n", level.number,
                   level.title.substr(0, 28).c_str(), Characters(board).c_str(),

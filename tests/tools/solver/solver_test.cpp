@@ -8,6 +8,7 @@
 #include <random>
 
 #include "tools/levels/level_source.h"
+#include "tools/solver/naive_player.h"
 
 namespace tripath {
 namespace {
@@ -441,6 +442,31 @@ TEST(Layout, ASingleCellBetweenJunctionsIsNoCorridor) {
   EXPECT_EQ(MeasureLayout(MakeBoard("P#1\n")).corridorCells, 0);
   EXPECT_EQ(MeasureLayout(MakeBoard("P##1\n")).corridorCells, 2);
   EXPECT_EQ(LayoutReport{}.CorridorPercent(), 0);
+}
+
+// A player without foresight walks to the nearest gem: it wins a level
+// that is a walk every time, and never one whose nearest gem lies past a
+// tile that carries it only once. Seeds give the same plays every time,
+// with the random choices between equal ways in them.
+TEST(NaivePlayer, WinsWalksAndFallsIntoTheNearestTrap) {
+  const Board walk = MakeBoard(
+      "P#*#1\n"
+      "L#*#2\n");
+  EXPECT_EQ(PlayNaively(walk, kNaivePlays).wins, kNaivePlays);
+  EXPECT_DOUBLE_EQ(PlayNaively(walk, kNaivePlays).WinPercent(), 100.0);
+
+  const Board trap = MakeBoard("1*+P##*\n");
+  ASSERT_EQ(Solve(trap).outcome, SolveOutcome::kSolved);
+  EXPECT_EQ(PlayNaively(trap, kNaivePlays).wins, 0);
+
+  // Two gems equally near: the naive player picks either, and only the
+  // far side first wins, so about half its plays are won.
+  const Board either = MakeBoard("1*+P#*\n");
+  const NaiveReport half = PlayNaively(either, kNaivePlays);
+  EXPECT_GT(half.wins, 0);
+  EXPECT_LT(half.wins, kNaivePlays);
+  EXPECT_EQ(half.wins, PlayNaively(either, kNaivePlays).wins);
+  EXPECT_DOUBLE_EQ(StepsPerDeepDecision(30, 2), 10.0);
 }
 
 }  // namespace
