@@ -58,8 +58,7 @@ int c_MyApp::UpdateTitle() {
   const float soundX = orientation == 1 ? 32 + 4 * s : 32;
   const float soundY = orientation == 1 ? static_cast<float>(static_cast<int>(H / 2)) : 32 + 4 * s;
   if (ImageButton(97, soundX, soundY, buttonFrame) && pointerLatch == 0) {
-    settings[5] = 1 - settings[5];
-    if (settings[5] < 0 || settings[5] > 1) settings[5] = 0;
+    settings[5] = tripath::SoundModeAfterToggle(settings[5]);
     pointerLatch = 1;
     PlaySfx(98, 1, 0.5f, 0);
   }
