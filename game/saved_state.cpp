@@ -1,9 +1,12 @@
 // The saved state: settings, badges and score tables in one text of
 // "|"-terminated decimal fields with a checksum per section, so that a
 // damaged section is reset on its own and the rest is kept.
+#include <algorithm>
+#include <array>
 #include <vector>
 
 #include "game/my_app.h"
+#include "game/play/rules.h"
 
 namespace {
 
@@ -20,6 +23,19 @@ int BadgeWord(const c_MyApp& app, int word) {
   for (int b = 0; b < 32; ++b)
     if (app.badgesEarned[32 * word + b]) bits |= 1u << b;
   return static_cast<int>(bits);
+}
+
+// The checksum is no protection against an edited file, so every setting
+// the game reads as a number is brought into the range it uses before
+// anything does arithmetic with it. The level words are bit masks where
+// every pattern means something, and need nothing.
+void ClampLoadedSettings(std::array<int, 25>& settings) {
+  int& sound = settings[tripath::kSoundModeWord];
+  if (sound < 0 || sound >= tripath::kSoundModeCount) sound = 1;
+  // The on-screen d-pad's place (virtual pixels) and size (tenths).
+  for (int i : {10, 11}) settings[i] = std::clamp(settings[i], 64, 4096);
+  if (settings[12] < 8) settings[12] = 10;
+  settings[12] = std::min(settings[12], 100);
 }
 
 std::vector<String> SplitFields(const String& text) {
@@ -96,10 +112,7 @@ int c_MyApp::LoadState() {
       settings[5] = 1;
     }
   }
-  // The on-screen d-pad's place and size are kept sane whatever was read.
-  if (settings[10] < 64) settings[10] = 64;
-  if (settings[11] < 64) settings[11] = 64;
-  if (settings[12] < 8) settings[12] = 10;
+  ClampLoadedSettings(settings);
 
   if (p + 8 < count) {
     int sum = 0;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "graphics/graphics_internal.h"
 
@@ -74,8 +75,42 @@ std::size_t TakeLargestDecoderAllocation() {
   return largest;
 }
 
-std::optional<DecodedImage> DecodePngBytes(std::span<const std::uint8_t> bytes) {
-  if (bytes.empty() || bytes.size() > kMaxImageFileBytes) return std::nullopt;
+namespace {
+// stb_image copies each image-data chunk onto the end of the data gathered
+// so far; for an empty first chunk that is a copy of nothing to a null
+// pointer, which is undefined (and stops a sanitizer build). Such chunks
+// carry nothing, so they are left out before the decoder sees the file.
+// Returns the file without them, or nothing when it has none.
+std::optional<std::vector<std::uint8_t>> WithoutEmptyImageData(
+    std::span<const std::uint8_t> bytes) {
+  constexpr std::size_t kSignature = 8, kChunkFrame = 12;  // length, type, CRC
+  auto chunkLength = [&](std::size_t at) {
+    return (std::uint32_t{bytes[at]} << 24) | (std::uint32_t{bytes[at + 1]} << 16) |
+           (std::uint32_t{bytes[at + 2]} << 8) | std::uint32_t{bytes[at + 3]};
+  };
+  auto isEmptyImageData = [&](std::size_t at) {
+    return chunkLength(at) == 0 && std::memcmp(&bytes[at + 4], "IDAT", 4) == 0;
+  };
+  std::optional<std::vector<std::uint8_t>> kept;
+  std::size_t at = kSignature;
+  while (at + kChunkFrame <= bytes.size()) {
+    const std::size_t length = chunkLength(at);
+    if (length > bytes.size() - at - kChunkFrame) break;  // cut short: the decoder refuses it
+    if (isEmptyImageData(at) && !kept) kept.emplace(bytes.begin(), bytes.begin() + at);
+    if (kept && !isEmptyImageData(at))
+      kept->insert(kept->end(), bytes.begin() + at, bytes.begin() + at + kChunkFrame + length);
+    at += kChunkFrame + length;
+  }
+  if (kept) kept->insert(kept->end(), bytes.begin() + at, bytes.end());
+  return kept;
+}
+}  // namespace
+
+std::optional<DecodedImage> DecodePngBytes(std::span<const std::uint8_t> input) {
+  if (input.empty() || input.size() > kMaxImageFileBytes) return std::nullopt;
+  const std::optional<std::vector<std::uint8_t>> cleaned = WithoutEmptyImageData(input);
+  const std::span<const std::uint8_t> bytes =
+      cleaned ? std::span<const std::uint8_t>(*cleaned) : input;
   const int length = static_cast<int>(bytes.size());
 
   // The header alone decides whether the image is worth decoding.

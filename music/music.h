@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "shell/shell.h"
@@ -39,6 +40,11 @@ class c_SQPlayer {
   // notes follow a random chord progression, one key per bar.
   int StartSong(const String& songFile, int seed, bool chords = false);
   int LoadStep();
+  // Reads pattern frameIndex (0..63) from the song image's pixels, the
+  // frame's top-left corner at (x, y): each value is the blue of one pixel
+  // as drawn opaque white over black, divided by 8. Returns one trace line
+  // "step:track:row" per non-zero value.
+  std::string ReadPatternFrame(const DecodedImage& pixels, int x, int y, int frameIndex);
   // Up to three loading steps, then clears the screen; once per render.
   int PumpLoading();
   int SilenceVoices(int resetState);

@@ -183,23 +183,7 @@ int c_SQPlayer::LoadStep() {
   if (songImage && songPixels && step >= kFirstFrameStep && step <= kLastFrameStep) {
     const int frameIndex = step - kFirstFrameStep;
     const c_Frame& frame = songImage->Frames()[static_cast<std::size_t>(frameIndex)];
-    // One line per non-zero value, written at once rather than line by line.
-    std::string trace;
-    const std::string prefix = std::to_string(step) + ":";
-    for (int y = 0; y < kRows; ++y) {
-      for (int t = 0; t < kTracks; ++t) {
-        for (int k = 0; k < kValuesPerCell; ++k) {
-          const int blue = BlueAt(*songPixels, frame.x + kValuesPerCell * t + k, frame.y + y);
-          const int value = (blue >> 3) & 31;
-          CellValue(t, y, frameIndex, k) = value;
-          if (value != 0) {
-            if (!trace.empty()) trace += '\n';
-            trace += prefix + std::to_string(t) + ":" + std::to_string(y);
-            lastPattern[static_cast<std::size_t>(t)] = frameIndex;
-          }
-        }
-      }
-    }
+    const std::string trace = ReadPatternFrame(*songPixels, frame.x, frame.y, frameIndex);
     if (!trace.empty()) PrintLine(std::string_view(trace));
   }
 
@@ -210,6 +194,28 @@ int c_SQPlayer::LoadStep() {
     songPixels.reset();
   }
   return 0;
+}
+
+std::string c_SQPlayer::ReadPatternFrame(const DecodedImage& pixels, int x, int y, int frameIndex) {
+  if (frameIndex < 0 || frameIndex >= kPatterns) return {};
+  // One line per non-zero value, written at once rather than line by line.
+  std::string trace;
+  const std::string prefix = std::to_string(frameIndex + kFirstFrameStep) + ":";
+  for (int r = 0; r < kRows; ++r) {
+    for (int t = 0; t < kTracks; ++t) {
+      for (int k = 0; k < kValuesPerCell; ++k) {
+        const int blue = BlueAt(pixels, x + kValuesPerCell * t + k, y + r);
+        const int value = (blue >> 3) & 31;
+        CellValue(t, r, frameIndex, k) = value;
+        if (value != 0) {
+          if (!trace.empty()) trace += '\n';
+          trace += prefix + std::to_string(t) + ":" + std::to_string(r);
+          lastPattern[static_cast<std::size_t>(t)] = frameIndex;
+        }
+      }
+    }
+  }
+  return trace;
 }
 
 int c_SQPlayer::PumpLoading() {

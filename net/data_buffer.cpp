@@ -102,5 +102,8 @@ String c_DataBuffer::ReadString(int offset, int count, const String& encoding) c
 }
 
 String c_DataBuffer::ReadString(int offset, const String& encoding) const {
+  // The offset is checked before the rest of the buffer is measured from it:
+  // a far-off offset would make the subtraction overflow.
+  if (offset < 0 || offset > Length()) return String();
   return ReadString(offset, Length() - offset, encoding);
 }

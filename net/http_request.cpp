@@ -100,11 +100,8 @@ void c_HttpRequest::Prepare(const String& method, const String& url,
   onComplete_ = std::move(onComplete);
   bodyBuffer_.reset();
   bodyLength_ = 0;
-  status_ = -1;
-  bodyChunks_.reset();
+  response_ = c_HttpResponseParser();
   responseText_.clear();
-  bytesReceived_ = 0;
-  bodyBytes_ = 0;
   requestLines_.clear();
   requestLines_.push_back(method + u" /" + url_.PathPart() + u" HTTP/1.0");
   requestLines_.push_back(u"Host: " + url_.HostPart());
@@ -139,7 +136,7 @@ void c_HttpRequest::Finish() {
   // The handler hears of an exchange once, however it ended.
   if (state_ == 0) return;
   std::shared_ptr<c_HttpRequest> self = weak_from_this().lock();
-  if (bodyChunks_) responseText_ = Join(*bodyChunks_, u"\n");
+  responseText_ = response_.BodyText();
   if (stream_) stream_->Shutdown();
   state_ = 0;
   std::shared_ptr<c_IOnHttpRequestComplete> handler = std::move(onComplete_);
@@ -164,7 +161,6 @@ void c_HttpRequest::OnConnectComplete(bool connected, c_IAsyncEventSource* /*sou
   const auto headBytes = static_cast<int>(EncodeUtf8(head).size());
   if (headBytes > writeBuffer_->Length()) writeBuffer_ = std::make_shared<c_DataBuffer>(headBytes);
   const int n = writeBuffer_->WriteString(0, head, u"utf8");
-  partialLine_.clear();
   requestLines_.clear();
   std::shared_ptr<c_HttpRequest> self = shared_from_this();
   stream_->QueueWrite(writeBuffer_, 0, n, self);
@@ -181,68 +177,69 @@ void c_HttpRequest::OnWriteComplete(c_DataBuffer& /*buffer*/, int /*offset*/, in
 void c_HttpRequest::OnReadComplete(c_DataBuffer& /*buffer*/, int offset, int count,
                                    c_IAsyncEventSource* /*source*/) {
   if (state_ != 2) return;
-  if (count == 0) {
-    Finish();
-    return;
-  }
-  bytesReceived_ += count;
-  if (!bodyChunks_) {
-    ScanHeaders(offset, count);
-    if (state_ != 2) return;  // a bad status line finished the exchange
-    if (!bodyChunks_ && bytesReceived_ > kMaxResponseBytes) {
-      Finish();
-      return;
-    }
-  } else {
-    PushBodyChunk(offset, count);
-  }
-  if (bodyBytes_ > kMaxResponseBytes) {
+  if (count == 0 || !response_.Feed(*readBuffer_, offset, count, kMaxResponseBytes)) {
     Finish();
     return;
   }
   QueueNextRead();
 }
 
-void c_HttpRequest::ScanHeaders(int offset, int count) {
-  const std::uint8_t* bytes = readBuffer_->Data() + offset;
+void c_HttpRequest::QueueNextRead() {
+  stream_->QueueRead(readBuffer_, 0, kReadSize, shared_from_this());
+}
+
+// ---------------------------------------------------------------------------
+// The response.
+
+bool c_HttpResponseParser::Feed(const c_DataBuffer& buffer, int offset, int count, int maxBytes) {
+  if (offset < 0 || count < 0 || offset > buffer.Length() || count > buffer.Length() - offset)
+    return false;
+  bytesReceived_ += count;
+  if (!bodyChunks_) {
+    if (!ScanHeaders(buffer, offset, count)) return false;
+    // A server that never ends its header block is not waited for.
+    if (!bodyChunks_ && bytesReceived_ > maxBytes) return false;
+  } else {
+    PushBodyChunk(buffer, offset, count);
+  }
+  return bodyBytes_ <= maxBytes;
+}
+
+String c_HttpResponseParser::BodyText() const {
+  return bodyChunks_ ? Join(*bodyChunks_, u"\n") : String();
+}
+
+bool c_HttpResponseParser::ScanHeaders(const c_DataBuffer& buffer, int offset, int count) {
+  const std::uint8_t* bytes = buffer.Data() + offset;
   int lineStart = 0;
   for (int i = 0; i < count; ++i) {
     if (bytes[i] != 10) continue;
     const String line =
-        Trim(partialLine_ + readBuffer_->ReadString(offset + lineStart, i - lineStart, u"ascii"));
+        Trim(partialLine_ + buffer.ReadString(offset + lineStart, i - lineStart, u"ascii"));
     partialLine_.clear();
     lineStart = i + 1;
     if (!line.empty()) {
-      requestLines_.push_back(line);
+      headerLines_.push_back(line);
       continue;
     }
     // The empty line ends the header block; the first line must be a
     // status line of at least three parts.
-    if (requestLines_.empty()) {
-      Finish();
-      return;
-    }
-    const std::vector<String> parts = Split(UpperAscii(requestLines_.front()), u' ');
-    if (parts.size() < 3 || !parts[0].starts_with(u"HTTP/")) {
-      Finish();
-      return;
-    }
+    if (headerLines_.empty()) return false;
+    const std::vector<String> parts = Split(UpperAscii(headerLines_.front()), u' ');
+    if (parts.size() < 3 || !parts[0].starts_with(u"HTTP/")) return false;
     status_ = StringToInt(parts[1]);
     bodyChunks_.emplace();
-    if (i + 1 < count) PushBodyChunk(offset + i + 1, count - i - 1);
-    return;
+    if (i + 1 < count) PushBodyChunk(buffer, offset + i + 1, count - i - 1);
+    return true;
   }
   if (lineStart < count)
-    partialLine_ += readBuffer_->ReadString(offset + lineStart, count - lineStart, u"ascii");
+    partialLine_ += buffer.ReadString(offset + lineStart, count - lineStart, u"ascii");
+  return true;
 }
 
-void c_HttpRequest::PushBodyChunk(int offset, int count) {
-  bodyChunks_->push_back(readBuffer_->ReadString(offset, count, u"utf8"));
+void c_HttpResponseParser::PushBodyChunk(const c_DataBuffer& buffer, int offset, int count) {
+  bodyChunks_->push_back(buffer.ReadString(offset, count, u"utf8"));
   bodyBytes_ += count;
-}
-
-void c_HttpRequest::QueueNextRead() {
-  stream_->QueueRead(readBuffer_, 0, kReadSize, shared_from_this());
 }
 
 // ---------------------------------------------------------------------------

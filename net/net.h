@@ -124,6 +124,34 @@ class c_Url {
   String path;
 };
 
+// The response half of an HTTP/1.0 exchange, fed the bytes as they come
+// off the connection: the status line and headers, then the body. It needs
+// no connection, so any byte sequence can be played through it.
+class c_HttpResponseParser {
+ public:
+  // Takes `count` bytes at `offset` of `buffer`. False when the exchange
+  // should end now: a bad status line, or more than `maxBytes` of header or
+  // body.
+  bool Feed(const c_DataBuffer& buffer, int offset, int count, int maxBytes);
+  // -1 until a status line has been read.
+  int StatusCode() const { return status_; }
+  // Whether the header block has ended.
+  bool InBody() const { return bodyChunks_.has_value(); }
+  // The body's chunks joined with a line feed; empty before the body.
+  String BodyText() const;
+
+ private:
+  bool ScanHeaders(const c_DataBuffer& buffer, int offset, int count);
+  void PushBodyChunk(const c_DataBuffer& buffer, int offset, int count);
+
+  int status_ = -1;
+  std::vector<String> headerLines_;
+  String partialLine_;
+  std::optional<std::vector<String>> bodyChunks_;
+  int bytesReceived_ = 0;
+  int bodyBytes_ = 0;
+};
+
 class c_HttpRequest;
 
 class c_IOnHttpRequestComplete {
@@ -162,7 +190,7 @@ class c_HttpRequest : public c_IOnConnectComplete,
   void Start();
   void StartWithBody(const String& text, const String& mimeType, const String& encoding);
   void Finish();
-  int StatusCode() const { return status_; }
+  int StatusCode() const { return response_.StatusCode(); }
   const String& ResponseBody() const { return responseText_; }
   // 0 idle or finished, 1 prepared, 2 started.
   int State() const { return state_; }
@@ -175,8 +203,6 @@ class c_HttpRequest : public c_IOnConnectComplete,
                        c_IAsyncEventSource* source) override;
 
  private:
-  void ScanHeaders(int offset, int count);
-  void PushBodyChunk(int offset, int count);
   void QueueNextRead();
 
   String method_;
@@ -184,16 +210,12 @@ class c_HttpRequest : public c_IOnConnectComplete,
   std::shared_ptr<c_IOnHttpRequestComplete> onComplete_;
   std::shared_ptr<c_DataBuffer> bodyBuffer_;
   int bodyLength_ = 0;
-  int status_ = -1;
-  std::optional<std::vector<String>> bodyChunks_;
+  c_HttpResponseParser response_;
   String responseText_;
-  int bytesReceived_ = 0;
-  int bodyBytes_ = 0;
   std::vector<String> requestLines_;
   int state_ = 0;
   std::shared_ptr<c_AsyncTcpStream> stream_;
   std::shared_ptr<c_DataBuffer> writeBuffer_;
-  String partialLine_;
   std::shared_ptr<c_DataBuffer> readBuffer_;
 };
 

@@ -31,11 +31,11 @@ int c_MyApp::LoadImageData(int imageIndex, int frame) {
   device->CopyPixelsOut(pixels, 0, 0, 64, 64, 0, 64);
   for (int x = 0; x < 64; ++x) {
     for (int y = 0; y < 64; ++y) {
-      const unsigned p = static_cast<unsigned>(pixels[y * 64 + x]);
+      const tripath::ColourLevels levels = tripath::LevelsOfPixel(pixels[y * 64 + x]);
       int* cell = &imageLevels[(y * 64 + x) * 4];
-      cell[0] = tripath::ColourLevel(static_cast<int>((p >> 16) & 255));
-      cell[1] = tripath::ColourLevel(static_cast<int>((p >> 8) & 255));
-      cell[2] = tripath::ColourLevel(static_cast<int>(p & 255));
+      cell[0] = levels.red;
+      cell[1] = levels.green;
+      cell[2] = levels.blue;
     }
   }
   ClearToColor(1, 0, 0);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "game/my_app.h"
+#include "game/play/rules.h"
 #include "music/music.h"
 
 namespace {
@@ -130,8 +131,7 @@ int c_MyApp::UpdatePauseMenu() {
   SetDrawColor(50, 250, 50);
   const float soundX = landscape ? W / 2 + 140 : W / 2 + 96;
   if (ImageButton(97, soundX, sideY, settings[5] == 0 ? 5 : 4) && pointerLatch == 0) {
-    settings[5] = 1 - settings[5];
-    if (settings[5] < 0 || settings[5] > 1) settings[5] = 0;
+    settings[5] = tripath::SoundModeAfterToggle(settings[5]);
     pointerLatch = 1;
     MenuSound(*this, 1.0f);
   }
@@ -139,7 +139,7 @@ int c_MyApp::UpdatePauseMenu() {
     FocusRing(*this, soundX, sideY);
     if (controlLatch == 0) {
       if (ControlDown(10)) {
-        settings[5] = (settings[5] + 1) % 4;
+        settings[5] = tripath::SoundModeAfterCycle(settings[5]);
         controlLatch = 1;
         MenuSound(*this, 1.0f);
       } else if (ControlDown(3) || ControlDown(8)) {

@@ -56,6 +56,12 @@ int TileCodeForLevels(ColourLevels levels) {
   return kNoFloor;
 }
 
+ColourLevels LevelsOfPixel(int argb) {
+  const auto p = static_cast<std::uint32_t>(argb);
+  return {ColourLevel(static_cast<int>((p >> 16) & 255)),
+          ColourLevel(static_cast<int>((p >> 8) & 255)), ColourLevel(static_cast<int>(p & 255))};
+}
+
 std::optional<ColourLevels> LevelsForTileCode(int code) {
   if (code == kNoFloor) return ColourLevels{0, 0, 0};
   // The first row of a code is its canonical colour (grey for shared path).
@@ -276,6 +282,16 @@ void RecordLevelCompleted(std::span<int> settings, int level) {
   if (level < 1 || level > kLevelCount) return;
   SetLevelBit(settings, kCompletedLevelsWord, level);
   for (int neighbour : LevelNeighbours(level)) SetLevelBit(settings, kOpenLevelsWord, neighbour);
+}
+
+int SoundModeAfterToggle(int mode) {
+  return mode == 0 ? 1 : 0;
+}
+
+int SoundModeAfterCycle(int mode) {
+  // The saved state can carry any number; one outside the cycle starts it.
+  if (mode < 0 || mode >= kSoundModeCount - 1) return 0;
+  return mode + 1;
 }
 
 }  // namespace tripath

@@ -129,6 +129,8 @@ const std::array<ColourTableRow, 16>& ColourTable();
 
 // The tile code of a pixel's colour levels; 0 for every other colour.
 int TileCodeForLevels(ColourLevels levels);
+// The colour levels of a pixel read back from the screen as 0xAARRGGBB.
+ColourLevels LevelsOfPixel(int argb);
 // The levels of the canonical colour of a tile code. Tiles worn once and
 // collected gems have no colour in a level image.
 std::optional<ColourLevels> LevelsForTileCode(int code);
@@ -249,5 +251,15 @@ void OpenStartingLevels(std::span<int> settings);
 // Marks the level completed and opens its grid neighbours. Bits are only
 // ever set.
 void RecordLevelCompleted(std::span<int> settings, int level);
+
+// The sound mode of the settings (word 5): 0 off, 1 on; 2 and 3 come from
+// cycling it with the keys in the pause menu. Both changes accept any
+// value and give one of those four.
+constexpr int kSoundModeWord = 5;
+constexpr int kSoundModeCount = 4;
+// The speaker button: off becomes on, anything else off.
+int SoundModeAfterToggle(int mode);
+// The pause menu's key: 0, 1, 2, 3 and round again.
+int SoundModeAfterCycle(int mode);
 
 }  // namespace tripath

@@ -198,8 +198,15 @@ std::optional<LevelSource> ParseLevelSource(std::string_view text, const std::st
     level.originX = (kBoardSize - (maxX - minX + 1)) / 2 - minX;
     level.originY = (kBoardSize - (maxY - minY + 1)) / 2 - minY;
   }
-  if (!Board::Inside(level.originX + minX, level.originY + minY) ||
-      !Board::Inside(level.originX + maxX, level.originY + maxY)) {
+  // In 64 bits: an origin written as any int must not overflow before it
+  // is found to lie off the board.
+  const auto inside = [](long long x, long long y) {
+    return x >= 0 && y >= 0 && x < kBoardSize && y < kBoardSize;
+  };
+  if (!inside(static_cast<long long>(level.originX) + minX,
+              static_cast<long long>(level.originY) + minY) ||
+      !inside(static_cast<long long>(level.originX) + maxX,
+              static_cast<long long>(level.originY) + maxY)) {
     return fail("the origin puts the map outside the board");
   }
   level.codes.fill(kNoFloor);
@@ -290,10 +297,15 @@ std::string StoreSolution(const std::string& text, const std::vector<Move>& move
   while (std::getline(lines, line)) {
     if (!inMap) {
       const std::string key = LineKey(line);
+      const std::string trimmed = Trim(line);
       const bool continuation =
-          !line.empty() && std::isspace(static_cast<unsigned char>(line[0])) && !Trim(line).empty();
+          !line.empty() && std::isspace(static_cast<unsigned char>(line[0])) && !trimmed.empty();
       if (skipping && continuation) continue;
-      skipping = false;
+      // Blank lines and comments are kept, and, as for the parser, they do
+      // not end the value: an indented line after them still belongs to the
+      // old solution and goes with it.
+      const bool blankOrComment = trimmed.empty() || trimmed[0] == ';';
+      if (!blankOrComment) skipping = false;
       if (key == "steps" || key == "solution") {
         skipping = true;
         continue;
