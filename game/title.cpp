@@ -129,7 +129,7 @@ int c_MyApp::UpdateTitle() {
         if (state == 2 && IsLevelInPar(settings, n)) {
           // Finished in par: a gold star in the button's corner.
           SetDrawColor(255, 215, 40, 1);
-          SetDrawScale(cell * 0.9f);
+          SetDrawScale(cell * 1.2f);
           QueueImage(97, x + 24 * cell, y - 24 * cell, kStarIconFrame);
           ResetDrawState();
           SetDrawScale(cell);

@@ -2,6 +2,7 @@
 // loading, the title's level grid, sound toggle and credits button, the
 // credits panel and the back control.
 #include <chrono>
+#include <cmath>
 #include <map>
 #include <thread>
 
@@ -253,6 +254,28 @@ TEST_F(Screens, HeldKeysStepAtASteadyPaceAndKeysUndoRedoAndRestart) {
   EXPECT_EQ(a.characters[1].cellX, 5);
   Key('R');
   EXPECT_NE(a.levelLoadState, 2);  // the level is being built again
+}
+
+TEST_F(Screens, TheTestCardsGreyBarEndsInANarrowerSquare) {
+  app().creditsOpen = 1;
+  app().creditsAnim = 30;
+  app().BeginDrawList(kNotGiven, 0, 0, 0);
+  app().UpdateCredits();
+  // 640 x 480: squares of c = 53.33 in 12 columns and 9 rows; the bar runs
+  // along row 8 and its last square (column 9) is 4 wider than a square.
+  const float c = 480.0f / 9;
+  const float barY = 8 * c + (240 - 9 * c / 2) - c / 2 + 2;
+  std::vector<float> widths;
+  for (int r = 0; r < Records(); ++r) {
+    const float* rec = Record(r);
+    if (rec[0] == kRecordRect && rec[10] == 128 && std::fabs(rec[2] - barY) < 0.01f)
+      widths.push_back(rec[4]);
+  }
+  ASSERT_EQ(widths.size(), 11u);          // the inner squares of the row
+  EXPECT_NEAR(widths[3], c + 24, 0.01f);  // column 4, the bar's first wide square
+  EXPECT_NEAR(widths[7], c + 24, 0.01f);  // column 8
+  EXPECT_NEAR(widths[8], c + 4, 0.01f);   // column 9 closes the bar
+  EXPECT_NEAR(widths[9], c - 4, 0.01f);   // column 10: a plain square again
 }
 
 TEST_F(Screens, TheCreditsScrollerCyclesOverAllButTheLastLine) {

@@ -71,3 +71,35 @@ TEST_F(GameWindow, AHardwareFaultIsReportedAndWithoutAConsoleEndsTheProcess) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GameWindowPlace, TheWindowReopensWhereItWasAndF11SwitchesFullScreen) {
+  TempWorkingDir dir;
+  dir.WriteFile(".quarrystate-window", "100 60 800 600\n");
+  std::string window;
+  std::unique_ptr<ChildProcess> game = x11::StartGame(dir.path(), &window);
+  ASSERT_FALSE(window.empty());
+  std::string info = Output({"xwininfo", "-id", window});
+  EXPECT_EQ(Field(info, "Width"), 800);
+  EXPECT_EQ(Field(info, "Height"), 600);
+  EXPECT_EQ(Field(info, "Absolute upper-left X"), 100);
+  EXPECT_EQ(Field(info, "Absolute upper-left Y"), 60);
+
+  const std::string root = Output({"xwininfo", "-root"});
+  auto width = [&] { return Field(Output({"xwininfo", "-id", window}), "Width"); };
+  Output({"xdotool", "windowactivate", "--sync", window});
+  Output({"xdotool", "key", "--window", window, "F11"});
+  EXPECT_TRUE(Eventually([&] { return width() == Field(root, "Width"); }));
+  Output({"xdotool", "key", "--window", window, "F11"});
+  EXPECT_TRUE(Eventually([&] { return width() == 800; }));
+
+  // Closing notes the place for the next start.
+  Output({"wmctrl", "-c", "Tripath"});
+  int status = -1;
+  ASSERT_TRUE(game->WaitExit(20, status));
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(dir.ReadFile(".quarrystate-window"), "100 60 800 600\n");
+}
+
+}  // namespace
