@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "game/control.h"
 #include "game/game.h"
 #include "net/net.h"
 #include "shell/shell.h"
@@ -46,8 +47,6 @@ struct PlaySnapshot {
   std::array<int, 64 * 64> board;
   std::array<CharacterRecord, 10> characters;
 };
-
-#include "game/control.h"
 
 struct Particle {
   float kind = 0;  // 0 free; 1..3 a character's colour, 4 gem, 100 white
