@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/front_end.h"
+#include "game/control.h"
 #include "game/game.h"
 #include "game/play/play_help.h"
 #include "net/net.h"
@@ -48,8 +49,6 @@ struct PlaySnapshot {
   std::array<int, 64 * 64> board;
   std::array<CharacterRecord, 10> characters;
 };
-
-#include "game/control.h"
 
 struct Particle {
   float kind = 0;  // 0 free; 1..3 a character's colour, 4 gem, 100 white

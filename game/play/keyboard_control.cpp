@@ -125,7 +125,9 @@ void OnBoardBuilt(c_MyApp& app) {
   control.redoHistory.clear();
   ClearSteps(control.repeat);
   control.selection.pressCandidates = 0;
-  control.selection.character = 1;
+  // A new level starts with Pim; a restart keeps the choice.
+  const bool newLevel = control.camera.fitOnBuild;
+  if (newLevel) control.selection.character = 1;
   for (int k = 1; k <= 3 && app.characters[control.selection.character].active <= 0; ++k)
     control.selection.character = k;
   const CharacterRecord& c = app.characters[control.selection.character];
@@ -133,7 +135,7 @@ void OnBoardBuilt(c_MyApp& app) {
   control.camera.lastX = static_cast<int>(c.cellX);
   control.camera.lastY = static_cast<int>(c.cellY);
   control.camera.followFrames = 0;
-  if (control.camera.fitOnBuild) {
+  if (newLevel) {
     control.camera.fitOnBuild = false;
     FitBoardIfLarger(app);
   }

@@ -72,7 +72,7 @@ void SettleSharedPress(c_MyApp& app) {
   const int code = app.Cell(tx, ty);
   if (IsNeighbour(sel.pressedX, sel.pressedY, tx, ty) && !tripath::CanEnter(held, code)) {
     // The next one down in drawing order that may enter takes the press.
-    for (int i = held - 1; i >= 0; --i) {
+    for (int i = held - 1; i >= 1; --i) {
       if ((sel.pressCandidates >> i & 1) && tripath::CanEnter(i, code)) {
         app.draggedCharacter = i;
         SelectCharacter(app, i);
