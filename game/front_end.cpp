@@ -18,7 +18,7 @@ int SoundMode(bool effects, bool music) {
 }
 
 bool EarnsParMark(const LevelFinish& finish) {
-  return finish.par > 0 && finish.steps <= finish.par;
+  return finish.par > 0 && finish.steps <= finish.par && finish.hintsUsed == 0;
 }
 
 namespace {

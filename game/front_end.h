@@ -15,10 +15,12 @@ bool MusicOn(int soundMode);
 int SoundMode(bool effects, bool music);
 
 // What a finished level is judged on for its par mark. Par 0 means the
-// level has no stored solution, so nothing can be finished in par.
+// level has no stored solution, so nothing can be finished in par; a level
+// solved with hints was not solved by the player alone, so it earns none.
 struct LevelFinish {
   int steps = 0;
   int par = 0;
+  int hintsUsed = 0;
 };
 bool EarnsParMark(const LevelFinish& finish);
 

@@ -45,7 +45,7 @@ void AfterPlayFrame(c_MyApp& app) {
   } else if (!fe.finishSaved) {
     fe.finishSaved = true;
     if (app.levelEnd == 2 && app.currentLevel >= 1 && app.currentLevel <= 64) {
-      const LevelFinish finish{app.stepsTaken, fe.levelPars[app.currentLevel]};
+      const LevelFinish finish{app.stepsTaken, fe.levelPars[app.currentLevel], app.help.hintsUsed};
       if (EarnsParMark(finish)) RecordLevelInPar(app.settings, app.currentLevel);
     }
     // The level counts as done now, not only after the banner.

@@ -35,12 +35,12 @@ Learnt Learn(const Board& board, std::size_t budget) {
   const SolveResult result = Solve(board, options);
   HelpAnswer answer;
   answer.statesStored = result.statesStored;
-  if (result.outcome == SolveOutcome::kUnsolvable) answer.verdict = Verdict::kDead;
+  if (result.outcome == SolveOutcome::kUnsolvable) answer.verdict = StateVerdict::kDead;
   if (result.outcome != SolveOutcome::kSolved) {
     learnt.push_back({BoardHash(board), answer});
     return learnt;
   }
-  answer.verdict = Verdict::kAlive;
+  answer.verdict = StateVerdict::kAlive;
   Board walk = board;
   for (const Move& move : result.moves) {
     answer.next = move;
@@ -132,7 +132,7 @@ struct PlayHelper::Impl {
 
   void Keep(std::uint64_t hash, const HelpAnswer& answer) {
     if (known.size() > 200'000) known.clear();
-    if (answer.verdict == Verdict::kUnknown) {
+    if (answer.verdict == StateVerdict::kUnknown) {
       unsettled.insert(hash);
     } else {
       known[hash] = answer;
@@ -152,13 +152,13 @@ struct PlayHelper::Impl {
     } else if (unsettled.count(current)) {
       status.answered = true;
     }
-    if (status.verdict != Verdict::kDead) return;
+    if (status.verdict != StateVerdict::kDead) return;
     for (int undos = 1; undos <= kUndoLookBack; ++undos) {
       const std::optional<Board> earlier = history(undos);
       if (!earlier) return;
       const std::uint64_t hash = BoardHash(*earlier);
       const auto at = known.find(hash);
-      if (at != known.end() && at->second.verdict == Verdict::kAlive) {
+      if (at != known.end() && at->second.verdict == StateVerdict::kAlive) {
         status.undos = undos;
         return;
       }
@@ -207,10 +207,10 @@ void PlayHelper::Ask(const Board& board) {
     // Every step from a board that cannot be finished leads to another.
     const std::optional<Board> before = m.history(1);
     const auto parent = before ? m.known.find(BoardHash(*before)) : m.known.end();
-    if (parent != m.known.end() && parent->second.verdict == Verdict::kDead &&
+    if (parent != m.known.end() && parent->second.verdict == StateVerdict::kDead &&
         OneStepFrom(*before, m.current)) {
       HelpAnswer dead;
-      dead.verdict = Verdict::kDead;
+      dead.verdict = StateVerdict::kDead;
       m.Keep(m.current, dead);
     } else {
       m.Enqueue(m.current, board, true);

@@ -28,7 +28,7 @@ namespace tripath {
 constexpr std::size_t kHelpStateBudget = 25'000;
 
 struct HelpAnswer {
-  Verdict verdict = Verdict::kUnknown;
+  StateVerdict verdict = StateVerdict::kUnknown;
   std::optional<Move> next;  // the next step of a shortest way, when alive
   std::size_t statesStored = 0;
 };
@@ -63,7 +63,7 @@ class PlayHelper {
 
   struct Status {
     bool answered = false;  // about the board last asked about
-    Verdict verdict = Verdict::kUnknown;
+    StateVerdict verdict = StateVerdict::kUnknown;
     std::optional<Move> next;
     // Undos back to a board from which the level can be finished, when
     // the board is dead and that is known; else 0.

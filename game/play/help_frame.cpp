@@ -140,7 +140,7 @@ void UpdatePlayHelp(c_MyApp& app) {
   }
   if (help.hintWanted && status.answered) {
     help.hintWanted = false;
-    if (status.verdict == tripath::Verdict::kAlive && status.next) {
+    if (status.verdict == tripath::StateVerdict::kAlive && status.next) {
       ShowHint(app, *status.next);
     } else {
       help.noHintTimer = kNoHintFrames;
@@ -152,7 +152,7 @@ void UpdatePlayHelp(c_MyApp& app) {
     QueueHintMark(app);
     --help.hintTimer;
   }
-  const bool stuck = status.answered && status.verdict == tripath::Verdict::kDead && playing;
+  const bool stuck = status.answered && status.verdict == tripath::StateVerdict::kDead && playing;
   app.ResetDrawState();
   if (stuck) {
     app.SetDrawColor(255, 210, 140, 0.85f);

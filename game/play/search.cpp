@@ -786,18 +786,18 @@ class Prover {
         seen_(model, cover_),
         bounds_(model, options) {}
 
-  Verdict Check(const std::uint64_t* s, std::size_t maxStates) {
-    if (alive_.Covering(s)) return Verdict::kAlive;
-    if (dead_.Covered(s)) return Verdict::kDead;
+  StateVerdict Check(const std::uint64_t* s, std::size_t maxStates) {
+    if (alive_.Covering(s)) return StateVerdict::kAlive;
+    if (dead_.Covered(s)) return StateVerdict::kDead;
     bounds_.SetParent(s);
     const std::uint16_t h = bounds_.Parent(s);
     if (h == kFar) {
       dead_.Add(s);
-      return Verdict::kDead;
+      return StateVerdict::kDead;
     }
     if (h == 0) {
       alive_.Add(s);
-      return Verdict::kAlive;
+      return StateVerdict::kAlive;
     }
     seen_.Clear();
     parent_.clear();
@@ -843,12 +843,12 @@ class Prover {
                   });
       if (found) {
         for (std::uint32_t i = index; i != kNoState; i = parent_[i]) alive_.Add(seen_.State(i));
-        return Verdict::kAlive;
+        return StateVerdict::kAlive;
       }
-      if (full) return Verdict::kUnknown;
+      if (full) return StateVerdict::kUnknown;
     }
     for (std::uint32_t i = 0; i < seen_.size(); ++i) dead_.Add(seen_.State(i));
-    return Verdict::kDead;
+    return StateVerdict::kDead;
   }
 
  private:
@@ -938,9 +938,9 @@ const std::vector<MoveProver::Choice>& MoveProver::Choices() const {
   return impl_->choices;
 }
 
-Verdict MoveProver::Check(std::size_t i, std::size_t maxStates) {
-  if (i >= impl_->choices.size()) return Verdict::kUnknown;
-  if (impl_->choices[i].obviouslyDead) return Verdict::kDead;
+StateVerdict MoveProver::Check(std::size_t i, std::size_t maxStates) {
+  if (i >= impl_->choices.size()) return StateVerdict::kUnknown;
+  if (impl_->choices[i].obviouslyDead) return StateVerdict::kDead;
   return impl_->prover.Check(&impl_->after[i * impl_->model.words], maxStates);
 }
 

@@ -59,7 +59,7 @@ struct SolveResult {
 SolveResult Solve(const Board& board, const SolveOptions& options = {});
 
 // Whether a level can still be finished from some state.
-enum class Verdict { kAlive, kDead, kUnknown };
+enum class StateVerdict { kAlive, kDead, kUnknown };
 
 // Walks a level move by move and asks, of the other legal moves at each
 // state, whether the level can still be finished after them. What each
@@ -87,7 +87,7 @@ class MoveProver {
   // Whether the level can be finished after Choices()[i]; the question
   // stores at most maxStates states, beyond that the answer is unknown.
   // An obviously dead choice is dead without a search.
-  Verdict Check(std::size_t i, std::size_t maxStates);
+  StateVerdict Check(std::size_t i, std::size_t maxStates);
   // Takes a move; false (and nothing changes) when it is not legal.
   bool Play(const Move& move);
 

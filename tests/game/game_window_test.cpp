@@ -9,6 +9,7 @@
 #include <regex>
 #include <thread>
 
+#include "game/play/search.h"
 #include "tests/net/test_server.h"
 #include "tests/support/test_support.h"
 #include "tools/levels/level_source.h"
@@ -150,11 +151,12 @@ TEST_F(Game, TheFirstLevelIsPlayedWithTheMouseAndRecorded) {
   EXPECT_GT(fields[26 + 9 + 21], 0) << "no score entered the mode's best list";
 }
 
-// What the saved state must show for a level played to its end.
-void ExpectLevelRecorded(const std::vector<long long>& fields, int level) {
-  ASSERT_GE(fields.size(), 5u);
+// What the saved state must show for a level played to its end in par.
+void ExpectLevelRecordedInPar(const std::vector<long long>& fields, int level) {
+  ASSERT_GE(fields.size(), 8u);
   const int bit = (level - 1) % 32, word = (level - 1) / 32;
   EXPECT_EQ(fields[3 + word] >> bit & 1, 1) << "level " << level << " is not marked completed";
+  EXPECT_EQ(fields[6 + word] >> bit & 1, 1) << "level " << level << " has no par mark";
 }
 
 TEST_F(Game, ALevelOfThreeIsChosenAndPlayedWithKeysOnly) {
@@ -194,7 +196,85 @@ TEST_F(Game, ALevelOfThreeIsChosenAndPlayedWithKeysOnly) {
 
   // The banner runs for 90 updates, then the score is submitted and saved.
   ASSERT_TRUE(Eventually([&] { return StateExists(); }, 20)) << Log();
-  ExpectLevelRecorded(StateFields(dir_.ReadFile(".quarrystate")), 2);
+  ExpectLevelRecordedInPar(StateFields(dir_.ReadFile(".quarrystate")), 2);
+}
+
+// The hint key on level 2 names a character, its cell and a direction;
+// dragging that character that way takes the step, and the next hint starts
+// from the cell it reached.
+TEST_F(Game, TheHintKeyShowsTheNextStepAndFollowingItMovesTheCharacter) {
+  std::string error;
+  auto level = tripath::LoadLevelSource(
+      std::filesystem::path(TRIPATH_SOURCE_DIR) / "levels" / tripath::LevelFileName(2), &error);
+  ASSERT_TRUE(level) << error;
+  tripath::Board board = tripath::Board::FromCodes(level->codes);
+  const tripath::CharacterPlace pim = board.Character(tripath::kPim);
+  auto cellX = [&](int x) { return 320.0 + (x - pim.x) * 48.0; };
+  auto cellY = [&](int y) { return 240.0 + (y - pim.y) * 48.0; };
+
+  // Level 2's button: the second cell of the grid's top row.
+  Tap(320 - 140 + 40, 240 - 140);
+  ASSERT_TRUE(Eventually([&] { return Log().find("Level Loaded") != std::string::npos; }));
+  Pause(1500);
+
+  const std::regex hintLine(R"(Hint: (Pim|Lu|Ost) at (\d+),(\d+) steps (up|down|left|right))");
+  // The groups of the count-th hint line in the log (empty until it comes).
+  auto hint = [&](std::size_t count) {
+    std::vector<std::string> groups;
+    EXPECT_TRUE(Eventually([&] {
+      const std::string log = Log();
+      std::size_t found = 0;
+      for (auto it = std::sregex_iterator(log.begin(), log.end(), hintLine);
+           it != std::sregex_iterator(); ++it) {
+        if (++found != count) continue;
+        for (const auto& group : *it) groups.push_back(group.str());
+        return true;
+      }
+      return false;
+    })) << Log();
+    return groups;
+  };
+  const char* const names[] = {"", "Pim", "Lu", "Ost"};
+  const char* const directions[] = {"up", "down", "left", "right"};
+  const std::size_t par = tripath::Solve(board).moves.size();
+
+  Output({"xdotool", "key", "h"});
+  const std::vector<std::string> first = hint(1);
+  ASSERT_FALSE(first.empty());
+  int character = 0, direction = 0;
+  for (int c = 1; c <= 3; ++c) character = first[1] == names[c] ? c : character;
+  for (int d = 0; d < 4; ++d) direction = first[4] == directions[d] ? d : direction;
+  const tripath::CharacterPlace at = board.Character(character);
+  EXPECT_EQ(std::stoi(first[2]), at.x);
+  EXPECT_EQ(std::stoi(first[3]), at.y);
+  // The hint is the first step of a shortest way.
+  const tripath::Direction d = static_cast<tripath::Direction>(direction);
+  ASSERT_TRUE(board.Step(character, d).moved);
+  EXPECT_EQ(tripath::Solve(board).moves.size(), par - 1);
+
+  // Follow it with the mouse.
+  const tripath::CharacterPlace to = board.Character(character);
+  MoveTo(cellX(at.x), cellY(at.y));
+  Pause(100);
+  Output({"xdotool", "mousedown", "1"});
+  Pause(300);
+  MoveTo(cellX(to.x), cellY(to.y));
+  Pause(400);
+  Output({"xdotool", "mouseup", "1"});
+  Pause(300);
+
+  // The next hint knows where the character went.
+  Output({"xdotool", "key", "h"});
+  const std::vector<std::string> second = hint(2);
+  ASSERT_FALSE(second.empty());
+  int next = 0;
+  for (int c = 1; c <= 3; ++c) next = second[1] == names[c] ? c : next;
+  EXPECT_EQ(std::stoi(second[2]), board.Character(next).x);
+  EXPECT_EQ(std::stoi(second[3]), board.Character(next).y);
+  if (next == character) {
+    EXPECT_EQ(std::stoi(second[2]), to.x);
+    EXPECT_EQ(std::stoi(second[3]), to.y);
+  }
 }
 
 TEST(GameNews, TheTitleFetchesTheNewsLineWhenNewsIsClicked) {

@@ -23,7 +23,7 @@ struct Worst {
   std::size_t states = 0;
   int level = 0;
   std::size_t step = 0;
-  Verdict verdict = Verdict::kAlive;
+  StateVerdict verdict = StateVerdict::kAlive;
 };
 Worst worstTime, worstStates;
 std::vector<LevelSource> levels;
@@ -57,7 +57,7 @@ void BM_HelpAlongSolution(benchmark::State& state) {
       const HelpAnswer answer = AnswerFor(boards[step]);
       const double ms = CpuMs(start);
       benchmark::DoNotOptimize(answer);
-      if (answer.verdict != Verdict::kAlive) ++unanswered;
+      if (answer.verdict != StateVerdict::kAlive) ++unanswered;
       slowest = std::max(slowest, ms);
       most = std::max(most, answer.statesStored);
       if (ms > worstTime.ms) worstTime = {ms, answer.statesStored, n, step, answer.verdict};
@@ -71,8 +71,8 @@ void BM_HelpAlongSolution(benchmark::State& state) {
   state.counters["unanswered"] = static_cast<double>(unanswered);
 }
 
-const char* VerdictName(Verdict v) {
-  return v == Verdict::kAlive ? "alive" : v == Verdict::kDead ? "dead" : "UNANSWERED";
+const char* VerdictName(StateVerdict v) {
+  return v == StateVerdict::kAlive ? "alive" : v == StateVerdict::kDead ? "dead" : "UNANSWERED";
 }
 
 }  // namespace

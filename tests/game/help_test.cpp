@@ -35,7 +35,7 @@ TEST(Hints, FollowingThemFinishesEveryLevelInItsParSteps) {
     std::size_t steps = 0;
     while (!board.IsComplete() && steps <= par) {
       const HelpAnswer answer = AnswerFor(board);
-      ASSERT_EQ(answer.verdict, Verdict::kAlive)
+      ASSERT_EQ(answer.verdict, StateVerdict::kAlive)
           << "level " << n << " step " << steps << ": " << answer.statesStored << " states";
       ASSERT_TRUE(answer.next) << "level " << n << " step " << steps;
       ASSERT_TRUE(board.Step(answer.next->character, answer.next->direction).moved)
@@ -61,7 +61,7 @@ std::optional<Trap> FindTrap(const std::vector<LevelSource>& levels) {
       for (int c = kPim; c <= kOst; ++c) {
         for (Direction d : kDirections) {
           Board after = board;
-          if (after.Step(c, d).moved && AnswerFor(after).verdict == Verdict::kDead) {
+          if (after.Step(c, d).moved && AnswerFor(after).verdict == StateVerdict::kDead) {
             Trap trap{{level.solution->begin(), level.solution->begin() + i}, {c, d}};
             return trap;
           }
@@ -111,7 +111,7 @@ TEST(StuckCheck, ReportsADeadBoardAndTheUndosBackToAWayThrough) {
   ASSERT_TRUE(step(trap->move));
   helper.WaitIdle();
   EXPECT_TRUE(helper.status().answered);
-  EXPECT_EQ(helper.status().verdict, Verdict::kDead);
+  EXPECT_EQ(helper.status().verdict, StateVerdict::kDead);
   EXPECT_FALSE(helper.status().next);
   EXPECT_EQ(helper.status().undos, 1);
 
@@ -125,14 +125,14 @@ TEST(StuckCheck, ReportsADeadBoardAndTheUndosBackToAWayThrough) {
       }
     }
   }
-  EXPECT_EQ(helper.status().verdict, Verdict::kDead);
+  EXPECT_EQ(helper.status().verdict, StateVerdict::kDead);
   const int undos = helper.status().undos;
   EXPECT_EQ(undos, 1 + walked);
 
   // One undo fewer is not enough; the suggested undos are.
   ASSERT_GE(undos, 1);
   if (undos > 1) {
-    EXPECT_EQ(AnswerFor(history[history.size() - undos + 1]).verdict, Verdict::kDead);
+    EXPECT_EQ(AnswerFor(history[history.size() - undos + 1]).verdict, StateVerdict::kDead);
   }
   for (int i = 0; i < undos; ++i) {
     board = history.back();
@@ -140,10 +140,10 @@ TEST(StuckCheck, ReportsADeadBoardAndTheUndosBackToAWayThrough) {
   }
   helper.Ask(board);
   helper.WaitIdle();
-  EXPECT_EQ(helper.status().verdict, Verdict::kAlive);
+  EXPECT_EQ(helper.status().verdict, StateVerdict::kAlive);
   EXPECT_TRUE(helper.status().next);
   EXPECT_EQ(helper.status().undos, 0);
-  EXPECT_EQ(AnswerFor(board).verdict, Verdict::kAlive);
+  EXPECT_EQ(AnswerFor(board).verdict, StateVerdict::kAlive);
 }
 
 }  // namespace

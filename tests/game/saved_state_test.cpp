@@ -141,6 +141,7 @@ TEST_F(SavedState, ParMarksLiveInWordsOlderStatesLeaveAtZero) {
   EXPECT_TRUE(EarnsParMark({.steps = 15, .par = 15}));
   EXPECT_FALSE(EarnsParMark({.steps = 16, .par = 15}));
   EXPECT_FALSE(EarnsParMark({.steps = 3, .par = 0}));  // no stored solution
+  EXPECT_FALSE(EarnsParMark({.steps = 15, .par = 15, .hintsUsed = 1}));
 }
 
 TEST_F(SavedState, ShortTextsReadOnlyTheCompleteSections) {

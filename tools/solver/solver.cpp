@@ -58,15 +58,15 @@ TrapReport FindTraps(const Board& board, std::span<const Move> solution,
         continue;
       }
       switch (prover.Check(i, maxStatesPerCheck)) {
-        case Verdict::kDead:
+        case StateVerdict::kDead:
           ++traps;
           distinct.insert(key);
           distinctDeep.insert(key);
           break;
-        case Verdict::kUnknown:
+        case StateVerdict::kUnknown:
           ++report.unknown;
           break;
-        case Verdict::kAlive:
+        case StateVerdict::kAlive:
           break;
       }
     }
