@@ -10,8 +10,11 @@
 #include <unistd.h>
 
 #include <poll.h>
+#include <array>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <set>
 #include <thread>
@@ -52,10 +55,11 @@ std::string State(int round, bool asSaved, bool levelsOpened) {
   return text;
 }
 
-// Waits for the game's window; its id, or empty.
-std::string FindWindow() {
+// Waits for the window of the game with this process id; its id, or empty.
+std::string FindWindow(int pid) {
   for (int i = 0; i < 400; ++i) {
-    const std::string found = Output({"xdotool", "search", "--onlyvisible", "--name", "^Tripath$"});
+    const std::string found =
+        Output({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(pid)});
     if (!found.empty()) return found.substr(0, found.find('\n'));
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
@@ -70,30 +74,33 @@ bool WaitForWrite(int notify, int milliseconds) {
   return ::read(notify, events, sizeof events) > 0;
 }
 
-TEST(SaveKill, TheStateFileIsAlwaysWholeAfterAKillDuringASave) {
-  TempWorkingDir dir;
-  std::filesystem::create_directory_symlink(GameDir() / "data", dir.path() / "data");
-  setenv("ALSOFT_DRIVERS", "none", 1);
-  std::mt19937 random(20261208);
-  std::uniform_int_distribution<int> delayMicros(0, 3000);
-  int keptOld = 0, keptNew = 0, rounds = 0;
-  const auto started = std::chrono::steady_clock::now();
+struct Tally {
+  int keptOld = 0;
+  int keptNew = 0;
+  std::string failure;  // empty while all is well
+};
 
-  for (int round = 0; round < 200; ++round) {
+// Rounds first .. first + count - 1, each its own game in `folder`.
+void KillDuringSaves(const std::filesystem::path& folder, int first, int count, Tally* tally) {
+  std::mt19937 random(static_cast<unsigned>(20261208 + first));
+  std::uniform_int_distribution<int> delayMicros(0, 3000);
+  auto file = [&](const std::string& name) { return (folder / name).string(); };
+  auto fail = [&](int round, const std::string& what) {
+    tally->failure = "round " + std::to_string(round) + ": " + what;
+  };
+  for (int round = first; round < first + count; ++round) {
     const std::string before = State(round, false, false);
     const std::set<std::string> whole = {before, State(round, true, false),
                                          State(round, true, true)};
-    dir.WriteFile(".quarrystate", before);
-    ChildProcess game({(GameDir() / "tripath").string()}, dir.path().string(),
-                      (dir.path() / "out.txt").string());
-    ASSERT_TRUE(game.running());
-    const std::string window = FindWindow();
-    ASSERT_FALSE(window.empty()) << "round " << round;
+    std::ofstream(file(".quarrystate"), std::ios::binary | std::ios::trunc) << before;
+    ChildProcess game({(GameDir() / "tripath").string()}, folder.string(), file("out.txt"));
+    if (!game.running()) return fail(round, "the game did not start");
+    const std::string window = FindWindow(game.pid());
+    if (window.empty()) return fail(round, "no window");
 
     // Only writes are watched: the game has read the state by now.
     const int notify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    ASSERT_GE(notify, 0);
-    ::inotify_add_watch(notify, dir.path().c_str(),
+    ::inotify_add_watch(notify, folder.c_str(),
                         IN_CREATE | IN_MODIFY | IN_MOVED_TO | IN_CLOSE_WRITE);
     bool writing = false;
     for (int attempt = 0; attempt < 20 && !writing; ++attempt) {
@@ -102,21 +109,47 @@ TEST(SaveKill, TheStateFileIsAlwaysWholeAfterAKillDuringASave) {
       if (!writing) Output({"wmctrl", "-i", "-a", window});
     }
     ::close(notify);
-    ASSERT_TRUE(writing) << "round " << round << ": the game never saved";
+    if (!writing) return fail(round, "the game never saved");
     std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
     ::kill(game.pid(), SIGKILL);
     int status = 0;
-    ASSERT_TRUE(game.WaitExit(20, status));
+    if (!game.WaitExit(20, status)) return fail(round, "the killed game did not end");
 
-    const std::string after = dir.ReadFile(".quarrystate");
-    ASSERT_TRUE(whole.count(after) == 1) << "round " << round << ": torn state \"" << after << "\"";
-    (after == before ? keptOld : keptNew)++;
-    ++rounds;
+    std::ifstream in(file(".quarrystate"), std::ios::binary);
+    const std::string after{std::istreambuf_iterator<char>(in), {}};
+    if (whole.count(after) != 1) return fail(round, "torn state \"" + after + "\"");
+    (after == before ? tally->keptOld : tally->keptNew)++;
+  }
+}
+
+TEST(SaveKill, TheStateFileIsAlwaysWholeAfterAKillDuringASave) {
+  TempWorkingDir dir;
+  setenv("ALSOFT_DRIVERS", "none", 1);
+  // Four games at a time, each in its own folder: most of a round is spent
+  // waiting for a window or the window manager.
+  constexpr int kGames = 4, kRounds = 200;
+  std::array<Tally, kGames> tallies;
+  std::vector<std::thread> workers;
+  const auto started = std::chrono::steady_clock::now();
+  for (int g = 0; g < kGames; ++g) {
+    const std::filesystem::path folder = dir.path() / ("game" + std::to_string(g));
+    std::filesystem::create_directory(folder);
+    std::filesystem::create_directory_symlink(GameDir() / "data", folder / "data");
+    workers.emplace_back(KillDuringSaves, folder, g * (kRounds / kGames), kRounds / kGames,
+                         &tallies[static_cast<std::size_t>(g)]);
+  }
+  for (std::thread& worker : workers) worker.join();
+  int keptOld = 0, keptNew = 0;
+  for (const Tally& tally : tallies) {
+    EXPECT_EQ(tally.failure, "");
+    keptOld += tally.keptOld;
+    keptNew += tally.keptNew;
   }
   const auto seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::printf("%d kills in %.0f s: the old state kept %d times, the new one %d times\n", rounds,
-              seconds, keptOld, keptNew);
+  std::printf("%d kills in %.0f s: the old state kept %d times, the new one %d times\n",
+              keptOld + keptNew, seconds, keptOld, keptNew);
+  EXPECT_EQ(keptOld + keptNew, kRounds);
   // Kills landed on both sides of the moment the new state takes over.
   EXPECT_GT(keptOld, 0);
   EXPECT_GT(keptNew, 0);

@@ -17,6 +17,16 @@ the shortest solution, spread over all of it, few of them visible at a
 glance, few corridor cells, and close to the wanted number of steps. The
 level's idea must hold (see CHECKS), or the score pays heavily for it.
 
+`tune` starts from a shipped level and changes it towards the targets of
+its row that the shipped levels test checks (see need_for() and TARGETS):
+no walks for a naive player, enough deep decisions, at most 90 steps and
+no corridor longer than six cells. It first squeezes out rows and columns
+of plain corridor, then keeps the changes that add deep decisions without
+making the solution too long.
+
+    design_levels.py --solver build/tools/solver/tripath-solve tune \
+        levels/40.txt --level 40 --seed 40 --out /tmp/40.txt
+
 `show` prints a board as a picture in the terminal with its measures;
 `check` tells which ideas a level really needs.
 
