@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "game/front_end.h"
 #include "game/control.h"
+#include "game/front_end.h"
 #include "game/game.h"
 #include "game/play/play_help.h"
 #include "net/net.h"
@@ -240,7 +240,7 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   std::vector<PlaySnapshot> undoHistory;  // one entry per step since the build
   int pauseMenuOpen = 0, pauseMenuSlide = 0, pauseMenuY = 0, pauseMenuFocus = 0;
   ControlState control;  // keys and pad, selection, redo, the following view
-  PlayHelp help;  // hints and the stuck notice
+  PlayHelp help;         // hints and the stuck notice
 
   // --- play: the level image decode --------------------------------------------------
   int pendingImageIndex = 0, pendingImageFrame = 0;

@@ -208,9 +208,6 @@ TEST_F(Game, TheHintKeyShowsTheNextStepAndFollowingItMovesTheCharacter) {
       std::filesystem::path(TRIPATH_SOURCE_DIR) / "levels" / tripath::LevelFileName(2), &error);
   ASSERT_TRUE(level) << error;
   tripath::Board board = tripath::Board::FromCodes(level->codes);
-  const tripath::CharacterPlace pim = board.Character(tripath::kPim);
-  auto cellX = [&](int x) { return 320.0 + (x - pim.x) * 48.0; };
-  auto cellY = [&](int y) { return 240.0 + (y - pim.y) * 48.0; };
 
   // Level 2's button: the second cell of the grid's top row.
   Tap(320 - 140 + 40, 240 - 140);
@@ -252,16 +249,13 @@ TEST_F(Game, TheHintKeyShowsTheNextStepAndFollowingItMovesTheCharacter) {
   ASSERT_TRUE(board.Step(character, d).moved);
   EXPECT_EQ(tripath::Solve(board).moves.size(), par - 1);
 
-  // Follow it with the mouse.
+  // Follow it with the keys: choose the character, then step its way.
   const tripath::CharacterPlace to = board.Character(character);
-  MoveTo(cellX(at.x), cellY(at.y));
-  Pause(100);
-  Output({"xdotool", "mousedown", "1"});
+  const char* const arrows[] = {"Up", "Down", "Left", "Right"};
+  Output({"xdotool", "key", std::to_string(character)});
   Pause(300);
-  MoveTo(cellX(to.x), cellY(to.y));
-  Pause(400);
-  Output({"xdotool", "mouseup", "1"});
-  Pause(300);
+  Output({"xdotool", "key", arrows[direction]});
+  Pause(600);
 
   // The next hint knows where the character went.
   Output({"xdotool", "key", "h"});
