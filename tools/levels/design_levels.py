@@ -432,13 +432,16 @@ def reachable_only(rows):
             for y, row in enumerate(rows)]
 
 
-def score(m, target, tolerance, idea_ok, max_states, rows=None):
+def score(m, target, tolerance, idea_ok, max_states, rows=None, most=None):
     """Higher is better; None when the board cannot be finished."""
     if m is None or not isinstance(m['steps'], int) or m['steps'] == 0:
         return None
     steps = m['steps']
     value = -tidiness(rows) if rows else 0.0
     value += 4.0 * m['distinct_deep'] + 1.5 * m['distinct']
+    if most is not None:
+        # An early level should not outdo the later ones.
+        value -= 6.0 * max(0, m['distinct_deep'] - most)
     value += 12.0 * m['trap_steps'] / steps
     value += 1.5 * m['spread']
     corridor = 100.0 * m['corridor'] / max(1, m['floor'])
@@ -475,7 +478,7 @@ def search(args, solver):
         ms = solver.measure(boards)
         hopeful = []
         for rows, m in zip(boards, ms):
-            s = score(m, args.target, args.tolerance, True, args.cap, rows)
+            s = score(m, args.target, args.tolerance, True, args.cap, rows, args.most)
             if s is not None:
                 hopeful.append((s, rows, m))
         hopeful.sort(key=lambda t: -t[0])
@@ -490,7 +493,7 @@ def search(args, solver):
             for i, r in zip(live, result):
                 # An idea to avoid is one the level must not need yet.
                 ok[i] = r if check in checks else not r
-        return [(score(m, args.target, args.tolerance, k, args.cap, rows), rows, m, k)
+        return [(score(m, args.target, args.tolerance, k, args.cap, rows, args.most), rows, m, k)
                 for (s, rows, m), k in zip(hopeful, ok)]
 
     best = None
@@ -942,6 +945,7 @@ def main():
     s.add_argument('--temperature', type=float, default=3.0)
     s.add_argument('--cooling', type=float, default=0.985)
     s.add_argument('--cap', type=int, default=300000, help='solver states a level may need')
+    s.add_argument('--most', type=int, help='deep decisions beyond which a board scores less')
     s.add_argument('--title', default='')
     s.add_argument('--idea', default='')
     s.add_argument('--out')
