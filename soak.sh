@@ -135,6 +135,12 @@ if alive; then
   wmctrl -i -c "$window"
   i=0
   while alive && [ $i -lt 600 ]; do sleep 0.1; i=$((i + 1)); done
+  if alive; then
+    echo "soak: the game did not close within a minute of being asked" >&2
+    grep -E '^State|^VmRSS' "/proc/$game/status" >&2
+    kill -9 $game
+    status=1
+  fi
 fi
 wait $game
 code=$?

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -32,9 +33,13 @@ Loaded Capture(const c_MyApp& app) {
 // A game object in a folder of its own, made once: the state file is
 // "./.quarrystate" in the working folder.
 c_MyApp& Game() {
+  static char folder[] = "/tmp/tripath-fuzz-state-XXXXXX";
   static c_MyApp* app = [] {
-    char folder[] = "/tmp/tripath-fuzz-state-XXXXXX";
     if (::mkdtemp(folder) == nullptr || ::chdir(folder) != 0) std::abort();
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(folder, ignored);
+    });
     new NxQuarryGame(nullptr);
     return new c_MyApp();
   }();
