@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/app.h"
 #include "game/game.h"
 #include "net/net.h"
 #include "shell/shell.h"
