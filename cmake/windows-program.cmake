@@ -24,9 +24,6 @@ target_sources(tripath PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/tripath.rc)
 # The data and the two DLLs go beside the executable, as in the download.
 add_custom_target(tripath_windows_data ALL
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${TRIPATH_HOST_DATA_DIR} ${TRIPATH_DATA_DIR})
-foreach(library glfw OpenAL::OpenAL)
-  if(TARGET ${library})
-    add_custom_command(TARGET tripath POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${library}> ${TRIPATH_GAME_DIR})
-  endif()
-endforeach()
+add_custom_command(TARGET tripath POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${TRIPATH_WINDOWS_DEPS}/bin/glfw3.dll
+          ${TRIPATH_WINDOWS_DEPS}/bin/OpenAL32.dll ${TRIPATH_GAME_DIR})
