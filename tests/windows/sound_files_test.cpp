@@ -49,5 +49,7 @@ TEST(WindowsSoundFiles, WavAndOggDecodeAlike) {
   bytes.resize(bytes.size() / 2);
   std::ofstream("data/cut.ogg", std::ios::binary) << bytes;
   auto cut = ReadAudioFile(u"quarry://data/cut.ogg");
-  if (cut) EXPECT_LT(cut->frames, ogg->frames);
+  if (cut) {
+    EXPECT_LT(cut->frames, ogg->frames);
+  }
 }
