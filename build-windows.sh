@@ -10,7 +10,7 @@
 . "$(dirname "$0")/scripts/common.sh"
 
 PACKAGES="$PACKAGES g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 \
-dpkg-dev zip nsis x11-apps imagemagick"
+dpkg-dev zip nsis vorbis-tools imagemagick"
 install_packages
 
 jobs=$(nproc)
