@@ -2,7 +2,8 @@
 # The Windows game under Wine, on the display that with_display.sh made:
 # unpacked into a fresh folder (with a space in its name), it opens a
 # 640 x 480 window titled "Tripath", closes with status 0 when the window
-# manager asks, and writes no state file anywhere but %APPDATA%\Tripath.
+# manager asks, saves its progress under %APPDATA%\Tripath when minimised and
+# writes no state file anywhere else.
 #   window_test.sh <folder with tripath.exe, its DLLs and data\>
 set -u
 game=$1
@@ -44,6 +45,19 @@ if [ -n "${TRIPATH_SCREENSHOT:-}" ]; then
   import -window root "$TRIPATH_SCREENSHOT" 2>/dev/null || true
 fi
 
+# Minimising saves the progress, into the player's roaming folder.
+saved="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tripath/.quarrystate"
+rm -f "$saved"
+xdotool windowminimize "$window"
+i=0
+until [ -s "$saved" ]; do
+  i=$((i + 1))
+  [ $i -gt 300 ] && fail "minimising saved no state under %APPDATA%\\Tripath"
+  sleep 0.1
+done
+wmctrl -a Tripath
+sleep 1
+
 wmctrl -c Tripath || fail "wmctrl could not close the window"
 i=0
 while kill -0 "$pid" 2>/dev/null; do
@@ -62,4 +76,4 @@ stray=$(find "$work" "$WINEPREFIX/drive_c" -name '.quarrystate*' 2>/dev/null |
 [ -z "$stray" ] || fail "state file written elsewhere: $stray"
 
 rm -rf "$work"
-echo "PASS: window 640x480, closed with status 0"
+echo "PASS: window 640x480, state saved under %APPDATA%\\Tripath, closed with status 0"
