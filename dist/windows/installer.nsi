@@ -2,6 +2,8 @@
 ; Start-menu entry and an uninstaller. build-windows.sh passes STAGE (the
 ; unpacked download), OUTFILE and ICON.
 Unicode true
+; The game is 64-bit only, and so is the installer.
+Target amd64-unicode
 Name "Tripath"
 OutFile "${OUTFILE}"
 Icon "${ICON}"
