@@ -129,6 +129,11 @@ class gxtkAudio {
 // The game layer: every function goes through TheAudioDevice() and does
 // nothing when there is none.
 
+// The process-wide audio device, published by whoever creates it (the
+// application delegate), null when there is none.
+gxtkAudio* TheAudioDevice();
+void SetAudioDevice(gxtkAudio* device);
+
 class c_Sound {
  public:
   explicit c_Sound(std::shared_ptr<gxtkSample> sample) : sample(std::move(sample)) {}

@@ -1,6 +1,17 @@
 // The game's sound functions: thin forwards to the process-wide device.
 #include "audio/audio.h"
 
+namespace {
+gxtkAudio* g_audioDevice = nullptr;
+}  // namespace
+
+gxtkAudio* TheAudioDevice() {
+  return g_audioDevice;
+}
+void SetAudioDevice(gxtkAudio* device) {
+  g_audioDevice = device;
+}
+
 std::unique_ptr<c_Sound> OpenSound(const String& path) {
   gxtkAudio* device = TheAudioDevice();
   if (!device) return nullptr;

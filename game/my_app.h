@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/app.h"
 #include "game/control.h"
 #include "game/front_end.h"
 #include "game/game.h"

@@ -17,6 +17,9 @@ int TruncateToInt(float value) {
   return static_cast<int>(value);
 }
 
+gxtkGraphics* g_graphicsDevice = nullptr;
+gxtkGraphics* g_renderDevice = nullptr;
+
 // The device that answers size questions and loads surfaces: the graphics
 // device, or the render device when it is used on its own.
 gxtkGraphics* AnyDevice() {
@@ -25,6 +28,19 @@ gxtkGraphics* AnyDevice() {
 }
 
 }  // namespace
+
+gxtkGraphics* TheGraphicsDevice() {
+  return g_graphicsDevice;
+}
+void SetGraphicsDevice(gxtkGraphics* device) {
+  g_graphicsDevice = device;
+}
+gxtkGraphics* TheRenderDevice() {
+  return g_renderDevice;
+}
+void SetRenderDevice(gxtkGraphics* device) {
+  g_renderDevice = device;
+}
 
 c_GraphicsContext& TheGraphicsContext() {
   // Never destroyed: its font's texture must not be released after the

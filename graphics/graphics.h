@@ -311,6 +311,14 @@ int DrawImageTransformed(const c_Image* image, float x, float y, float rotation,
 // At game start: loads "brio_font.png" (96 frames, horizontal inset) as the
 // default font unless there is one, makes it the current font, first char 32.
 void SetUpDefaultFont();
+
+// The process-wide graphics device, published by whoever creates it (the
+// application delegate), null when there is none.
+gxtkGraphics* TheGraphicsDevice();
+void SetGraphicsDevice(gxtkGraphics* device);
+// The graphics device while a render is under way, null otherwise.
+gxtkGraphics* TheRenderDevice();
+void SetRenderDevice(gxtkGraphics* device);
 // Before the game renders a frame: makes `device` the render device and
 // resets matrix stack, matrix, colour, alpha, blend and scissor.
 void GraphicsFrameSetUp(gxtkGraphics* device);

@@ -4,6 +4,15 @@
 // geometry arrives already transformed.
 #include <GL/gl.h>
 
+// OpenGL 1.2 names that some gl.h headers (Windows' stops at 1.1) lack;
+// every driver the game runs on knows the values.
+#ifndef GL_CLAMP_TO_EDGE
+#define GL_CLAMP_TO_EDGE 0x812F
+#endif
+#ifndef GL_BGRA
+#define GL_BGRA 0x80E1
+#endif
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>

@@ -125,7 +125,7 @@ void NxGame::DropGraphics() {
 HostFile NxGame::OpenHostFile(const String& path, const char* mode) {
   String mapped = MapAssetPath(path);
   if (mapped.empty()) return nullptr;
-  return HostFile(std::fopen(EncodeUtf8(mapped).c_str(), mode));
+  return OpenPlatformFile(mapped, mode);
 }
 
 namespace {
@@ -159,7 +159,7 @@ int NxGame::StoreStateText(const String& text) {
 }
 
 String NxGame::FetchStateText() {
-  HostFile file(std::fopen(statePath_.c_str(), "rb"));
+  HostFile file = OpenPlatformFile(PathFromUtf8(statePath_), "rb");
   if (!file) return String();
   std::vector<std::uint8_t> bytes = ReadWholeFile(file.get());
   return DecodeTextFile(bytes.data(), bytes.size());

@@ -83,3 +83,12 @@ void NxGlfwGame::LaunchUrl(const String& url) {
     ::waitpid(child, &status, 0);
   }
 }
+
+HostFile OpenPlatformFile(const String& path, const char* mode) {
+  return HostFile(std::fopen(PathToUtf8(path).c_str(), mode));
+}
+
+void UsePlatformFolders(NxGame&) {
+  // The launcher (play.sh, the installed script) starts the game in its
+  // working folder, which holds both the data and the state file.
+}

@@ -1,6 +1,7 @@
 // The application shell: text, runtime errors, the host game with its frame
-// loop and host services, and the application base with its delegate.
-// Every other subsystem reaches the process through this header.
+// loop and host services. Every other subsystem reaches the process through
+// this header; the application base and the delegate that wires the devices
+// together sit above the devices, in app/app.h.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,11 @@ bool DecodeUtf8(const std::uint8_t* data, std::size_t size, String& out);
 // The file reading rules: UTF-16 BOMs, the UTF-8 BOM skipped, UTF-8 with the
 // byte-per-character fallback (announced by "Invalid UTF-8!").
 String DecodeTextFile(const std::uint8_t* data, std::size_t size);
+// File names, unlike game text, are Unicode: a surrogate pair becomes one
+// 4-byte UTF-8 sequence and back. A lone surrogate is kept as 3 bytes, so
+// any 16-bit name round-trips.
+std::string PathToUtf8(const String& path);
+String PathFromUtf8(std::string_view path);
 String IntToString(long long value);
 // C atoi: low 8 bits per unit, leading white space, sign, digits.
 int StringToInt(const String& text);
@@ -75,10 +81,21 @@ String ResolveDataPath(const String& path);
 
 // ---------------------------------------------------------------------------
 // Host files.
+class NxGame;
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using HostFile = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a host file by its (mapped) name; the platform layer passes the name
+// on as the operating system's own Unicode form. Null when it cannot open.
+HostFile OpenPlatformFile(const String& path, const char* mode);
+
+// Points the host game at the platform's folders before the game starts:
+// where the data is read from and where the state file is written. On
+// Windows the data sits beside the executable and the state file goes under
+// %APPDATA%\Tripath; elsewhere the working directory serves both.
+void UsePlatformFolders(NxGame& game);
 
 // ---------------------------------------------------------------------------
 // The application side of the host, called for every lifecycle step.
@@ -243,65 +260,3 @@ int UpdateHz();
 // it over the target, so a failed write never damages the old file.
 // Returns 0, -1 (cannot open) or -2 (short write).
 int WriteFileAtomically(const std::string& path, const std::string& bytes);
-
-// ---------------------------------------------------------------------------
-// The application base and its delegate.
-class gxtkGraphics;
-class gxtkAudio;
-class c_InputDevice;
-
-class c_App {
- public:
-  c_App();  // "App has already been created" for a second one
-  virtual ~c_App();
-  c_App(const c_App&) = delete;
-  c_App& operator=(const c_App&) = delete;
-  virtual int Create() { return 0; }
-  virtual int Suspend() { return 0; }
-  virtual int Resume() { return 0; }
-  virtual int Update() { return 0; }
-  virtual int RenderLoading() { return 0; }
-  virtual int Render() { return 0; }
-};
-
-class c_GameDelegate : public NxGameDelegate {
- public:
-  c_GameDelegate();
-  ~c_GameDelegate() override;
-  void OnGameStart() override;
-  void OnGameSuspend() override;
-  void OnGameResume() override;
-  void OnGameUpdate() override;
-  void OnGameRender() override;
-  void OnKey(int event, int data) override;
-  void OnMouse(int event, int data, float x, float y) override;
-  void OnTouch(int event, int data, float x, float y) override;
-  void OnMotion(int event, int data, float x, float y, float z) override;
-  void OnGraphicsLost() override;
-
-  gxtkGraphics* graphics() { return graphics_.get(); }
-  gxtkAudio* audio() { return audio_.get(); }
-  c_InputDevice* input() { return input_.get(); }
-  // Test support: sound goes to this device from now on (for instance one
-  // on OpenAL Soft's loopback device, whose output a test can read).
-  void ReplaceAudio(std::unique_ptr<gxtkAudio> audio);
-
- private:
-  std::unique_ptr<gxtkGraphics> graphics_;
-  std::unique_ptr<gxtkAudio> audio_;
-  std::unique_ptr<c_InputDevice> input_;
-};
-
-// Process-wide references of the application layer.
-c_App* TheApp();
-c_GameDelegate* TheDelegate();
-gxtkGraphics* TheGraphicsDevice();
-gxtkAudio* TheAudioDevice();
-c_InputDevice* TheInputDevice();
-// The graphics device while a render is under way, null otherwise.
-gxtkGraphics* TheRenderDevice();
-void SetRenderDevice(gxtkGraphics* device);
-
-// Test support: forget the application and its devices so that a test can
-// build another one in the same process.
-void ResetApplicationForTests();

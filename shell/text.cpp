@@ -38,6 +38,58 @@ std::string EncodeUtf8(const String& text) {
   return out;
 }
 
+std::string PathToUtf8(const String& path) {
+  std::string out;
+  out.reserve(path.size());
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    unsigned c = path[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < path.size() && path[i + 1] >= 0xDC00 &&
+        path[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (path[++i] - 0xDC00);
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out += EncodeUtf8(String(1, static_cast<char16_t>(c)));
+    }
+  }
+  return out;
+}
+
+String PathFromUtf8(std::string_view path) {
+  String out;
+  out.reserve(path.size());
+  std::size_t i = 0;
+  auto continuation = [&](std::size_t at) {
+    return at < path.size() && (static_cast<unsigned char>(path[at]) & 0xC0) == 0x80;
+  };
+  auto bits = [&](std::size_t at) { return static_cast<unsigned char>(path[at]) & 0x3Fu; };
+  while (i < path.size()) {
+    const unsigned b = static_cast<unsigned char>(path[i]);
+    if ((b & 0xE0) == 0xC0 && continuation(i + 1)) {
+      out.push_back(static_cast<char16_t>(((b & 0x1F) << 6) | bits(i + 1)));
+      i += 2;
+    } else if ((b & 0xF0) == 0xE0 && continuation(i + 1) && continuation(i + 2)) {
+      out.push_back(static_cast<char16_t>(((b & 0x0F) << 12) | (bits(i + 1) << 6) | bits(i + 2)));
+      i += 3;
+    } else if ((b & 0xF8) == 0xF0 && continuation(i + 1) && continuation(i + 2) &&
+               continuation(i + 3) &&
+               (((b & 0x07) << 18) | (bits(i + 1) << 12)) - 0x10000 < 0x100000) {
+      const unsigned c =
+          ((b & 0x07) << 18) | (bits(i + 1) << 12) | (bits(i + 2) << 6) | bits(i + 3);
+      out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+      i += 4;
+    } else {
+      // ASCII, or a byte that starts no sequence: kept as it is.
+      out.push_back(static_cast<char16_t>(b));
+      i += 1;
+    }
+  }
+  return out;
+}
+
 bool DecodeUtf8(const std::uint8_t* data, std::size_t size, String& out) {
   out.clear();
   out.reserve(size);

@@ -3,6 +3,7 @@
 #include <AL/al.h>
 #include <gtest/gtest.h>
 
+#include "app/app.h"
 #include "audio/audio.h"
 #include "tests/audio/audio_test_files.h"
 #include "tests/support/test_support.h"

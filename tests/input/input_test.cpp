@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "app/app.h"
 #include "input/input.h"
 #include "shell/glfw_window.h"
 #include "shell/shell.h"

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "audio/audio.h"
 #include "music/music.h"
 #include "shell/shell.h"

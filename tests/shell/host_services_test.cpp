@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/app.h"
 #include "shell/shell.h"
 #include "tests/support/test_support.h"
 

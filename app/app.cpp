@@ -1,14 +1,10 @@
 // The application base and the delegate that connects it to the host game:
 // device creation, the update bracket and the render bracket.
-#include "audio/audio.h"
-#include "graphics/graphics.h"
-#include "input/input.h"
-#include "shell/shell.h"
+#include "app/app.h"
 
 namespace {
 c_App* g_app = nullptr;
 std::unique_ptr<c_GameDelegate> g_delegate;
-gxtkGraphics* g_renderDevice = nullptr;
 }  // namespace
 
 c_App* TheApp() {
@@ -17,27 +13,15 @@ c_App* TheApp() {
 c_GameDelegate* TheDelegate() {
   return g_delegate.get();
 }
-gxtkGraphics* TheGraphicsDevice() {
-  return g_delegate ? g_delegate->graphics() : nullptr;
-}
-gxtkAudio* TheAudioDevice() {
-  return g_delegate ? g_delegate->audio() : nullptr;
-}
 c_InputDevice* TheInputDevice() {
   return g_delegate ? g_delegate->input() : nullptr;
-}
-gxtkGraphics* TheRenderDevice() {
-  return g_renderDevice;
-}
-void SetRenderDevice(gxtkGraphics* device) {
-  g_renderDevice = device;
 }
 
 void ResetApplicationForTests() {
   if (NxGame* host = HostGame()) host->AttachDelegate(nullptr);
   g_delegate.reset();
   g_app = nullptr;
-  g_renderDevice = nullptr;
+  SetRenderDevice(nullptr);
 }
 
 c_App::c_App() {
@@ -52,12 +36,18 @@ c_App::~c_App() {
 }
 
 c_GameDelegate::c_GameDelegate() = default;
-c_GameDelegate::~c_GameDelegate() = default;
+c_GameDelegate::~c_GameDelegate() {
+  // The devices go with the delegate; nothing may reach them afterwards.
+  if (TheGraphicsDevice() == graphics_.get()) SetGraphicsDevice(nullptr);
+  if (TheAudioDevice() == audio_.get()) SetAudioDevice(nullptr);
+}
 
 void c_GameDelegate::OnGameStart() {
   graphics_ = std::make_unique<gxtkGraphics>();
+  SetGraphicsDevice(graphics_.get());
   SetUpDefaultFont();
   audio_ = std::make_unique<gxtkAudio>();
+  SetAudioDevice(audio_.get());
   input_ = std::make_unique<c_InputDevice>();
   if (g_app) g_app->Create();
 }

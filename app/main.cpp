@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<HostWindow> window = MakeGlfwWindow(640, 480, "Tripath");
   if (!window) std::exit(-1);
   auto game = std::make_unique<NxQuarryGame>(std::move(window));
+  UsePlatformFolders(*game);
   try {
     GlobalInitialisation(argc, argv);
   } catch (const ThrowableObject&) {

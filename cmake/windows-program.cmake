@@ -1,0 +1,29 @@
+# tripath.exe: a GUI program (no console window), with our icon (made from
+# the logo the asset tool paints) and version information. The game's data
+# comes from the asset tools of a native build, TRIPATH_HOST_DATA_DIR, and
+# is copied beside the executable.
+set(TRIPATH_HOST_DATA_DIR "" CACHE PATH "data folder of a native build (made by tripath-assets)")
+if(NOT EXISTS ${TRIPATH_HOST_DATA_DIR}/logo.png)
+  message(FATAL_ERROR "TRIPATH_HOST_DATA_DIR must name the data folder of a native build "
+                      "(see build-windows.sh)")
+endif()
+
+set_target_properties(tripath PROPERTIES WIN32_EXECUTABLE ON)
+set(TRIPATH_ICON ${CMAKE_CURRENT_BINARY_DIR}/tripath.ico)
+add_custom_command(
+  OUTPUT ${TRIPATH_ICON}
+  COMMAND sh ${PROJECT_SOURCE_DIR}/dist/windows/png-to-ico.sh ${TRIPATH_HOST_DATA_DIR}/logo.png
+          ${TRIPATH_ICON}
+  DEPENDS ${TRIPATH_HOST_DATA_DIR}/logo.png ${PROJECT_SOURCE_DIR}/dist/windows/png-to-ico.sh)
+configure_file(${PROJECT_SOURCE_DIR}/dist/windows/tripath.rc.in
+               ${CMAKE_CURRENT_BINARY_DIR}/tripath.rc @ONLY)
+set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/tripath.rc PROPERTIES
+                            OBJECT_DEPENDS ${TRIPATH_ICON})
+target_sources(tripath PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/tripath.rc)
+
+# The data and the two DLLs go beside the executable, as in the download.
+add_custom_target(tripath_windows_data ALL
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${TRIPATH_HOST_DATA_DIR} ${TRIPATH_DATA_DIR})
+add_custom_command(TARGET tripath POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${TRIPATH_WINDOWS_DEPS}/bin/glfw3.dll
+          ${TRIPATH_WINDOWS_DEPS}/bin/OpenAL32.dll ${TRIPATH_GAME_DIR})

@@ -1,0 +1,100 @@
+// Host services that need Windows: wide-character file names, the local
+// date, the crash-safe state file write, the game's folders and handing a
+// URL to the desktop.
+#include <windows.h>
+//
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <ctime>
+
+#include "shell/shell.h"
+
+namespace {
+
+// Game strings are UTF-16 already; Windows takes them as they are.
+const wchar_t* Wide(const String& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+}  // namespace
+
+void NxGame::FillLocalDate(std::vector<int>& date) {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_s(&local, &now);
+  const int values[7] = {local.tm_year + 1900,
+                         local.tm_mon + 1,
+                         local.tm_mday,
+                         local.tm_hour,
+                         local.tm_min,
+                         local.tm_sec,
+                         0};
+  for (std::size_t i = 0; i < date.size() && i < 7; ++i) date[i] = values[i];
+}
+
+HostFile OpenPlatformFile(const String& path, const char* mode) {
+  const String wideMode = StringFromBytes(mode);
+  return HostFile(_wfopen(Wide(path), Wide(wideMode)));
+}
+
+int WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  // The temporary file sits beside the target so that the final move stays
+  // on one volume and replaces the old file in one step.
+  const String target = PathFromUtf8(path);
+  const String temporary = target + u".tmp";
+  HANDLE file = CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return -1;
+  bool failed = false;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+    if (!WriteFile(file, bytes.data() + done, piece, &written, nullptr) || written == 0) {
+      failed = true;
+      break;
+    }
+    done += written;
+  }
+  if (!failed && !FlushFileBuffers(file)) failed = true;
+  if (!CloseHandle(file)) failed = true;
+  if (failed || !MoveFileExW(Wide(temporary), Wide(target),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileW(Wide(temporary));
+    return -2;
+  }
+  return 0;
+}
+
+void NxGlfwGame::LaunchUrl(const String& url) {
+  // Each code unit cut to 8 bits, as the game hands out addresses.
+  const String target = StringFromBytes(NarrowString(url));
+  ShellExecuteW(nullptr, L"open", Wide(target), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void UsePlatformFolders(NxGame& game) {
+  // data\ is read relative to the working folder: make that the folder of
+  // the executable, wherever the player unpacked or installed it.
+  std::wstring exe(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
+    if (length == 0) break;
+    if (length < exe.size()) {
+      exe.resize(length);
+      const std::size_t slash = exe.find_last_of(L"\\/");
+      if (slash != std::wstring::npos) SetCurrentDirectoryW(exe.substr(0, slash).c_str());
+      break;
+    }
+    exe.resize(exe.size() * 2);
+  }
+  // The install folder may not be writable; progress belongs to the user.
+  PWSTR roaming = nullptr;
+  if (SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &roaming) == S_OK) {
+    std::wstring folder = std::wstring(roaming) + L"\\Tripath";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const String name(reinterpret_cast<const char16_t*>(folder.c_str()), folder.size());
+    game.SetStatePath(PathToUtf8(name + u"\\.quarrystate"));
+  }
+  CoTaskMemFree(roaming);
+}

@@ -1,0 +1,30 @@
+#!/bin/sh
+# Hardware faults in the Windows build become the runtime errors the Linux
+# build reports: the report on standard output, the debug stop on standard
+# error, and its commands read from standard input.
+#   fault_test.sh <fault_probe.exe>
+set -u
+probe=$1
+out=$(mktemp)
+err=$(mktemp)
+failed=0
+check() {  # check <mode> <message> <input> <status>
+  printf '%b' "$3" | wine "$probe" "$1" "$2" >"$out" 2>"$err"
+  status=$?
+  if ! grep -q "^Quarry Runtime Error : $2" "$out" || ! grep -q '^{{~~~~}}' "$err" ||
+    [ "$status" -ne "$4" ]; then
+    echo "FAIL: $1: status $status, output:" >&2
+    cat "$out" "$err" >&2
+    failed=1
+  fi
+}
+check segv "Memory access violation" "" 255
+check fpe "Integer divide by zero" "" 255
+check ill "Illegal instruction" "" 255
+# (Runaway recursion is not checked here: Wine ends such a process before
+# any handler runs, where Windows hands it the stack overflow exception.)
+check error "Broken" "?\nq\n" 0
+check error "Broken" "x\n" 255
+rm -f "$out" "$err"
+[ $failed -eq 0 ] && echo "PASS: faults reported as on Linux"
+exit $failed
