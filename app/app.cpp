@@ -52,12 +52,13 @@ void c_GameDelegate::OnGameStart() {
   if (g_app) g_app->Create();
 }
 
-// The game hears of a suspend before its sounds pause, and its sounds run
-// again before it hears of the resume.
 void c_GameDelegate::ReplaceAudio(std::unique_ptr<gxtkAudio> audio) {
   audio_ = std::move(audio);
+  SetAudioDevice(audio_.get());
 }
 
+// The game hears of a suspend before its sounds pause, and its sounds run
+// again before it hears of the resume.
 void c_GameDelegate::OnGameSuspend() {
   if (g_app) g_app->Suspend();
   if (audio_) audio_->SuspendAll();
