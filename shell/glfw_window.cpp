@@ -6,9 +6,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "shell/shell.h"
@@ -97,7 +96,7 @@ WindowPlace CurrentPlace(GLFWwindow* window) {
 }
 
 std::string PlaceFile() {
-  return WindowPlacePath(HostGame() ? HostGame()->StatePath() : std::string("./.quarrystate"));
+  return WindowPlacePath(HostGame() ? HostGame()->StatePath() : PlatformStatePath());
 }
 
 void ToggleFullScreen(GLFWwindow* window) {
@@ -295,11 +294,12 @@ std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* ti
   }
   const GLFWvidmode* desktop = glfwGetVideoMode(glfwGetPrimaryMonitor());
   std::optional<WindowPlace> saved;
-  {
-    std::ifstream file(WindowPlacePath("./.quarrystate"));
-    std::stringstream text;
-    text << file.rdbuf();
-    if (file) saved = ParseWindowPlace(text.str());
+  // Read through the platform's file opening, which takes any name the
+  // user's folder may have.
+  if (HostFile file = OpenPlatformFile(PathFromUtf8(WindowPlacePath(PlatformStatePath())), "rb")) {
+    char text[128] = {};
+    const std::size_t got = std::fread(text, 1, sizeof text - 1, file.get());
+    saved = ParseWindowPlace(std::string_view(text, got));
   }
   const WindowPlace place =
       desktop ? ChooseWindowPlace(saved, desktop->width, desktop->height, width, height)

@@ -92,3 +92,7 @@ void UsePlatformFolders(NxGame&) {
   // The launcher (play.sh, the installed script) starts the game in its
   // working folder, which holds both the data and the state file.
 }
+
+std::string PlatformStatePath() {
+  return "./.quarrystate";
+}

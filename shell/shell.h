@@ -96,6 +96,9 @@ HostFile OpenPlatformFile(const String& path, const char* mode);
 // Windows the data sits beside the executable and the state file goes under
 // %APPDATA%\Tripath; elsewhere the working directory serves both.
 void UsePlatformFolders(NxGame& game);
+// Where this platform keeps the state file (and the window's place beside
+// it); known before the host game exists, so the window can open in place.
+std::string PlatformStatePath();
 
 // ---------------------------------------------------------------------------
 // The application side of the host, called for every lifecycle step.

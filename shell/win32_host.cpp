@@ -88,13 +88,19 @@ void UsePlatformFolders(NxGame& game) {
     }
     exe.resize(exe.size() * 2);
   }
+  game.SetStatePath(PlatformStatePath());
+}
+
+std::string PlatformStatePath() {
   // The install folder may not be writable; progress belongs to the user.
+  std::string path = "./.quarrystate";
   PWSTR roaming = nullptr;
   if (SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &roaming) == S_OK) {
     std::wstring folder = std::wstring(roaming) + L"\\Tripath";
     CreateDirectoryW(folder.c_str(), nullptr);
     const String name(reinterpret_cast<const char16_t*>(folder.c_str()), folder.size());
-    game.SetStatePath(PathToUtf8(name + u"\\.quarrystate"));
+    path = PathToUtf8(name + u"\\.quarrystate");
   }
   CoTaskMemFree(roaming);
+  return path;
 }

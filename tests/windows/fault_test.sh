@@ -5,6 +5,9 @@
 #   fault_test.sh <fault_probe.exe>
 set -u
 probe=$1
+# Let the wine server of an earlier test wind down first: a program started
+# while it exits can fail before it runs.
+timeout 30 wineserver -w 2>/dev/null || true
 out=$(mktemp)
 err=$(mktemp)
 failed=0

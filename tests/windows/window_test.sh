@@ -72,7 +72,7 @@ status=$?
 # No state file beside the game or in the folder it was started from; one
 # in the prefix must be under the user's roaming application data.
 stray=$(find "$work" "$WINEPREFIX/drive_c" -name '.quarrystate*' 2>/dev/null |
-  grep -v '/AppData/Roaming/Tripath/\.quarrystate$')
+  grep -vE '/AppData/Roaming/Tripath/\.quarrystate(-window)?$')
 [ -z "$stray" ] || fail "state file written elsewhere: $stray"
 
 rm -rf "$work"
