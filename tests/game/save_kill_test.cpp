@@ -4,13 +4,16 @@
 // times over, the state file must then hold a whole state: the one written
 // before the game started or the one the game was saving, never a torn or
 // empty one.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/fanotify.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
 #include <poll.h>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -74,6 +77,68 @@ bool WaitForWrite(int notify, int milliseconds) {
   return ::read(notify, events, sizeof events) > 0;
 }
 
+// Every file opened in a folder waits for the gate's consent (fanotify; it
+// needs CAP_SYS_ADMIN, and Make gives null without it). Once armed, the next
+// open is allowed and the process killed after the chosen delay: with no
+// delay the kill lands as the open returns, before a byte is written.
+class OpenGate {
+ public:
+  static std::unique_ptr<OpenGate> Make(const std::filesystem::path& folder) {
+    const int fd = ::fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC, O_RDONLY);
+    if (fd < 0) return nullptr;
+    if (::fanotify_mark(fd, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_EVENT_ON_CHILD, AT_FDCWD,
+                        folder.c_str()) != 0) {
+      ::close(fd);
+      return nullptr;
+    }
+    return std::unique_ptr<OpenGate>(new OpenGate(fd));
+  }
+  ~OpenGate() {
+    stop_ = true;
+    responder_.join();
+    ::close(fd_);
+  }
+  void Arm(int pid, int delayMicros) {
+    delay_ = delayMicros;
+    pid_ = pid;
+  }
+  bool WaitFired(int milliseconds) {
+    for (int waited = 0; waited < milliseconds && !fired_; waited += 10)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return fired_;
+  }
+
+ private:
+  explicit OpenGate(int fd) : fd_(fd), responder_([this] { Respond(); }) {}
+  void Respond() {
+    alignas(fanotify_event_metadata) char events[4096];
+    while (!stop_) {
+      pollfd wanted{fd_, POLLIN, 0};
+      if (::poll(&wanted, 1, 20) <= 0) continue;
+      const ssize_t got = ::read(fd_, events, sizeof events);
+      auto* event = reinterpret_cast<fanotify_event_metadata*>(events);
+      for (ssize_t left = got; FAN_EVENT_OK(event, left); event = FAN_EVENT_NEXT(event, left)) {
+        if (event->fd < 0) continue;
+        fanotify_response answer{event->fd, FAN_ALLOW};
+        [[maybe_unused]] const ssize_t sent = ::write(fd_, &answer, sizeof answer);
+        ::close(event->fd);
+        if (pid_ > 0 && !fired_) {
+          std::this_thread::sleep_for(std::chrono::microseconds(delay_.load()));
+          ::kill(pid_, SIGKILL);
+          fired_ = true;
+        }
+      }
+    }
+  }
+
+  int fd_;
+  std::atomic<int> pid_{0};
+  std::atomic<int> delay_{0};
+  std::atomic<bool> fired_{false};
+  std::atomic<bool> stop_{false};
+  std::thread responder_;
+};
+
 struct Tally {
   int keptOld = 0;
   int keptNew = 0;
@@ -93,25 +158,36 @@ void KillDuringSaves(const std::filesystem::path& folder, int first, int count, 
     const std::set<std::string> whole = {before, State(round, true, false),
                                          State(round, true, true)};
     std::ofstream(file(".quarrystate"), std::ios::binary | std::ios::trunc) << before;
+    std::unique_ptr<OpenGate> gate = OpenGate::Make(folder);
     ChildProcess game({(GameDir() / "tripath").string()}, folder.string(), file("out.txt"));
     if (!game.running()) return fail(round, "the game did not start");
     const std::string window = FindWindow(game.pid());
     if (window.empty()) return fail(round, "no window");
 
-    // Only writes are watched: the game has read the state by now.
-    const int notify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    ::inotify_add_watch(notify, folder.c_str(),
-                        IN_CREATE | IN_MODIFY | IN_MOVED_TO | IN_CLOSE_WRITE);
+    // Only what follows is watched: the game has read the state by now.
+    const int delay = delayMicros(random);
     bool writing = false;
-    for (int attempt = 0; attempt < 20 && !writing; ++attempt) {
-      Output({"xdotool", "windowminimize", window});
-      writing = WaitForWrite(notify, 1500);
-      if (!writing) Output({"wmctrl", "-i", "-a", window});
+    if (gate) {
+      gate->Arm(game.pid(), delay);
+      for (int attempt = 0; attempt < 20 && !writing; ++attempt) {
+        Output({"xdotool", "windowminimize", window});
+        writing = gate->WaitFired(1500);
+        if (!writing) Output({"wmctrl", "-i", "-a", window});
+      }
+    } else {
+      const int notify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+      ::inotify_add_watch(notify, folder.c_str(),
+                          IN_CREATE | IN_MODIFY | IN_MOVED_TO | IN_CLOSE_WRITE);
+      for (int attempt = 0; attempt < 20 && !writing; ++attempt) {
+        Output({"xdotool", "windowminimize", window});
+        writing = WaitForWrite(notify, 1500);
+        if (!writing) Output({"wmctrl", "-i", "-a", window});
+      }
+      ::close(notify);
+      std::this_thread::sleep_for(std::chrono::microseconds(delay));
+      ::kill(game.pid(), SIGKILL);
     }
-    ::close(notify);
     if (!writing) return fail(round, "the game never saved");
-    std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
-    ::kill(game.pid(), SIGKILL);
     int status = 0;
     if (!game.WaitExit(20, status)) return fail(round, "the killed game did not end");
 
