@@ -1,0 +1,121 @@
+// The runtime error report and the debug stop on standard error and
+// standard input, the same on every platform.
+#include "shell/fault_report.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "shell/shell.h"
+
+namespace {
+RuntimeErrorHook g_hook = nullptr;
+}  // namespace
+
+namespace fault_report {
+namespace {
+
+int g_stepMode = 0;  // kept for an attached debugger; nothing reads it
+
+void WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const long n = RawWrite(fd, data, size);
+    if (n <= 0) return;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+}
+void WriteText(int fd, const char* text) {
+  WriteAll(fd, text, std::strlen(text));
+}
+
+// Reads one command line of at most 255 characters. False when the read
+// fails or the line has no newline (no console or debugger attached).
+bool ReadCommandLine(char* line, std::size_t capacity) {
+  std::size_t length = 0;
+  while (length + 1 < capacity) {
+    char c;
+    if (RawRead(0, &c, 1) <= 0) return false;
+    line[length++] = c;
+    if (c == '\n') {
+      line[length] = 0;
+      return true;
+    }
+  }
+  return false;
+}
+
+[[noreturn]] void EndProcess(int status, bool fromFault) {
+  if (fromFault) _exit(status);
+  std::exit(status);
+}
+
+void DebugStop(bool fromFault) {
+  WriteText(2, "{{~~~~}}\n");
+  WriteText(2, "\n");
+  char line[256];
+  for (;;) {
+    if (!ReadCommandLine(line, sizeof line)) EndProcess(-1, fromFault);
+    switch (line[0]) {
+      case '?':
+        continue;
+      case '@':
+        // An attached debugger asks about an object; we keep no object
+        // table, so the address is echoed back as its description.
+        WriteText(2, "object ");
+        WriteAll(2, line + 1, std::strlen(line + 1));
+        continue;
+      case 'r':
+        g_stepMode = 0;
+        return;
+      case 's':
+      case 'e':
+        g_stepMode = line[0];
+        return;
+      case 'l':
+        g_stepMode = 0;
+        return;
+      case 'q':
+        EndProcess(0, fromFault);
+      default: {
+        std::size_t length = std::strlen(line);
+        if (length > 0 && line[length - 1] == '\n') line[--length] = 0;
+        WriteText(1, "????? ");
+        WriteAll(1, line, length);
+        WriteText(1, " ?????\n");
+        EndProcess(-1, fromFault);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+[[noreturn]] void ReportForever(const char* message, std::size_t size, bool fromFault) {
+  ShowWhereNoConsole(message, size);
+  for (;;) {
+    WriteText(1, "Quarry Runtime Error : ");
+    WriteAll(1, message, size);
+    WriteText(1, "\n\n");  // the message, then the (empty) stack trace line
+    DebugStop(fromFault);
+  }
+}
+
+}  // namespace fault_report
+
+void SetRuntimeErrorHook(RuntimeErrorHook hook) {
+  g_hook = hook;
+}
+
+void RuntimeError(const String& message) {
+  if (g_hook) g_hook(message);
+  std::fflush(stdout);
+  std::fflush(stderr);
+  if (message.empty()) std::exit(0);
+  std::string bytes = NarrowString(message);
+  fault_report::ReportForever(bytes.data(), bytes.size(), false);
+}
+
+void RuntimeError(std::string_view message) {
+  RuntimeError(StringFromBytes(message));
+}

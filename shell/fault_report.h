@@ -1,0 +1,23 @@
+// The runtime error report and the debug stop, shared by the platforms'
+// fault files. Everything here may run inside a fault handler, so output
+// goes through the platform's raw reads and writes, never through stdio.
+#pragma once
+
+#include <cstddef>
+
+namespace fault_report {
+
+// The platform's raw standard streams (posix_faults.cpp, win32_faults.cpp):
+// the byte count moved, or 0 or less on failure.
+long RawWrite(int fd, const char* data, std::size_t size);
+long RawRead(int fd, char* data, std::size_t size);
+// Shows the error where a player sees it when there is no standard error
+// to read it on; a no-op where a terminal always has one.
+void ShowWhereNoConsole(const char* message, std::size_t size);
+
+// Prints "Quarry Runtime Error : " and the message, then holds in the debug
+// stop until its commands end the process. `fromFault` ends it without
+// running exit handlers, which are not safe inside a fault handler.
+[[noreturn]] void ReportForever(const char* message, std::size_t size, bool fromFault);
+
+}  // namespace fault_report
