@@ -154,6 +154,18 @@ String NxGame::ReadTextFile(const String& path) {
   return DecodeTextFile(bytes->data(), bytes->size());
 }
 
+void NxGame::FillLocalDate(std::vector<int>& date) {
+  const std::tm local = LocalTimeNow();
+  const int values[7] = {local.tm_year + 1900,
+                         local.tm_mon + 1,
+                         local.tm_mday,
+                         local.tm_hour,
+                         local.tm_min,
+                         local.tm_sec,
+                         0};
+  for (std::size_t i = 0; i < date.size() && i < 7; ++i) date[i] = values[i];
+}
+
 int NxGame::StoreStateText(const String& text) {
   return WriteFileAtomically(statePath_, EncodeUtf8(text));
 }

@@ -11,18 +11,11 @@
 
 #include "shell/shell.h"
 
-void NxGame::FillLocalDate(std::vector<int>& date) {
+std::tm LocalTimeNow() {
   std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  const int values[7] = {local.tm_year + 1900,
-                         local.tm_mon + 1,
-                         local.tm_mday,
-                         local.tm_hour,
-                         local.tm_min,
-                         local.tm_sec,
-                         0};
-  for (std::size_t i = 0; i < date.size() && i < 7; ++i) date[i] = values[i];
+  return local;
 }
 
 int WriteFileAtomically(const std::string& path, const std::string& bytes) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
@@ -99,6 +100,8 @@ void UsePlatformFolders(NxGame& game);
 // Where this platform keeps the state file (and the window's place beside
 // it); known before the host game exists, so the window can open in place.
 std::string PlatformStatePath();
+// The local date and time now (the C library's thread-safe form).
+std::tm LocalTimeNow();
 
 // ---------------------------------------------------------------------------
 // The application side of the host, called for every lifecycle step.

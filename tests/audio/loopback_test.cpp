@@ -10,30 +10,17 @@
 
 #include "audio/audio.h"
 #include "tests/audio/audio_test_files.h"
+#include "tests/audio/loopback_device.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
 using namespace audiotest;
 
-constexpr int kRate = 44100;
+constexpr int kRate = kLoopbackRate;
 // A sound that stops or pauses fades out over a millisecond or so rather
 // than clicking.
 constexpr int kFadeFrames = kRate / 200;
-
-ALCdevice* OpenLoopback() {
-  auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
-      alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
-  return open ? open(nullptr) : nullptr;
-}
-
-const ALCint kStereoShorts[] = {ALC_FORMAT_CHANNELS_SOFT,
-                                ALC_STEREO_SOFT,
-                                ALC_FORMAT_TYPE_SOFT,
-                                ALC_SHORT_SOFT,
-                                ALC_FREQUENCY,
-                                kRate,
-                                0};
 
 // Rendered stereo output and what it says.
 struct Rendered {

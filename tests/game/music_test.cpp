@@ -12,25 +12,12 @@
 
 #include "audio/audio.h"
 #include "game/my_app.h"
+#include "tests/audio/loopback_device.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
-constexpr int kRate = 44100;
-
-ALCdevice* OpenLoopback() {
-  auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
-      alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
-  return open ? open(nullptr) : nullptr;
-}
-
-const ALCint kStereoShorts[] = {ALC_FORMAT_CHANNELS_SOFT,
-                                ALC_STEREO_SOFT,
-                                ALC_FORMAT_TYPE_SOFT,
-                                ALC_SHORT_SOFT,
-                                ALC_FREQUENCY,
-                                kRate,
-                                0};
+constexpr int kRate = kLoopbackRate;
 
 TEST(GameMusic, TheTitlePlaysTheSongAndFallsSilentWhenMusicIsSwitchedOff) {
   TempWorkingDir dir;
