@@ -2,6 +2,7 @@
 // Both read from the current position of an open file to its end.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 
@@ -16,3 +17,6 @@ constexpr long kMaxOggDecodedSamples = 128L << 20;
 
 std::optional<AudioData> ReadWav(std::FILE* file);
 std::optional<AudioData> ReadOgg(std::FILE* file);
+// The checksum of one whole Ogg page, its own checksum field (bytes 22-25)
+// read as zeros; ReadOgg keeps only pages whose field holds this value.
+std::uint32_t OggPageChecksum(const unsigned char* page, std::size_t size);

@@ -64,12 +64,7 @@ IntactStream FindIntactPages(const std::vector<unsigned char>& data) {
     for (std::size_t i = 0; i < segments; ++i) body += page[27 + i];
     const std::size_t size = 27 + segments + body;
     if (at + size > data.size()) break;
-    std::uint32_t crc = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-      unsigned char byte = (i >= 22 && i < 26) ? 0 : page[i];
-      crc = (crc << 8) ^ kCrcTable[((crc >> 24) ^ byte) & 0xff];
-    }
-    if (crc != Le32(page + 22)) break;
+    if (OggPageChecksum(page, size) != Le32(page + 22)) break;
     if (at == 0) serial = Le32(page + 14);
     if (Le32(page + 14) != serial) break;
 
@@ -130,6 +125,15 @@ bool HeadersAreSound(const IntactStream& intact) {
 }
 
 }  // namespace
+
+std::uint32_t OggPageChecksum(const unsigned char* page, std::size_t size) {
+  std::uint32_t crc = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    const unsigned char byte = (i >= 22 && i < 26) ? 0 : page[i];
+    crc = (crc << 8) ^ kCrcTable[((crc >> 24) ^ byte) & 0xff];
+  }
+  return crc;
+}
 
 std::optional<AudioData> ReadOgg(std::FILE* file) {
   long here = std::ftell(file);

@@ -1,61 +1,17 @@
 #include "tests/support/test_support.h"
 
-#include <unistd.h>
-
-#include <fstream>
-#include <random>
-#include <sstream>
-
-namespace {
-void ThrowRuntimeError(const String& message) {
-  throw RuntimeErrorRaised{message};
-}
-}  // namespace
-
-RuntimeErrorTrap::RuntimeErrorTrap() {
-  SetRuntimeErrorHook(ThrowRuntimeError);
-}
-RuntimeErrorTrap::~RuntimeErrorTrap() {
-  SetRuntimeErrorHook(nullptr);
-}
-
-TempWorkingDir::TempWorkingDir() {
-  previous_ = std::filesystem::current_path();
-  std::random_device random;
-  path_ = std::filesystem::temp_directory_path() /
-          ("tripath-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
-  std::filesystem::create_directories(path_);
-  std::filesystem::current_path(path_);
-}
-
-TempWorkingDir::~TempWorkingDir() {
-  std::error_code ignored;
-  std::filesystem::current_path(previous_, ignored);
-  std::filesystem::remove_all(path_, ignored);
-}
-
-void TempWorkingDir::WriteFile(const std::string& relative, const std::string& bytes) const {
-  std::filesystem::path file = path_ / relative;
-  std::filesystem::create_directories(file.parent_path());
-  std::ofstream(file, std::ios::binary) << bytes;
-}
-
-std::string TempWorkingDir::ReadFile(const std::string& relative) const {
-  std::ifstream in(path_ / relative, std::ios::binary);
-  std::stringstream contents;
-  contents << in.rdbuf();
-  return contents.str();
-}
-
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 extern char** environ;
 

@@ -1,9 +1,7 @@
-// The part of the test support that the cross-built Windows tests use: the
-// runtime error trap and temporary working folders. (Process and window
-// helpers are POSIX-only; the Windows game is driven from Linux by
+// The test support every platform's tests share: the runtime error trap
+// and temporary working folders. (Process and window helpers are in
+// test_support.cpp and POSIX-only; the Windows game is driven from Linux by
 // tests/windows/window_test.sh.)
-#include <process.h>
-
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -27,7 +25,7 @@ TempWorkingDir::TempWorkingDir() {
   previous_ = std::filesystem::current_path();
   std::random_device random;
   path_ = std::filesystem::temp_directory_path() /
-          ("tripath-test-" + std::to_string(_getpid()) + "-" + std::to_string(random()));
+          ("tripath-test-" + std::to_string(random()) + "-" + std::to_string(random()));
   std::filesystem::create_directories(path_);
   std::filesystem::current_path(path_);
 }
