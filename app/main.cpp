@@ -6,7 +6,7 @@
 #include "shell/shell.h"
 
 int main(int argc, char** argv) {
-  std::unique_ptr<HostWindow> window = MakeGlfwWindow(640, 480, "Tripath");
+  std::unique_ptr<HostWindow> window = MakeGameWindow(640, 480, "Tripath");
   if (!window) std::exit(-1);
   auto game = std::make_unique<NxQuarryGame>(std::move(window));
   UsePlatformFolders(*game);

@@ -1,5 +1,4 @@
-// Worker threads, the keep-alive list, the operation ring and the event
-// source registry with its pump.
+// Worker threads, the keep-alive list and the operation ring.
 #include <algorithm>
 #include <vector>
 
@@ -7,22 +6,13 @@
 
 namespace {
 
-// The registry and the keep-alive list belong to the main thread. They are
-// never destroyed: at exit a worker may still be blocked in a socket call,
-// and tearing these down would wait for it.
+// The keep-alive list belongs to the main thread. It is never destroyed: at
+// exit a worker may still be blocked in a socket call, and tearing it down
+// would wait for it.
 std::vector<std::shared_ptr<c_Thread>>& KeepAliveList() {
   static auto* list = new std::vector<std::shared_ptr<c_Thread>>();
   return *list;
 }
-
-std::vector<std::shared_ptr<c_IAsyncEventSource>>& Registry() {
-  static auto* registry = new std::vector<std::shared_ptr<c_IAsyncEventSource>>();
-  return *registry;
-}
-
-// The source being delivered, cleared when it unregisters itself.
-const c_IAsyncEventSource* g_currentSource = nullptr;
-bool g_polling = false;
 
 }  // namespace
 
@@ -127,52 +117,5 @@ void c_AsyncThread::Pump() {
     // Advanced before the call so that the completion may enqueue.
     deliverIndex_.store(deliver, std::memory_order_release);
     op->Complete(source_);
-  }
-}
-
-// ---------------------------------------------------------------------------
-// Event sources.
-
-void RegisterEventSource(std::shared_ptr<c_IAsyncEventSource> source) {
-  auto& registry = Registry();
-  if (std::find(registry.begin(), registry.end(), source) != registry.end())
-    RuntimeError("Async event source is already active");
-  registry.push_back(std::move(source));
-}
-
-void UnregisterEventSource(const c_IAsyncEventSource* source) {
-  if (g_currentSource == source) g_currentSource = nullptr;
-  auto& registry = Registry();
-  // Held until the list is consistent: dropping the last reference may
-  // destroy the source, which may unregister others.
-  std::vector<std::shared_ptr<c_IAsyncEventSource>> removed;
-  for (auto it = registry.begin(); it != registry.end();) {
-    if (it->get() == source) {
-      removed.push_back(std::move(*it));
-      it = registry.erase(it);
-    } else {
-      ++it;
-    }
-  }
-}
-
-void PollEventSources() {
-  if (g_polling) return;
-  struct PollScope {
-    PollScope() { g_polling = true; }
-    ~PollScope() {
-      g_polling = false;
-      g_currentSource = nullptr;
-    }
-  } scope;
-  auto& registry = Registry();
-  std::size_t i = 0;
-  while (i < registry.size()) {
-    // Keeps the source alive even if it unregisters itself during delivery.
-    std::shared_ptr<c_IAsyncEventSource> source = registry[i];
-    g_currentSource = source.get();
-    source->DeliverEvents();
-    // A source that unregistered itself has made room for the next one at i.
-    if (g_currentSource) ++i;
   }
 }

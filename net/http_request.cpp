@@ -1,8 +1,6 @@
-// URL parsing and the HTTP/1.0 request, plus where the news comes from.
-#include <cstdlib>
-#include <cstring>
-
-#include "net/tcp.h"
+// URL parsing, the HTTP/1.0 request and its response, whatever carries
+// them (http_exchange.h).
+#include "net/http_exchange.h"
 
 namespace {
 
@@ -84,9 +82,7 @@ void c_Url::Parse(const String& url, const String& defaultScheme, int defaultPor
 // ---------------------------------------------------------------------------
 // The request.
 
-c_HttpRequest::c_HttpRequest()
-    : writeBuffer_(std::make_shared<c_DataBuffer>(kHeadSize)),
-      readBuffer_(std::make_shared<c_DataBuffer>(kReadSize)) {}
+c_HttpRequest::c_HttpRequest() = default;
 
 c_HttpRequest::~c_HttpRequest() = default;
 
@@ -95,11 +91,13 @@ void c_HttpRequest::Prepare(const String& method, const String& url,
   // A second exchange on a running request would mix two responses.
   if (state_ == 2) RuntimeError("HttpRequest already started");
   method_ = method;
+  address_ = url;
   url_ = c_Url();
   url_.Parse(url, u"http", 80);
   onComplete_ = std::move(onComplete);
   bodyBuffer_.reset();
   bodyLength_ = 0;
+  contentType_.clear();
   response_ = c_HttpResponseParser();
   responseText_.clear();
   requestLines_.clear();
@@ -117,9 +115,19 @@ void c_HttpRequest::Start() {
   if (state_ == 2) RuntimeError("HttpRequest already started");
   std::shared_ptr<c_HttpRequest> self = weak_from_this().lock();
   if (!self) RuntimeError("HttpRequest must be made with std::make_shared");
-  stream_ = std::make_shared<c_AsyncTcpStream>();
   state_ = 2;
-  stream_->ConnectAsync(url_.HostPart(), url_.PortNumber(), std::move(self));
+  HttpOutgoing outgoing;
+  outgoing.method = method_;
+  outgoing.address = address_;
+  outgoing.url = url_;
+  requestLines_.push_back(String());
+  requestLines_.push_back(String());
+  outgoing.head = Join(requestLines_, u"\r\n");
+  requestLines_.clear();
+  outgoing.contentType = contentType_;
+  outgoing.body = bodyBuffer_;
+  outgoing.bodyLength = bodyLength_;
+  exchange_ = StartHttpExchange(std::move(self), std::move(outgoing));
 }
 
 void c_HttpRequest::StartWithBody(const String& text, const String& mimeType,
@@ -127,6 +135,7 @@ void c_HttpRequest::StartWithBody(const String& text, const String& mimeType,
   if (state_ == 2) RuntimeError("HttpRequest already started");
   bodyBuffer_ = std::make_shared<c_DataBuffer>(static_cast<int>(text.size() * 3));
   bodyLength_ = bodyBuffer_->WriteString(0, text, encoding);
+  contentType_ = mimeType;
   if (!mimeType.empty()) requestLines_.push_back(u"Content-Type: " + mimeType);
   requestLines_.push_back(u"Content-Length: " + IntToString(bodyLength_));
   Start();
@@ -137,55 +146,14 @@ void c_HttpRequest::Finish() {
   if (state_ == 0) return;
   std::shared_ptr<c_HttpRequest> self = weak_from_this().lock();
   responseText_ = response_.BodyText();
-  if (stream_) stream_->Shutdown();
+  if (exchange_) exchange_->Shutdown();
   state_ = 0;
   std::shared_ptr<c_IOnHttpRequestComplete> handler = std::move(onComplete_);
   if (handler) handler->OnHttpRequestComplete(this);
 }
 
-void c_HttpRequest::OnConnectComplete(bool connected, c_IAsyncEventSource* /*source*/) {
-  if (state_ != 2) {
-    // Finished while connecting: the connection is not wanted any more.
-    if (stream_) stream_->Shutdown();
-    return;
-  }
-  if (!connected) {
-    Finish();
-    return;
-  }
-  requestLines_.push_back(String());
-  requestLines_.push_back(String());
-  const String head = Join(requestLines_, u"\r\n");
-  // The head normally fits the 1 KiB buffer; a longer one gets a buffer of
-  // its own rather than going out cut short.
-  const auto headBytes = static_cast<int>(EncodeUtf8(head).size());
-  if (headBytes > writeBuffer_->Length()) writeBuffer_ = std::make_shared<c_DataBuffer>(headBytes);
-  const int n = writeBuffer_->WriteString(0, head, u"utf8");
-  requestLines_.clear();
-  std::shared_ptr<c_HttpRequest> self = shared_from_this();
-  stream_->QueueWrite(writeBuffer_, 0, n, self);
-  QueueNextRead();
-}
-
-void c_HttpRequest::OnWriteComplete(c_DataBuffer& /*buffer*/, int /*offset*/, int /*count*/,
-                                    c_IAsyncEventSource* /*source*/) {
-  if (bodyLength_ == 0 || state_ != 2) return;
-  stream_->QueueWrite(bodyBuffer_, 0, bodyLength_, shared_from_this());
-  bodyLength_ = 0;
-}
-
-void c_HttpRequest::OnReadComplete(c_DataBuffer& /*buffer*/, int offset, int count,
-                                   c_IAsyncEventSource* /*source*/) {
-  if (state_ != 2) return;
-  if (count == 0 || !response_.Feed(*readBuffer_, offset, count, kMaxResponseBytes)) {
-    Finish();
-    return;
-  }
-  QueueNextRead();
-}
-
-void c_HttpRequest::QueueNextRead() {
-  stream_->QueueRead(readBuffer_, 0, kReadSize, shared_from_this());
+bool c_HttpRequest::Receive(const c_DataBuffer& buffer, int offset, int count) {
+  return state_ == 2 && response_.Feed(buffer, offset, count, kMaxResponseBytes);
 }
 
 // ---------------------------------------------------------------------------
@@ -237,22 +205,13 @@ bool c_HttpResponseParser::ScanHeaders(const c_DataBuffer& buffer, int offset, i
   return true;
 }
 
+void c_HttpResponseParser::StartBody(int status) {
+  if (bodyChunks_) return;
+  status_ = status;
+  bodyChunks_.emplace();
+}
+
 void c_HttpResponseParser::PushBodyChunk(const c_DataBuffer& buffer, int offset, int count) {
   bodyChunks_->push_back(buffer.ReadString(offset, count, u"utf8"));
   bodyBytes_ += count;
-}
-
-// ---------------------------------------------------------------------------
-// The news endpoint.
-
-String NewsEndpointUrl() {
-  const char* configured = std::getenv("TRIPATH_NEWS_URL");
-  if (configured && *configured) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(configured);
-    const std::size_t size = std::strlen(configured);
-    String url;
-    if (DecodeUtf8(bytes, size, url)) return url;
-    return StringFromBytes(configured);
-  }
-  return u"http://localhost:8642/MOTD.php";
 }

@@ -3,8 +3,9 @@
 // the HTTP/1.0 request behind the title screen's news line.
 //
 // Threading model: every call below belongs to the main thread. Worker
-// threads only run socket calls; their results come back through
-// PollEventSources(), which the game calls once at the start of each update.
+// threads (the desktops') only run socket calls; their results, like the
+// browser's fetch results, come back through PollEventSources(), which the
+// game calls once at the start of each update.
 #pragma once
 
 #include <cstdint>
@@ -139,6 +140,9 @@ class c_HttpResponseParser {
   bool InBody() const { return bodyChunks_.has_value(); }
   // The body's chunks joined with a line feed; empty before the body.
   String BodyText() const;
+  // Skips the header block, for a carrier that has read it itself; the
+  // bytes fed from now on are the body.
+  void StartBody(int status);
 
  private:
   bool ScanHeaders(const c_DataBuffer& buffer, int offset, int count);
@@ -160,16 +164,14 @@ class c_IOnHttpRequestComplete {
   virtual void OnHttpRequestComplete(c_HttpRequest* request) = 0;
 };
 
-class c_AsyncTcpStream;
+class c_HttpExchange;
 
 // One HTTP/1.0 exchange. Make it with std::make_shared: while the exchange
-// runs, the connection and its workers share ownership of the request, so
+// runs, the exchange that carries it shares ownership of the request, so
 // the caller may drop its reference early and the handler is still told,
-// exactly once, when the exchange ends.
-class c_HttpRequest : public c_IOnConnectComplete,
-                      public c_IOnReadComplete,
-                      public c_IOnWriteComplete,
-                      public std::enable_shared_from_this<c_HttpRequest> {
+// exactly once, when the exchange ends. On the desktops the request goes
+// over the game's own TCP stream; in the browser, through its fetch.
+class c_HttpRequest : public std::enable_shared_from_this<c_HttpRequest> {
  public:
   // Reads are made in blocks of this size; longer bodies arrive in several
   // chunks, which the response text joins with a line feed.
@@ -181,7 +183,7 @@ class c_HttpRequest : public c_IOnConnectComplete,
   static constexpr int kMaxResponseBytes = 64 * 1024;
 
   c_HttpRequest();
-  ~c_HttpRequest() override;
+  ~c_HttpRequest();
 
   void Prepare(const String& method, const String& url,
                std::shared_ptr<c_IOnHttpRequestComplete> onComplete);
@@ -196,29 +198,29 @@ class c_HttpRequest : public c_IOnConnectComplete,
   int State() const { return state_; }
   const c_Url& Url() const { return url_; }
 
-  void OnConnectComplete(bool connected, c_IAsyncEventSource* source) override;
-  void OnReadComplete(c_DataBuffer& buffer, int offset, int count,
-                      c_IAsyncEventSource* source) override;
-  void OnWriteComplete(c_DataBuffer& buffer, int offset, int count,
-                       c_IAsyncEventSource* source) override;
+  // For the exchange that carries the request: response bytes as they
+  // arrive (false when the exchange should end now), or the status of a
+  // response whose header block the carrier has read itself.
+  bool Receive(const c_DataBuffer& buffer, int offset, int count);
+  void ReceiveStatus(int status) { response_.StartBody(status); }
 
  private:
-  void QueueNextRead();
-
   String method_;
+  String address_;  // as given to Prepare
   c_Url url_;
   std::shared_ptr<c_IOnHttpRequestComplete> onComplete_;
   std::shared_ptr<c_DataBuffer> bodyBuffer_;
   int bodyLength_ = 0;
+  String contentType_;
   c_HttpResponseParser response_;
   String responseText_;
   std::vector<String> requestLines_;
   int state_ = 0;
-  std::shared_ptr<c_AsyncTcpStream> stream_;
-  std::shared_ptr<c_DataBuffer> writeBuffer_;
-  std::shared_ptr<c_DataBuffer> readBuffer_;
+  std::shared_ptr<c_HttpExchange> exchange_;
 };
 
-// The news endpoint: TRIPATH_NEWS_URL when set and not empty, otherwise
-// http://localhost:8642/MOTD.php. The title appends "?" and the query.
+// The news endpoint. On the desktops: TRIPATH_NEWS_URL when set and not
+// empty, otherwise http://localhost:8642/MOTD.php. In the browser: the
+// page's `news` parameter when given, otherwise MOTD.php beside the page.
+// The title appends "?" and the query.
 String NewsEndpointUrl();

@@ -46,7 +46,7 @@ bool ReadCommandLine(char* line, std::size_t capacity) {
 }
 
 [[noreturn]] void EndProcess(int status, bool fromFault) {
-  if (fromFault) _exit(status);
+  if (fromFault) std::_Exit(status);
   std::exit(status);
 }
 

@@ -139,14 +139,7 @@ void Key(GLFWwindow* window, int key, int, int action, int mods) {
   }
   // GLFW 3 reports a held key as repeats; each one counts as a press, as
   // the key repeat of the original desktop build did.
-  game->DeliverKey(1, code);
-  if (code == 8 || code == 9 || code == 13 || code == 27) {
-    game->DeliverKey(3, code);
-  } else if ((code >= 33 && code <= 40) || code == 45) {
-    game->DeliverKey(3, code | 0x10000);
-  } else if (code == 46) {
-    game->DeliverKey(3, 127);
-  }
+  DeliverKeyPress(*game, code);
 }
 
 void Char(GLFWwindow*, unsigned int codepoint) {
@@ -280,6 +273,10 @@ class GlfwWindow : public HostWindow {
 };
 
 }  // namespace
+
+std::unique_ptr<HostWindow> MakeGameWindow(int width, int height, const char* title) {
+  return MakeGlfwWindow(width, height, title);
+}
 
 std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* title) {
   if (!glfwInit()) {

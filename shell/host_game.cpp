@@ -120,6 +120,17 @@ void NxGame::DropGraphics() {
   });
 }
 
+void DeliverKeyPress(NxGame& game, int code) {
+  game.DeliverKey(1, code);
+  if (code == 8 || code == 9 || code == 13 || code == 27) {
+    game.DeliverKey(3, code);
+  } else if ((code >= 33 && code <= 40) || code == 45) {
+    game.DeliverKey(3, code | 0x10000);
+  } else if (code == 46) {
+    game.DeliverKey(3, 127);
+  }
+}
+
 // --- files -------------------------------------------------------------------
 
 HostFile NxGame::OpenHostFile(const String& path, const char* mode) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -104,6 +105,37 @@ std::string PlatformStatePath();
 std::tm LocalTimeNow();
 
 // ---------------------------------------------------------------------------
+// Background work: a computation the frame must not wait for, done in steps.
+// Each call of the step does a bounded piece of the work and returns whether
+// more is left. The desktops run the steps on a worker thread of their own
+// (thread_work.cpp); the browser, whose pages get threads only with special
+// server headers, runs them from the frame loop within a small time budget
+// per frame (web_work.cpp). So whatever a step shares with the game must be
+// guarded as if it ran on another thread.
+class BackgroundWork {
+ public:
+  using Step = std::function<bool()>;
+
+  explicit BackgroundWork(Step step);
+  // Waits for a step under way; no step starts afterwards.
+  ~BackgroundWork();
+  BackgroundWork(const BackgroundWork&) = delete;
+  BackgroundWork& operator=(const BackgroundWork&) = delete;
+
+  // There is work: steps run until one returns false. From the game's
+  // thread only.
+  void Wake();
+  // Returns once the steps have run out of work (the browser runs them
+  // here and now).
+  void WaitIdle();
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+// ---------------------------------------------------------------------------
 // The application side of the host, called for every lifecycle step.
 class NxGameDelegate {
  public:
@@ -146,6 +178,14 @@ class HostWindow {
 // Opens GLFW and the game window as the start-up sequence needs it. Prints
 // the start-up failure lines itself and returns null on failure.
 std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* title);
+// The platform's game window: the GLFW window on the desktop, the page's
+// canvas in the browser (web_window.cpp). Null on failure, reported.
+std::unique_ptr<HostWindow> MakeGameWindow(int width, int height, const char* title);
+
+// A key pressed, or repeated while held, on the platform's keyboard: the
+// key-down event, then the character some keys type as well (8, 9, 13 and
+// 27 as themselves, 33 to 40 and 45 as code | 0x10000, 46 as 127).
+void DeliverKeyPress(NxGame& game, int code);
 
 // The platform-neutral host game.
 class NxGame {

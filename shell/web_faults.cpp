@@ -1,0 +1,81 @@
+// Faults in the browser. WebAssembly has no signals: a fault (an access out
+// of bounds, a division by zero, an unreachable instruction, runaway
+// recursion) is a trap that unwinds to the page's event loop. The handler
+// below catches it where the runtime ends the program, reports it as the
+// desktop does and stops the frame loop for good. The report goes to the
+// browser's console and, since a player never sees that, onto the page.
+#include <emscripten.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "shell/fault_report.h"
+#include "shell/shell.h"
+
+namespace fault_report {
+
+long RawWrite(int fd, const char* data, std::size_t size) {
+  return static_cast<long>(::write(fd, data, size));
+}
+
+long RawRead(int, char*, std::size_t) {
+  // No debugger can attach to standard input here, and reading it would
+  // open the browser's prompt box: the debug stop ends the program.
+  return 0;
+}
+
+namespace {
+EM_JS(void, ShowOnPage, (const char* message, int size), {
+  var text = UTF8ToString(message, size);
+  if (Module["showError"]) Module["showError"]("Tripath stopped: " + text);
+});
+}  // namespace
+
+void ShowWhereNoConsole(const char* message, std::size_t size) {
+  ShowOnPage(message, static_cast<int>(size));
+}
+
+}  // namespace fault_report
+
+// The kinds of trap, as the handler below tells them apart.
+extern "C" EMSCRIPTEN_KEEPALIVE void tripath_report_fault(int kind) {
+  static const char* const kMessages[] = {"Unknown exception", "Memory access violation",
+                                          "Integer divide by zero", "Illegal instruction",
+                                          "Stack overflow"};
+  const char* message = kMessages[kind >= 1 && kind <= 4 ? kind : 0];
+  fault_report::ReportForever(message, std::strlen(message), true);
+}
+
+namespace {
+
+// Every end of the program passes the runtime's quit function: exit(), the
+// debug stop's end, a trap. A trap is reported first; then no frame runs.
+EM_JS(void, InstallQuitHandler, (), {
+  var quit = quit_;
+  var reporting = false;
+  quit_ = function(status, toThrow) {
+    if (!(toThrow instanceof ExitStatus) && !reporting) {
+      reporting = true;
+      var text = String(toThrow && toThrow.message || toThrow);
+      var kind = 0;
+      if (/out of bounds|null function|signature mismatch|invalid index/i.test(text)) kind = 1;
+      else if (/divide by zero|division by zero/i.test(text)) kind = 2;
+      else if (/unreachable/i.test(text)) kind = 3;
+      else if (/call stack|too much recursion/i.test(text)) kind = 4;
+      try {
+        _tripath_report_fault(kind);
+      } catch (ended) {
+        // The report ends the program itself, through here again.
+      }
+    }
+    ABORT = true;
+    if (Module["onGameEnded"]) Module["onGameEnded"](status);
+    quit(status, toThrow);
+  };
+});
+
+}  // namespace
+
+void InstallFaultTranslator() {
+  InstallQuitHandler();
+}
