@@ -264,8 +264,7 @@ void NxGlfwGame::RunLoop() {
     sleepSlack_ = std::clamp(Now() - before - 0.001, sleepSlack_, 0.05);
   }
   StartLoop();
-  while (RunPass()) {
-  }
+  window_->RunPasses([this](bool mayWait) { return RunPass(mayWait); });
 }
 
 void NxGlfwGame::StartLoop() {

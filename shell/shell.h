@@ -162,6 +162,14 @@ class HostWindow {
   // Gives up the rest of this time slice; the frame loop yields instead of
   // sleeping when the next update is closer than a sleep can be trusted.
   virtual void Yield() {}
+  // Drives the frame loop's passes. The desktop runs them back to back,
+  // each allowed to wait for its frame, until one returns false. The
+  // browser hands the loop one pass per animation frame, never waiting, and
+  // this never returns.
+  virtual void RunPasses(const std::function<bool(bool mayWait)>& pass) {
+    while (pass(true)) {
+    }
+  }
   virtual void PollEvents() = 0;
   virtual void WaitEvents() = 0;  // block until an event arrives, then poll
   virtual bool IsOpen() = 0;

@@ -7,9 +7,11 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -226,11 +228,56 @@ void InstallInput() {
   emscripten_set_touchcancel_callback(canvas, nullptr, true, OnTouch);
 }
 
+// --- the frame loop -------------------------------------------------------
+
+// Background work may take this much of each frame after the frame's pass.
+constexpr double kBackgroundSeconds = 0.004;
+
+std::function<bool(bool)> g_pass;
+// The time of the frame being made (the page's clock, milliseconds), or
+// below 0 between frames. Every update of a frame sees the same time: the
+// frame's, which the browser spaces evenly, so a 60 Hz display shows one
+// update per frame rather than now none, now two.
+double g_frameTime = -1;
+double g_lastTime = 0;
+
+// One pass per animation frame, and one at once when the page is hidden
+// (it gets no frames then), so that the game pauses and saves. A pass that
+// ends the program, by exit or by a trap, ends the loop: the runtime's
+// quit function reports it (web_faults.cpp) and no frame runs after.
+EM_JS(void, StartFrameLoop, (), {
+  function run(time) {
+    if (ABORT) return false;
+    try {
+      return _tripath_web_pass(time) != 0;
+    } catch (error) {
+      if (!(error instanceof ExitStatus) && error !== "unwind") {
+        try {
+          quit_(1, error);
+        } catch (ended) {
+        }
+      }
+      return false;
+    }
+  }
+  function frame(time) {
+    if (run(time)) requestAnimationFrame(frame);
+  }
+  requestAnimationFrame(frame);
+  document.addEventListener("visibilitychange", function() {
+    if (document.hidden) run(performance.now());
+  });
+});
+
 // --- the window -----------------------------------------------------------
 
 class WebWindow : public HostWindow {
  public:
-  double Now() override { return PageClockMillis() / 1000.0; }
+  double Now() override {
+    // Never backwards, whichever clock the last pass ran on.
+    g_lastTime = std::max(g_lastTime, g_frameTime >= 0 ? g_frameTime : PageClockMillis());
+    return g_lastTime / 1000.0;
+  }
   // The browser calls the frame loop again when the next frame is due; it
   // never waits inside a frame.
   void Sleep(double) override {}
@@ -269,6 +316,13 @@ class WebWindow : public HostWindow {
     height = size[1];
   }
   void ShowPointer(bool visible) override { SetCanvasCursor(visible ? 1 : 0); }
+  void RunPasses(const std::function<bool(bool)>& pass) override {
+    g_pass = pass;
+    StartFrameLoop();
+    // main() must not go on to end the program: the page's event loop
+    // runs the game from here.
+    emscripten_exit_with_live_runtime();
+  }
   bool ReadJoystick(int port, std::vector<float>& axes,
                     std::vector<unsigned char>& buttons) override;
 };
@@ -307,6 +361,14 @@ bool WebWindow::ReadJoystick(int port, std::vector<float>& axes,
 }
 
 }  // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE int tripath_web_pass(double time) {
+  g_frameTime = time;
+  const bool more = g_pass(false);
+  g_frameTime = -1;
+  RunBackgroundWork(kBackgroundSeconds);
+  return more ? 1 : 0;
+}
 
 double PageClockMillis() {
   return emscripten_get_now();
