@@ -16,8 +16,11 @@ target_link_options(tripath PRIVATE
 file(GLOB_RECURSE tripath_web_data CONFIGURE_DEPENDS ${TRIPATH_HOST_DATA_DIR}/*)
 set_property(TARGET tripath APPEND PROPERTY LINK_DEPENDS ${tripath_web_data})
 
-add_custom_command(TARGET tripath POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/dist/web/index.html
+add_custom_command(
+  OUTPUT ${TRIPATH_GAME_DIR}/index.html ${TRIPATH_GAME_DIR}/icon.png
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/dist/web/index.html
           ${TRIPATH_GAME_DIR}/index.html
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${TRIPATH_HOST_DATA_DIR}/logo.png
-          ${TRIPATH_GAME_DIR}/icon.png)
+  COMMAND ${CMAKE_COMMAND} -E copy ${TRIPATH_HOST_DATA_DIR}/logo.png ${TRIPATH_GAME_DIR}/icon.png
+  DEPENDS ${PROJECT_SOURCE_DIR}/dist/web/index.html ${TRIPATH_HOST_DATA_DIR}/logo.png)
+add_custom_target(tripath_web_page ALL
+                  DEPENDS ${TRIPATH_GAME_DIR}/index.html ${TRIPATH_GAME_DIR}/icon.png)

@@ -4,13 +4,10 @@
 // geometry arrives already transformed.
 #include <GL/gl.h>
 
-// OpenGL 1.2 names that some gl.h headers (Windows' stops at 1.1) lack;
-// every driver the game runs on knows the values.
+// An OpenGL 1.2 name that some gl.h headers (Windows' stops at 1.1) lack;
+// every driver the game runs on knows the value.
 #ifndef GL_CLAMP_TO_EDGE
 #define GL_CLAMP_TO_EDGE 0x812F
-#endif
-#ifndef GL_BGRA
-#define GL_BGRA 0x80E1
 #endif
 
 #include <algorithm>
@@ -261,13 +258,14 @@ int gxtkGraphics::CopyPixelsOut(std::span<int> pixels, int x, int y, int w, int 
   if (w == 0 || h == 0) return 0;
   std::vector<std::uint8_t> rows(static_cast<std::size_t>(w) * h * 4);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(x, height_ - y - h, w, h, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
+  // RGBA: the one layout every OpenGL, WebGL included, reads back.
+  glReadPixels(x, height_ - y - h, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
   for (int r = 0; r < h; ++r) {
     // OpenGL's first row is the bottom one.
     const std::uint8_t* in = rows.data() + static_cast<std::size_t>(h - 1 - r) * w * 4;
     for (int c = 0; c < w; ++c, in += 4) {
-      const std::uint32_t value = std::uint32_t{in[3]} << 24 | std::uint32_t{in[2]} << 16 |
-                                  std::uint32_t{in[1]} << 8 | std::uint32_t{in[0]};
+      const std::uint32_t value = std::uint32_t{in[3]} << 24 | std::uint32_t{in[0]} << 16 |
+                                  std::uint32_t{in[1]} << 8 | std::uint32_t{in[2]};
       pixels[static_cast<std::size_t>(offset + std::int64_t{r} * pitch + c)] =
           static_cast<int>(value);
     }
@@ -290,14 +288,14 @@ int gxtkGraphics::CopyPixelsIn(gxtkSurface* surface, std::span<const int> pixels
       const auto value = static_cast<std::uint32_t>(
           pixels[static_cast<std::size_t>(offset + std::int64_t{r} * pitch + c)]);
       const auto alpha = static_cast<std::uint8_t>(value >> 24);
-      out[0] = Premultiply(static_cast<std::uint8_t>(value), alpha);
+      out[0] = Premultiply(static_cast<std::uint8_t>(value >> 16), alpha);
       out[1] = Premultiply(static_cast<std::uint8_t>(value >> 8), alpha);
-      out[2] = Premultiply(static_cast<std::uint8_t>(value >> 16), alpha);
+      out[2] = Premultiply(static_cast<std::uint8_t>(value), alpha);
       out[3] = alpha;
     }
   }
   glBindTexture(GL_TEXTURE_2D, surface->Texture());
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, texels.data());
+  glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
   return 0;
 }

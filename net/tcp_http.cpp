@@ -24,8 +24,7 @@ class TcpHttpExchange : public c_HttpExchange,
         readBuffer_(std::make_shared<c_DataBuffer>(c_HttpRequest::kReadSize)) {}
 
   void Begin() {
-    stream_->ConnectAsync(outgoing_.url.HostPart(), outgoing_.url.PortNumber(),
-                          shared_from_this());
+    stream_->ConnectAsync(outgoing_.url.HostPart(), outgoing_.url.PortNumber(), shared_from_this());
   }
 
   void Shutdown() override {
@@ -46,7 +45,8 @@ class TcpHttpExchange : public c_HttpExchange,
     // The head normally fits the 1 KiB buffer; a longer one gets a buffer of
     // its own rather than going out cut short.
     const auto headBytes = static_cast<int>(EncodeUtf8(outgoing_.head).size());
-    if (headBytes > writeBuffer_->Length()) writeBuffer_ = std::make_shared<c_DataBuffer>(headBytes);
+    if (headBytes > writeBuffer_->Length())
+      writeBuffer_ = std::make_shared<c_DataBuffer>(headBytes);
     const int n = writeBuffer_->WriteString(0, outgoing_.head, u"utf8");
     stream_->QueueWrite(writeBuffer_, 0, n, shared_from_this());
     QueueNextRead();

@@ -30,7 +30,9 @@ EM_JS(void, StartFetch,
         var type = UTF8ToString(contentType);
         if (type) init.headers = {"Content-Type" : type};
         if (bodyLength > 0) init.body = HEAPU8.slice(body, body + bodyLength);
-        var failed = function() { _tripath_fetch_answered(id, -1, 0); };
+        var failed = function() {
+          _tripath_fetch_answered(id, -1, 0);
+        };
         fetch(UTF8ToString(url), init)
             .then(function(response) {
               return response.arrayBuffer().then(function(data) {
@@ -87,8 +89,8 @@ class WebHttpExchange : public c_HttpExchange,
       request->ReceiveStatus(status_);
       c_DataBuffer block(c_HttpRequest::kReadSize);
       for (std::size_t at = 0; at < body_.size(); at += c_HttpRequest::kReadSize) {
-        const int count = static_cast<int>(
-            std::min<std::size_t>(body_.size() - at, c_HttpRequest::kReadSize));
+        const int count =
+            static_cast<int>(std::min<std::size_t>(body_.size() - at, c_HttpRequest::kReadSize));
         std::copy_n(body_.data() + at, count, block.Data());
         if (!request->Receive(block, 0, count)) break;
       }
@@ -117,14 +119,12 @@ EM_JS(int, NewsParameterSize, (), {
   return news ? lengthBytesUTF8(news) + 1 : 0;
 });
 
-EM_JS(void, CopyNewsParameter, (char* out, int size), {
-  stringToUTF8(new URLSearchParams(location.search).get("news"), out, size);
-});
+EM_JS(void, CopyNewsParameter, (char* out, int size),
+      { stringToUTF8(new URLSearchParams(location.search).get("news"), out, size); });
 
 }  // namespace
 
-extern "C" EMSCRIPTEN_KEEPALIVE std::uint8_t* tripath_fetch_answered(int id, int status,
-                                                                     int size) {
+extern "C" EMSCRIPTEN_KEEPALIVE std::uint8_t* tripath_fetch_answered(int id, int status, int size) {
   const auto found = UnderWay().find(id);
   if (found == UnderWay().end()) return nullptr;
   return found->second->Answered(status, size);

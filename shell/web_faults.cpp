@@ -56,12 +56,19 @@ EM_JS(void, InstallQuitHandler, (), {
   quit_ = function(status, toThrow) {
     if (!(toThrow instanceof ExitStatus) && !reporting) {
       reporting = true;
-      var text = String(toThrow && toThrow.message || toThrow);
+      var text = String(toThrow && toThrow.message || toThrow).toLowerCase();
+      var has = function(words) {
+        return words.some(function(word) { return text.indexOf(word) >= 0; });
+      };
       var kind = 0;
-      if (/out of bounds|null function|signature mismatch|invalid index/i.test(text)) kind = 1;
-      else if (/divide by zero|division by zero/i.test(text)) kind = 2;
-      else if (/unreachable/i.test(text)) kind = 3;
-      else if (/call stack|too much recursion/i.test(text)) kind = 4;
+      if (has([ "out of bounds", "null function", "signature mismatch", "invalid index" ]))
+        kind = 1;
+      else if (has([ "divide by zero", "division by zero" ]))
+        kind = 2;
+      else if (has(["unreachable"]))
+        kind = 3;
+      else if (has([ "call stack", "too much recursion" ]))
+        kind = 4;
       try {
         _tripath_report_fault(kind);
       } catch (ended) {

@@ -21,20 +21,20 @@ EM_JS(void, FlushSavedFolder, (), {
     return;
   }
   state.running = true;
-  FS.syncfs(false, function(error) {
-    if (error) console.warn("Tripath: progress not stored in the browser: " + error);
-    state.running = false;
-    if (state.again) {
-      state.again = false;
-      _tripath_flush_again();
-    }
-  });
+  FS.syncfs(
+      false, function(error) {
+        if (error) console.warn("Tripath: progress not stored in the browser: " + error);
+        state.running = false;
+        if (state.again) {
+          state.again = false;
+          _tripath_flush_again();
+        }
+      });
 });
 
 // Opens the address in a new tab, apart from this page.
-EM_JS(void, OpenAddress, (const char* url), {
-  window.open(UTF8ToString(url), "_blank", "noopener");
-});
+EM_JS(void, OpenAddress, (const char* url),
+      { window.open(UTF8ToString(url), "_blank", "noopener"); });
 
 }  // namespace
 

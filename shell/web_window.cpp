@@ -93,14 +93,14 @@ int TranslateKey(std::string_view code) {
   static const struct {
     std::string_view name;
     int code;
-  } kKeys[] = {{"Space", 32},       {"Quote", 222},        {"Comma", 188},       {"Minus", 189},
-               {"Period", 190},     {"Slash", 191},        {"Semicolon", 186},   {"Equal", 187},
-               {"BracketLeft", 219}, {"Backslash", 220},   {"BracketRight", 221}, {"Backquote", 192},
-               {"Escape", 27},      {"ArrowUp", 38},       {"ArrowDown", 40},    {"ArrowLeft", 37},
-               {"ArrowRight", 39},  {"Tab", 9},            {"Enter", 13},        {"Backspace", 8},
-               {"Insert", 45},      {"Delete", 46},        {"PageUp", 33},       {"PageDown", 34},
-               {"Home", 36},        {"End", 35},           {"ShiftLeft", 16},    {"ShiftRight", 16},
-               {"ControlLeft", 17}, {"ControlRight", 17}};
+  } kKeys[] = {{"Space", 32},        {"Quote", 222},      {"Comma", 188},        {"Minus", 189},
+               {"Period", 190},      {"Slash", 191},      {"Semicolon", 186},    {"Equal", 187},
+               {"BracketLeft", 219}, {"Backslash", 220},  {"BracketRight", 221}, {"Backquote", 192},
+               {"Escape", 27},       {"ArrowUp", 38},     {"ArrowDown", 40},     {"ArrowLeft", 37},
+               {"ArrowRight", 39},   {"Tab", 9},          {"Enter", 13},         {"Backspace", 8},
+               {"Insert", 45},       {"Delete", 46},      {"PageUp", 33},        {"PageDown", 34},
+               {"Home", 36},         {"End", 35},         {"ShiftLeft", 16},     {"ShiftRight", 16},
+               {"ControlLeft", 17},  {"ControlRight", 17}};
   for (const auto& key : kKeys)
     if (key.name == code) return key.code;
   return 0;
@@ -153,15 +153,15 @@ EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* e, void*) {
   // 2 middle.
   static const int kButton[3] = {0, 2, 1};
   if (e->button > 2) return EM_FALSE;
-  Queue(PendingEvent::kMouse, type == EMSCRIPTEN_EVENT_MOUSEDOWN ? 4 : 5, kButton[e->button],
-        at[0], at[1]);
+  Queue(PendingEvent::kMouse, type == EMSCRIPTEN_EVENT_MOUSEDOWN ? 4 : 5, kButton[e->button], at[0],
+        at[1]);
   return type == EMSCRIPTEN_EVENT_MOUSEDOWN;
 }
 
 EM_BOOL OnWheel(int, const EmscriptenWheelEvent* e, void*) {
   // One notch of a wheel is one step, as GLFW reports it: browsers give
   // 100 pixels (or 3 lines) per notch; up is positive.
-  const double perStep = e->deltaMode == DOM_DELTA_PIXEL ? 100.0
+  const double perStep = e->deltaMode == DOM_DELTA_PIXEL  ? 100.0
                          : e->deltaMode == DOM_DELTA_LINE ? 3.0
                                                           : 1.0;
   Queue(PendingEvent::kMouse, 11, -1, static_cast<float>(-e->deltaX / perStep),
@@ -251,7 +251,7 @@ EM_JS(void, StartFrameLoop, (), {
     try {
       return _tripath_web_pass(time) != 0;
     } catch (error) {
-      if (!(error instanceof ExitStatus) && error !== "unwind") {
+      if (!(error instanceof ExitStatus) && error != "unwind") {
         try {
           quit_(1, error);
         } catch (ended) {
@@ -264,9 +264,10 @@ EM_JS(void, StartFrameLoop, (), {
     if (run(time)) requestAnimationFrame(frame);
   }
   requestAnimationFrame(frame);
-  document.addEventListener("visibilitychange", function() {
-    if (document.hidden) run(performance.now());
-  });
+  document.addEventListener(
+      "visibilitychange", function() {
+        if (document.hidden) run(performance.now());
+      });
 });
 
 // --- the window -----------------------------------------------------------
@@ -356,7 +357,8 @@ bool WebWindow::ReadJoystick(int port, std::vector<float>& axes,
   axes.clear();
   buttons.clear();
   for (int a = 0; a < pad.numAxes && a < 64; ++a) axes.push_back(static_cast<float>(pad.axis[a]));
-  for (int b = 0; b < pad.numButtons && b < 64; ++b) buttons.push_back(pad.digitalButton[b] ? 1 : 0);
+  for (int b = 0; b < pad.numButtons && b < 64; ++b)
+    buttons.push_back(pad.digitalButton[b] ? 1 : 0);
   return true;
 }
 

@@ -1,13 +1,15 @@
 #include "game/play/help.h"
 
-#include <condition_variable>
 #include <deque>
+#include <limits>
 #include <mutex>
-#include <thread>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
+
+#include "shell/shell.h"
 
 namespace tripath {
 
@@ -18,39 +20,58 @@ constexpr Direction kDirections[4] = {Direction::kUp, Direction::kDown, Directio
 
 using Learnt = std::vector<std::pair<std::uint64_t, HelpAnswer>>;
 
-// Answers for a board, and for every board along the shortest way found
-// from it: a way that is shortest from the first board is shortest from
-// each board on it, so a player who follows the hints asks nothing new.
-Learnt Learn(const Board& board, std::size_t budget) {
-  Learnt learnt;
-  bool anyone = false;
-  for (int c = kPim; c <= kOst; ++c) anyone = anyone || board.Character(c).active;
-  if (!anyone) {
-    learnt.push_back({BoardHash(board), HelpAnswer{}});
-    return learnt;
+// One question: a search from one board, done a slice at a time.
+struct Question {
+  Question(const Board& b, std::size_t budget) : board(b) {
+    bool anyone = false;
+    for (int c = kPim; c <= kOst; ++c) anyone = anyone || board.Character(c).active;
+    if (!anyone) return;
+    SolveOptions options;
+    options.maxStates = budget;
+    options.pimFirst = true;
+    search.emplace(board, options);
   }
-  SolveOptions options;
-  options.maxStates = budget;
-  options.pimFirst = true;
-  const SolveResult result = Solve(board, options);
-  HelpAnswer answer;
-  answer.statesStored = result.statesStored;
-  if (result.outcome == SolveOutcome::kUnsolvable) answer.verdict = StateVerdict::kDead;
-  if (result.outcome != SolveOutcome::kSolved) {
-    learnt.push_back({BoardHash(board), answer});
-    return learnt;
-  }
-  answer.verdict = StateVerdict::kAlive;
-  Board walk = board;
-  for (const Move& move : result.moves) {
-    answer.next = move;
+
+  // Searches on for a slice; true once the answers are known.
+  bool Advance(std::size_t pops) { return !search || search->Advance(pops); }
+
+  // The answers for the board, and for every board along the shortest way
+  // found from it: a way that is shortest from the first board is shortest
+  // from each board on it, so a player who follows the hints asks nothing
+  // new.
+  Learnt Answers() const {
+    Learnt learnt;
+    if (!search) {
+      learnt.push_back({BoardHash(board), HelpAnswer{}});
+      return learnt;
+    }
+    const SolveResult& result = search->Result();
+    HelpAnswer answer;
+    answer.statesStored = result.statesStored;
+    if (result.outcome == SolveOutcome::kUnsolvable) answer.verdict = StateVerdict::kDead;
+    if (result.outcome != SolveOutcome::kSolved) {
+      learnt.push_back({BoardHash(board), answer});
+      return learnt;
+    }
+    answer.verdict = StateVerdict::kAlive;
+    Board walk = board;
+    for (const Move& move : result.moves) {
+      answer.next = move;
+      learnt.push_back({BoardHash(walk), answer});
+      walk.Step(move.character, move.direction);
+    }
+    answer.next.reset();
     learnt.push_back({BoardHash(walk), answer});
-    walk.Step(move.character, move.direction);
+    return learnt;
   }
-  answer.next.reset();
-  learnt.push_back({BoardHash(walk), answer});
-  return learnt;
-}
+
+  Board board;
+  std::optional<SolveJob> search;  // none when nobody is there to move
+};
+
+// States taken off the open list per slice of background work: about a
+// millisecond of one core here, a little more in a browser.
+constexpr std::size_t kPopsPerSlice = 128;
 
 // Whether `board` is `before` after one step.
 bool OneStepFrom(const Board& before, std::uint64_t boardHash) {
@@ -66,7 +87,10 @@ bool OneStepFrom(const Board& before, std::uint64_t boardHash) {
 }  // namespace
 
 HelpAnswer AnswerFor(const Board& board, std::size_t budget) {
-  return Learn(board, budget).front().second;
+  Question question(board, budget);
+  while (!question.Advance(std::numeric_limits<std::size_t>::max())) {
+  }
+  return question.Answers().front().second;
 }
 
 std::uint64_t BoardHash(const Board& board) {
@@ -90,35 +114,24 @@ struct PlayHelper::Impl {
     Board board;
   };
 
-  Impl(History h, std::size_t b) : history(std::move(h)), budget(b) {
-    worker = std::thread([this] { Work(); });
-  }
-  ~Impl() {
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      stop = true;
-      jobs.clear();
-    }
-    wake.notify_all();
-    worker.join();
-  }
+  Impl(History h, std::size_t b)
+      : history(std::move(h)), budget(b), work([this] { return Slice(); }) {}
 
-  // The worker: the newest question first; older ones were dropped by Ask.
-  void Work() {
-    std::unique_lock<std::mutex> lock(mutex);
-    while (true) {
-      wake.wait(lock, [&] { return stop || !jobs.empty(); });
-      if (stop) return;
-      Job job = std::move(jobs.front());
+  // A slice of the background work: the newest question first (older ones
+  // were dropped by Ask); false once no question is left.
+  bool Slice() {
+    if (!question) {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (jobs.empty()) return false;
+      question.emplace(jobs.front().board, budget);
       jobs.pop_front();
-      busy = true;
-      lock.unlock();
-      Learnt learnt = Learn(job.board, budget);
-      lock.lock();
-      results.push_back(std::move(learnt));
-      busy = false;
-      idle.notify_all();
     }
+    if (!question->Advance(kPopsPerSlice)) return true;
+    Learnt learnt = question->Answers();
+    question.reset();
+    std::lock_guard<std::mutex> lock(mutex);
+    results.push_back(std::move(learnt));
+    return true;
   }
 
   void Enqueue(std::uint64_t hash, const Board& board, bool dropOlder) {
@@ -127,7 +140,7 @@ struct PlayHelper::Impl {
       if (dropOlder) jobs.clear();
       jobs.push_back(Job{hash, board});
     }
-    wake.notify_one();
+    work.Wake();
   }
 
   void Keep(std::uint64_t hash, const HelpAnswer& answer) {
@@ -180,14 +193,17 @@ struct PlayHelper::Impl {
   bool asked = false;
   Status status;
 
-  // Shared with the worker, under the mutex.
+  // The background work's own: the question under way.
+  std::optional<Question> question;
+
+  // Shared with the background work, under the mutex.
   std::mutex mutex;
-  std::condition_variable wake, idle;
   std::deque<Job> jobs;
   std::vector<Learnt> results;
-  bool busy = false;
-  bool stop = false;
-  std::thread worker;  // last: it starts once everything else is there
+
+  // Last: its slices may run once everything else is there, and it stops
+  // them before anything else goes.
+  BackgroundWork work;
 };
 
 PlayHelper::PlayHelper(History history, std::size_t budget)
@@ -236,14 +252,16 @@ void PlayHelper::Poll() {
 
 void PlayHelper::WaitIdle() {
   Impl& m = *impl_;
-  while (true) {
+  for (;;) {
+    m.work.WaitIdle();
     {
-      std::unique_lock<std::mutex> lock(m.mutex);
-      m.idle.wait(lock, [&] { return m.jobs.empty() && !m.busy; });
+      // The work is idle, and only this thread gives it questions: nothing
+      // arrived since the last poll means every answer is in.
+      std::lock_guard<std::mutex> lock(m.mutex);
+      if (m.results.empty() && m.jobs.empty()) return;
     }
+    // The poll may ask about earlier boards, which the work then answers.
     Poll();
-    std::lock_guard<std::mutex> lock(m.mutex);
-    if (m.jobs.empty() && m.results.empty()) return;
   }
 }
 

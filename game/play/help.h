@@ -2,8 +2,9 @@
 // board as it is) and a notice once the level can no longer be finished,
 // with the undos that lead back to a board from which it can.
 //
-// The questions are answered by the search on a worker thread, so a frame
-// never waits for them; each question stores at most a fixed number of
+// The questions are answered by the search as background work (on a worker
+// thread on the desktops, in slices between frames in a browser), so a
+// frame never waits for them; each question stores at most a fixed number of
 // states, so an answer comes within a bounded time and is the same on every
 // machine. A question the budget cannot settle has no answer: no hint is
 // given and no notice shown rather than a guess.
@@ -39,8 +40,9 @@ HelpAnswer AnswerFor(const Board& board, std::size_t budget = kHelpStateBudget);
 // A board's fingerprint: its cells and where the characters stand.
 std::uint64_t BoardHash(const Board& board);
 
-// Keeps answering for the board in play on its own worker thread. Every
-// call is made on the one thread that plays (the game's update thread).
+// Keeps answering for the board in play as background work of its own.
+// Every call is made on the one thread that plays (the game's update
+// thread).
 class PlayHelper {
  public:
   // The board `undos` undos back (1: the board before the last step), or
@@ -48,7 +50,7 @@ class PlayHelper {
   using History = std::function<std::optional<Board>(int undos)>;
 
   explicit PlayHelper(History history, std::size_t budget = kHelpStateBudget);
-  ~PlayHelper();  // stops the worker, dropping any question under way
+  ~PlayHelper();  // stops the work, dropping any question under way
   PlayHelper(const PlayHelper&) = delete;
   PlayHelper& operator=(const PlayHelper&) = delete;
 

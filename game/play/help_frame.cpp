@@ -1,6 +1,6 @@
 // Hints and the stuck notice on the play screen. After every change of the
-// board (a step, an undo, a restart) the helper is asked about it on its
-// worker thread; the frame only reads what has arrived. The hint button
+// board (a step, an undo, a restart) the helper is asked about it as
+// background work; the frame only reads what has arrived. The hint button
 // (bottom right, clear of the focus buttons on the left and of undo and
 // restart at the top) or the H key marks the next step of a shortest way.
 #include <algorithm>

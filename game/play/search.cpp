@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <unordered_map>
 
 namespace tripath {
@@ -605,35 +606,42 @@ class Search {
         bounds_(model, options),
         cover_(model) {}
 
-  SolveResult Run(const std::vector<std::uint64_t>& initial) {
-    SolveResult result;
+  void Begin(const std::vector<std::uint64_t>& initial) {
     const std::uint32_t root = Add(initial.data(), kNoState, 0, 0);
     bounds_.SetParent(initial.data());
     hOf_[root] = bounds_.Parent(initial.data());
     if (hOf_[root] != kFar) Push(root, 0, hOf_[root]);
+  }
 
-    while (true) {
+  // Takes up to `pops` more states off the open list; true once the search
+  // has ended, with its outcome in `result`.
+  bool Advance(std::size_t pops, SolveResult& result) {
+    for (std::size_t n = 0; n < pops; ++n) {
       while (bucket_ < buckets_.size() && buckets_[bucket_].empty()) ++bucket_;
-      if (bucket_ >= buckets_.size()) break;
+      if (bucket_ >= buckets_.size()) return Ended(result);
       const auto [index, g] = buckets_[bucket_].back();
       buckets_[bucket_].pop_back();
       if (gOf_[index] != g) continue;  // reached again more cheaply since
       if (hOf_[index] == 0) {
         result.outcome = SolveOutcome::kSolved;
         result.moves = Path(index);
-        break;
+        return Ended(result);
       }
       ++result.statesExpanded;
       if (!Expand(index)) {
         result.outcome = SolveOutcome::kGaveUp;
-        break;
+        return Ended(result);
       }
     }
-    result.statesStored = gOf_.size();
-    return result;
+    return false;
   }
 
  private:
+  bool Ended(SolveResult& result) const {
+    result.statesStored = gOf_.size();
+    return true;
+  }
+
   std::uint32_t Add(const std::uint64_t* s, std::uint32_t parent, std::uint8_t move, int g) {
     bool added;
     const std::uint32_t index = states_.Insert(s, &added);
@@ -876,12 +884,44 @@ class Prover {
 
 }  // namespace
 
-SolveResult Solve(const Board& board, const SolveOptions& options) {
+struct SolveJob::Impl {
+  Impl(const Board& board, const SolveOptions& opts)
+      : options(opts), model(BuildModel(board, options, &initial)) {
+    if (model.active.empty()) {
+      ended = true;
+      return;
+    }
+    search.emplace(model, options);
+    search->Begin(initial);
+  }
+
+  SolveOptions options;
   std::vector<std::uint64_t> initial;
-  Model model = BuildModel(board, options, &initial);
-  if (model.active.empty()) return {};
-  Search search(model, options);
-  return search.Run(initial);
+  Model model;
+  std::optional<Search> search;
+  SolveResult result;
+  bool ended = false;
+};
+
+SolveJob::SolveJob(const Board& board, const SolveOptions& options)
+    : impl_(std::make_unique<Impl>(board, options)) {}
+
+SolveJob::~SolveJob() = default;
+
+bool SolveJob::Advance(std::size_t pops) {
+  if (!impl_->ended) impl_->ended = impl_->search->Advance(pops, impl_->result);
+  return impl_->ended;
+}
+
+const SolveResult& SolveJob::Result() const {
+  return impl_->result;
+}
+
+SolveResult Solve(const Board& board, const SolveOptions& options) {
+  SolveJob job(board, options);
+  while (!job.Advance(std::numeric_limits<std::size_t>::max())) {
+  }
+  return job.Result();
 }
 
 struct MoveProver::Impl {

@@ -58,6 +58,25 @@ struct SolveResult {
 
 SolveResult Solve(const Board& board, const SolveOptions& options = {});
 
+// The same search a slice at a time, so that a caller can spread it over
+// frames: each Advance takes a bounded number of states off the open list.
+class SolveJob {
+ public:
+  explicit SolveJob(const Board& board, const SolveOptions& options = {});
+  ~SolveJob();
+  SolveJob(const SolveJob&) = delete;
+  SolveJob& operator=(const SolveJob&) = delete;
+
+  // Searches on for up to `pops` states; true once the search has ended
+  // and Result() holds its outcome.
+  bool Advance(std::size_t pops);
+  const SolveResult& Result() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
 // Whether a level can still be finished from some state.
 enum class StateVerdict { kAlive, kDead, kUnknown };
 

@@ -65,8 +65,11 @@ class Browser {
     return new Promise((resolve, reject) => this.waiting.set(id, { resolve, reject }));
   }
 
+  // A page of its own browser context: its own storage, as a new visitor.
   async newPage({ width = 800, height = 600, mobile = false, scale = 1 } = {}) {
-    const { targetId } = await this.send('Target.createTarget', { url: 'about:blank' });
+    const { browserContextId } = await this.send('Target.createBrowserContext');
+    const { targetId } = await this.send('Target.createTarget',
+                                         { url: 'about:blank', browserContextId });
     const { sessionId } = await this.send('Target.attachToTarget', { targetId, flatten: true });
     const page = new Page(this, sessionId);
     this.sessions.set(sessionId, page);
@@ -177,8 +180,12 @@ class Page {
     }
   }
 
-  async screenshot() {
-    const { data } = await this.send('Page.captureScreenshot', { format: 'png' });
+  // The page, or the part of it in `clip` (page pixels), in page pixels
+  // whatever the screen's density.
+  async screenshot(clip = { x: 0, y: 0, width: this.width, height: this.height }) {
+    const scale = await this.evaluate('devicePixelRatio');
+    const { data } = await this.send('Page.captureScreenshot',
+                                     { format: 'png', clip: { ...clip, scale: 1 / scale } });
     return decodePng(Buffer.from(data, 'base64'));
   }
 
