@@ -13,9 +13,10 @@ export async function launchBrowser() {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tripath-chromium-'));
   const args = [
     '--headless', '--no-sandbox', '--disable-gpu',
-    // WebGL in software: SwiftShader, which headless chromium offers only
-    // when asked for explicitly.
-    '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+    // WebGL in software: ANGLE on SwiftShader, which headless chromium picks
+    // by itself today but will offer only when asked for explicitly (the
+    // older --use-gl=swiftshader turns WebGL off instead).
+    '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
     // The machine has no network but the loopback: nothing else is tried.
     '--disable-background-networking', '--disable-component-update', '--disable-sync',
     '--no-first-run', '--no-default-browser-check', '--disable-extensions',

@@ -99,10 +99,25 @@ async function playLevelOne(page, { press, move, release }) {
   await waitForTitle(page, { progress: true, timeout: 20000 });
 }
 
-// A save has reached IndexedDB once the page's flush is idle again.
+// Waits (a while at most) for the saved state to reach the page's
+// IndexedDB, where the page keeps its persistent folder.
 async function waitForSaved(page) {
-  await page.waitFor(() => page.evaluate('!!Module.tripathFlush && !Module.tripathFlush.running'),
-                     { what: 'the save stored in IndexedDB' });
+  const stored = `new Promise((resolve) => {
+    const open = indexedDB.open('/tripath');
+    open.onerror = () => resolve(false);
+    open.onsuccess = () => {
+      const db = open.result;
+      if (!db.objectStoreNames.contains('FILE_DATA')) { db.close(); resolve(false); return; }
+      const get = db.transaction('FILE_DATA').objectStore('FILE_DATA').get('/tripath/.quarrystate');
+      get.onsuccess = () => { db.close(); resolve(!!get.result); };
+      get.onerror = () => { db.close(); resolve(false); };
+    };
+  })`;
+  try {
+    await page.waitFor(() => page.evaluate(stored), { timeout: 10000 });
+  } catch {
+    // Judged by what the reload shows.
+  }
 }
 
 const checks = [];
