@@ -157,6 +157,16 @@ void HandleBoardGestures(c_MyApp& app) {
     const float before =
         Distance(app.prevTouchX[0], app.prevTouchY[0], app.prevTouchX[1], app.prevTouchY[1]);
     app.tileSizeTarget = std::clamp(app.tileSizeTarget + (now - before) * 0.25f, 8.0f, 80.0f);
+    // The two fingers moving together pan the view, as one finger does on
+    // empty board.
+    const int movedX = app.touchX[0] + app.touchX[1] - app.prevTouchX[0] - app.prevTouchX[1];
+    const int movedY = app.touchY[0] + app.touchY[1] - app.prevTouchY[0] - app.prevTouchY[1];
+    app.focusX -= static_cast<float>(movedX) * 0.5f * 1.5f / app.tileSize;
+    app.focusY -= static_cast<float>(movedY) * 0.5f * 1.5f / app.tileSize;
+    // Until every finger is up the gesture stays one of the view's: the
+    // finger left on the glass pans, it never grabs a character.
+    app.pointerLatch = 2;
+    app.draggedCharacter = 0;
   }
   // On the desktop the mouse wheel zooms, as two fingers do on a touch
   // screen: large boards fit on screen when zoomed out.

@@ -143,6 +143,43 @@ TEST_F(Play, APressOnEmptyBoardBecomesAPanAfter24Pixels) {
   EXPECT_FLOAT_EQ(app().focusX, focus - 32 * 1.5f / 48);
 }
 
+TEST_F(Play, TwoFingersZoomAndPanAndTheFingerLeftNeverGrabs) {
+  c_MyApp& a = app();
+  // Pim's cell under the first finger, a second one beside it; then both
+  // move 20 right and the second 8 further apart.
+  auto fingers = [&](int x0, int x1, int y) {
+    for (int i : {0, 1}) {
+      a.prevTouchX[i] = a.touchX[i];
+      a.prevTouchY[i] = a.touchY[i];
+      a.touchDown[i] = 1;
+      a.touchX[i] = i == 0 ? x0 : x1;
+      a.touchY[i] = y;
+    }
+    a.pointerX = a.touchX[0];
+    a.pointerY = y;
+    a.pointerDown = 1;
+    a.touchCount = 2;
+  };
+  a.touchX[0] = a.touchX[1] = kNoTouch;
+  fingers(ScreenX(2), ScreenX(2) + 100, ScreenY(5));
+  Frame();
+  const float focusX = a.focusX, focusY = a.focusY;
+  fingers(ScreenX(2) + 20, ScreenX(2) + 128, ScreenY(5) - 12);
+  Frame();
+  EXPECT_FLOAT_EQ(a.tileSizeTarget, 48 + 8 * 0.25f);
+  EXPECT_FLOAT_EQ(a.focusX, focusX - 24 * 1.5f / 48);
+  EXPECT_FLOAT_EQ(a.focusY, focusY + 12 * 1.5f / 48);
+  // The second finger lifts; the first, back over Pim, still only pans.
+  a.touchDown[1] = 0;
+  a.touchX[1] = kNoTouch;
+  Touch(ScreenX(2), ScreenY(5));
+  Frames(2);
+  EXPECT_EQ(a.draggedCharacter, 0);
+  Touch(ScreenX(3), ScreenY(5));
+  Frames(10);
+  EXPECT_EQ(a.characters[1].cellX, 2);
+}
+
 TEST_F(Play, ReachingEveryExitWithNoGemsCompletesAndOpensNeighbours) {
   app().characters[2].active = 0;  // Pim alone
   app().characters[1].cellX = 6;   // standing on his exit
