@@ -107,7 +107,7 @@ class Page {
   handle(method, params) {
     if (method === 'Runtime.consoleAPICalled') {
       const text = params.args.map((a) => (a.value !== undefined ? String(a.value) : a.description || '')).join(' ');
-      this.lines.push(text);
+      this.lines.push(...text.split('\n'));
       if (params.type === 'error' || params.type === 'assert') this.errors.push(text);
     } else if (method === 'Runtime.exceptionThrown') {
       const d = params.exceptionDetails;
