@@ -255,8 +255,9 @@ void PlayHelper::WaitIdle() {
   for (;;) {
     m.work.WaitIdle();
     {
-      // The work is idle, and only this thread gives it questions: nothing
-      // arrived since the last poll means every answer is in.
+      // The work is idle, and only this thread gives it questions, so it
+      // stays idle while the answers are looked at: nothing arrived since
+      // the last poll means every answer is in.
       std::lock_guard<std::mutex> lock(m.mutex);
       if (m.results.empty() && m.jobs.empty()) return;
     }
