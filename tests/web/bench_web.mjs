@@ -21,6 +21,7 @@ for (let run = 0; run < runs; ++run) {
   await page.goto(`http://127.0.0.1:${gamePort}/`);
   await waitForTitle(page);
   times.push(Date.now() - start);
+  await page.close();
 }
 gameServer.close();
 times.sort((a, b) => a - b);

@@ -72,7 +72,7 @@ class Browser {
     const { targetId } = await this.send('Target.createTarget',
                                          { url: 'about:blank', browserContextId });
     const { sessionId } = await this.send('Target.attachToTarget', { targetId, flatten: true });
-    const page = new Page(this, sessionId);
+    const page = new Page(this, sessionId, targetId, browserContextId);
     this.sessions.set(sessionId, page);
     await page.send('Runtime.enable');
     await page.send('Page.enable');
@@ -94,15 +94,24 @@ class Browser {
 }
 
 class Page {
-  constructor(browser, sessionId) {
+  constructor(browser, sessionId, targetId, contextId) {
     this.browser = browser;
     this.sessionId = sessionId;
+    this.targetId = targetId;
+    this.contextId = contextId;
     this.lines = [];   // console output, in order
     this.errors = [];  // console errors and uncaught exceptions
     this.listeners = [];
   }
 
   send(method, params = {}) { return this.browser.send(method, params, this.sessionId); }
+
+  // Closes the page with its browser context: its game stops running.
+  async close() {
+    await this.browser.send('Target.closeTarget', { targetId: this.targetId });
+    await this.browser.send('Target.disposeBrowserContext', { browserContextId: this.contextId });
+    this.browser.sessions.delete(this.sessionId);
+  }
 
   handle(method, params) {
     if (method === 'Runtime.consoleAPICalled') {

@@ -128,6 +128,7 @@ check('the canvas follows a window resize', async () => {
 });
 
 check('level 1 is played with touches on a phone held upright', async (browser) => {
+  if (desk) await desk.close();
   const phone = await browser.newPage({ width: 390, height: 844, mobile: true, scale: 3 });
   await phone.goto(pageUrl);
   // Letterboxed: the whole width, three quarters of it high, centred.
