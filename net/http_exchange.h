@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "net/net.h"
 
@@ -25,6 +26,10 @@ class c_HttpExchange {
   // lets go of it.
   virtual void Shutdown() = 0;
 };
+
+// An address as configured (an environment variable, a page parameter):
+// UTF-8 where it decodes as such, otherwise a byte per character.
+String ConfiguredAddress(std::string_view bytes);
 
 // Starts carrying `request`. The exchange hands the response to the
 // request's Receive (or ReceiveStatus) during PollEventSources and calls its

@@ -215,3 +215,10 @@ void c_HttpResponseParser::PushBodyChunk(const c_DataBuffer& buffer, int offset,
   bodyChunks_->push_back(buffer.ReadString(offset, count, u"utf8"));
   bodyBytes_ += count;
 }
+
+String ConfiguredAddress(std::string_view bytes) {
+  String text;
+  if (DecodeUtf8(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), text))
+    return text;
+  return StringFromBytes(bytes);
+}

@@ -3,7 +3,6 @@
 // response is read in blocks and handed to the request. Also where the
 // desktop's news comes from.
 #include <cstdlib>
-#include <cstring>
 
 #include "net/http_exchange.h"
 #include "net/tcp.h"
@@ -93,12 +92,6 @@ std::shared_ptr<c_HttpExchange> StartHttpExchange(std::shared_ptr<c_HttpRequest>
 
 String NewsEndpointUrl() {
   const char* configured = std::getenv("TRIPATH_NEWS_URL");
-  if (configured && *configured) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(configured);
-    const std::size_t size = std::strlen(configured);
-    String url;
-    if (DecodeUtf8(bytes, size, url)) return url;
-    return StringFromBytes(configured);
-  }
+  if (configured && *configured) return ConfiguredAddress(configured);
   return u"http://localhost:8642/MOTD.php";
 }

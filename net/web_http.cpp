@@ -143,8 +143,5 @@ String NewsEndpointUrl() {
   std::string bytes(static_cast<std::size_t>(size), '\0');
   CopyNewsParameter(bytes.data(), size);
   bytes.resize(static_cast<std::size_t>(size - 1));
-  String url;
-  if (DecodeUtf8(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), url))
-    return url;
-  return StringFromBytes(bytes);
+  return ConfiguredAddress(bytes);
 }

@@ -135,7 +135,8 @@ class Page {
     this.height = height;
   }
 
-  async goto(url) {
+  // Runs `action` (a navigation) and waits for the page's load event.
+  async load(action) {
     const loaded = new Promise((resolve) => {
       const listener = (method) => {
         if (method === 'Page.loadEventFired') {
@@ -145,23 +146,12 @@ class Page {
       };
       this.listeners.push(listener);
     });
-    await this.send('Page.navigate', { url });
+    await action();
     await loaded;
   }
 
-  async reload() {
-    const loaded = new Promise((resolve) => {
-      const listener = (method) => {
-        if (method === 'Page.loadEventFired') {
-          this.listeners.splice(this.listeners.indexOf(listener), 1);
-          resolve();
-        }
-      };
-      this.listeners.push(listener);
-    });
-    await this.send('Page.reload', { ignoreCache: false });
-    await loaded;
-  }
+  goto(url) { return this.load(() => this.send('Page.navigate', { url })); }
+  reload() { return this.load(() => this.send('Page.reload', { ignoreCache: false })); }
 
   async evaluate(expression) {
     const result = await this.send('Runtime.evaluate',

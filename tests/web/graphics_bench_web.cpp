@@ -47,8 +47,8 @@ EM_BOOL Frame(double, void* data) {
   // The mean: the page's clock ticks in steps of 0.1 ms, finer over many.
   double total = 0;
   for (double m : b.millis) total += m;
-  std::printf("bench: %s %.0f us per frame (mean of %d frames), %d draw calls\n",
-              kRuns[b.run].name, total * 1000.0 / kMeasuredFrames, kMeasuredFrames, b.drawCalls);
+  std::printf("bench: %s %.0f us per frame (mean of %d frames), %d draw calls\n", kRuns[b.run].name,
+              total * 1000.0 / kMeasuredFrames, kMeasuredFrames, b.drawCalls);
   b.millis.clear();
   b.frame = 0;
   if (++b.run < static_cast<int>(std::size(kRuns))) return EM_TRUE;
