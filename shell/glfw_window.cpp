@@ -284,12 +284,8 @@ class GlfwWindow : public HostWindow {
 std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* title) {
   if (!glfwInit()) {
     PrintLine("glfwInit failed");
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
-      PrintErrorLine(
-          "Tripath needs a graphical display, and none is set (DISPLAY is empty).\n"
-          "Start it from a desktop session, or on a machine without one run it\n"
-          "under a virtual X server:  xvfb-run -a -s '-screen 0 1280x1024x24' ./play.sh");
-    }
+    TellPlayer(std::string("Tripath could not reach the display to open its window.\n\n") +
+               PlatformAdvice(PlayerAdvice::kNoDisplay));
     return nullptr;
   }
   const GLFWvidmode* desktop = glfwGetVideoMode(glfwGetPrimaryMonitor());
@@ -316,6 +312,9 @@ std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* ti
   GLFWwindow* window = glfwCreateWindow(width, height, title, nullptr, nullptr);
   if (!window) {
     PrintLine("glfwOpenWindow failed");
+    TellPlayer(std::string("Tripath could not open its window: the graphics driver offers no "
+                           "OpenGL 1.1 context.\n\n") +
+               PlatformAdvice(PlayerAdvice::kNoGraphics));
     glfwTerminate();
     return nullptr;
   }

@@ -71,6 +71,17 @@ class ThrowableObject {
   virtual ~ThrowableObject() = default;
 };
 
+// Problems a player must see and can act on. PlatformAdvice says what to do
+// in this platform's own terms (a Windows player is never told to run a
+// shell script); ShowWhereNoConsole puts a message where the player sees it
+// when no console does (a message box on Windows; elsewhere the printed
+// lines reach the terminal or the session's log, so it does nothing).
+enum class PlayerAdvice { kNoDisplay, kNoGraphics, kNoData, kStopped };
+const char* PlatformAdvice(PlayerAdvice which);
+void ShowWhereNoConsole(std::string_view text);
+// Both: the text on standard error, and shown where there is no console.
+void TellPlayer(std::string_view text);
+
 // Turns hardware faults (SIGSEGV, SIGILL, SIGFPE, stack overflow) into
 // runtime errors. Installed once by the global initialisation.
 void InstallFaultTranslator();
