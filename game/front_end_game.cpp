@@ -66,6 +66,28 @@ void AfterPlayFrame(c_MyApp& app) {
   app.ResetDrawState();
 }
 
+void SaveProgress(c_MyApp& app) {
+  // Four seconds at the game's 60 updates a second.
+  constexpr int kNoticeUpdates = 240;
+  const bool saved = StoreState(app.StateText()) == 0;
+  app.frontEnd.saveNotice = saved ? 0 : kNoticeUpdates;
+  if (!saved && HostGame())
+    PrintErrorLine("Tripath: progress could not be saved to " + HostGame()->StatePath());
+}
+
+void DrawSaveNotice(c_MyApp& app) {
+  int& left = app.frontEnd.saveNotice;
+  if (left <= 0) return;
+  --left;
+  app.ResetDrawState();
+  const float y = app.screenH - 40;
+  app.SetDrawColor(120, 0, 0, 0.85f);
+  app.QueueRect(app.screenW / 2 - 150, y, 300, 28);
+  app.SetDrawColor(255, 255, 255, 1);
+  app.QueueText(app.screenW / 2, y + 14, u"Progress could not be saved", 0.5f, 0.5f);
+  app.ResetDrawState();
+}
+
 void SaveBeforeClosing(c_MyApp& app) {
   // Closed during the level-end banner: the score it was about to enter is
   // entered now (which saves); otherwise the state is saved as it is.

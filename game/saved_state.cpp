@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "game/front_end.h"
 #include "game/my_app.h"
 #include "game/play/rules.h"
 
@@ -87,7 +88,7 @@ String c_MyApp::StateText() {
 }
 
 int c_MyApp::SaveState() {
-  StoreState(StateText());
+  SaveProgress(*this);
   return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -297,13 +298,21 @@ std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* ti
     const std::size_t got = std::fread(text, 1, sizeof text - 1, file.get());
     saved = ParseWindowPlace(std::string_view(text, got));
   }
-  const WindowPlace place =
-      desktop ? ChooseWindowPlace(saved, desktop->width, desktop->height, width, height)
-              : WindowPlace{0, 0, width, height};
-  width = place.width;
-  height = place.height;
-  // Created hidden, placed, then shown: it appears where it belongs without
-  // a visible jump.
+  // On a scaled display (150 % on most laptops) the default window grows
+  // with the scale, so the game looks the same size as on an unscaled one;
+  // a size the player left is kept as it was.
+  float scaleX = 1, scaleY = 1;
+  if (GLFWmonitor* primary = glfwGetPrimaryMonitor())
+    glfwGetMonitorContentScale(primary, &scaleX, &scaleY);
+  const int defaultWidth = static_cast<int>(std::lround(width * std::max(scaleX, 0.5f)));
+  const int defaultHeight = static_cast<int>(std::lround(height * std::max(scaleY, 0.5f)));
+  const WindowPlace place = desktop ? ChooseWindowPlace(saved, desktop->width, desktop->height,
+                                                        defaultWidth, defaultHeight)
+                                    : WindowPlace{0, 0, defaultWidth, defaultHeight};
+  // Created hidden, sized, placed, then shown: it appears where it belongs
+  // without a visible jump. GLFW scales the new window to its monitor, and
+  // again whenever it moves to a monitor of another scale.
+  glfwWindowHint(GLFW_SCALE_TO_MONITOR, GLFW_TRUE);
   glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
   glfwWindowHint(GLFW_RESIZABLE, GLFW_TRUE);
   glfwWindowHint(GLFW_DEPTH_BITS, 0);
@@ -318,6 +327,7 @@ std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* ti
     glfwTerminate();
     return nullptr;
   }
+  glfwSetWindowSize(window, place.width, place.height);
   if (desktop && !glfwGetWindowAttrib(window, GLFW_ICONIFIED))
     glfwSetWindowPos(window, place.x, place.y);
   glfwSetWindowTitle(window, title);

@@ -274,6 +274,8 @@ void SetUpdateHz(int hz);
 int UpdateHz();
 
 // Writes the whole file to a temporary file beside it, syncs it and renames
-// it over the target, so a failed write never damages the old file.
-// Returns 0, -1 (cannot open) or -2 (short write).
+// it over the target, so a failed write never damages the old file. A
+// failure that may pass (the file held by another program for a moment,
+// access refused) is tried again a few times with short pauses. Returns 0,
+// -1 (cannot open) or -2 (short write or the replace failed).
 int WriteFileAtomically(const std::string& path, const std::string& bytes);
