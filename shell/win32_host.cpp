@@ -1,10 +1,11 @@
-// Host services that need Windows: wide-character file names, the local
-// date, the crash-safe state file write, the game's folders and handing a
-// URL to the desktop.
+// Host services that need Windows: the fine system timer, wide-character
+// file names, the local date, the crash-safe state file write, the game's
+// folders and handing a URL to the desktop.
 #include <windows.h>
 //
 #include <shellapi.h>
 #include <shlobj.h>
+#include <timeapi.h>
 
 #include <ctime>
 
@@ -12,6 +13,16 @@
 #include "shell/shell.h"
 
 namespace {
+
+// Windows rounds every sleep up to the system timer's tick, 15.6 ms unless
+// a process asks for a finer one; the frame loop's sleeps would then miss
+// their frames by up to a tick. The finer timer is held for the life of
+// the process (Windows drops it when the process ends in any case).
+struct FineTimer {
+  FineTimer() { timeBeginPeriod(1); }
+  ~FineTimer() { timeEndPeriod(1); }
+};
+const FineTimer g_fineTimer;
 
 // Game strings are UTF-16 already; Windows takes them as they are.
 const wchar_t* Wide(const String& text) {
