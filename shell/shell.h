@@ -13,6 +13,13 @@
 #include <string_view>
 #include <vector>
 
+// <windows.h> defines Yield() as an empty macro (left over from 16-bit
+// Windows); in the platform files that include it first it would erase the
+// window's Yield below.
+#ifdef Yield
+#undef Yield
+#endif
+
 // ---------------------------------------------------------------------------
 // Text. All game text is a sequence of 16-bit code units.
 using String = std::u16string;
