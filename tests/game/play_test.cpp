@@ -42,7 +42,16 @@ class Play : public GameTest {
   // The screen position of a cell's centre.
   int ScreenX(int cellX) const { return static_cast<int>(cellX * 48 - app_->cameraX); }
   int ScreenY(int cellY) const { return static_cast<int>(cellY * 48 - app_->cameraY); }
-  void Frame() { app().UpdatePlay(); }
+  // One play frame; the next one starts from where the pointer is now, as
+  // the update's sampling does.
+  void Frame() {
+    c_MyApp& a = app();
+    a.UpdatePlay();
+    a.prevTouchX = a.touchX;
+    a.prevTouchY = a.touchY;
+    a.prevPointerX = a.pointerX;
+    a.prevPointerY = a.pointerY;
+  }
   void Frames(int n) {
     for (int i = 0; i < n; ++i) Frame();
   }
@@ -54,9 +63,7 @@ TEST_F(Play, ADraggedCharacterFollowsThePointerOneCellPerSlide) {
   EXPECT_EQ(app().draggedCharacter, 1);
   EXPECT_EQ(app().backdropGreenTarget, 80);
   Touch(ScreenX(3), ScreenY(5));
-  Frame();  // the board pass finds the new cell under the pointer
-  EXPECT_EQ(app().characters[1].cellX, 2);
-  Frame();  // and the step is taken on the following frame
+  Frame();  // the step is taken in the frame the pointer reaches the cell
   EXPECT_EQ(app().characters[1].cellX, 3);
   EXPECT_EQ(app().Cell(2, 5), 10);  // starts never wear
 
@@ -73,10 +80,18 @@ TEST_F(Play, ADraggedCharacterFollowsThePointerOneCellPerSlide) {
   EXPECT_EQ(app().Cell(3, 5), 12);
   EXPECT_EQ(app().characters[1].walkPhase, 7);
 
-  // Another pointer jump of two cells leaves him where he is.
+  // A pointer that runs two cells ahead along the row leads him on, one
+  // slide per cell.
   Touch(ScreenX(6), ScreenY(5));
-  Frames(10);
-  EXPECT_EQ(app().characters[1].cellX, 4);
+  Frames(6);
+  EXPECT_EQ(app().characters[1].cellX, 5);
+  Frames(6);
+  EXPECT_EQ(app().characters[1].cellX, 6);
+  // The view scrolling under the still pointer takes him nowhere.
+  app().focusX -= 1;
+  Frames(20);
+  EXPECT_EQ(app().characters[1].cellX, 6);
+  EXPECT_EQ(app().stepsTaken, 4);
   Release();
   Frame();
   EXPECT_EQ(app().draggedCharacter, 0);
