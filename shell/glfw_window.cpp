@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 #include "shell/shell.h"
 #include "shell/window_place.h"
@@ -281,6 +282,21 @@ class GlfwWindow : public HostWindow {
 
 }  // namespace
 
+namespace {
+// The usable area of every monitor, the primary one first.
+std::vector<ScreenArea> MonitorAreas() {
+  std::vector<ScreenArea> areas;
+  int count = 0;
+  GLFWmonitor** monitors = glfwGetMonitors(&count);
+  for (int i = 0; i < count; ++i) {
+    ScreenArea area;
+    glfwGetMonitorWorkarea(monitors[i], &area.x, &area.y, &area.width, &area.height);
+    if (area.width > 0 && area.height > 0) areas.push_back(area);
+  }
+  return areas;
+}
+}  // namespace
+
 std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* title) {
   if (!glfwInit()) {
     PrintLine("glfwInit failed");
@@ -301,9 +317,7 @@ std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* ti
     const std::size_t got = std::fread(text, 1, sizeof text - 1, file.get());
     saved = ParseWindowPlace(std::string_view(text, got));
   }
-  const WindowPlace place =
-      desktop ? ChooseWindowPlace(saved, desktop->width, desktop->height, width, height)
-              : WindowPlace{0, 0, width, height};
+  const WindowPlace place = ChooseWindowPlace(saved, MonitorAreas(), width, height);
   width = place.width;
   height = place.height;
   // Created hidden, placed, then shown: it appears where it belongs without
