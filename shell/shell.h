@@ -127,6 +127,9 @@ class HostWindow {
   virtual ~HostWindow() = default;
   virtual double Now() = 0;                // seconds
   virtual void Sleep(double seconds) = 0;  // rounded to ms, at least 1 ms
+  // Gives up the rest of this time slice; the frame loop yields instead of
+  // sleeping when the next update is closer than a sleep can be trusted.
+  virtual void Yield() {}
   virtual void PollEvents() = 0;
   virtual void WaitEvents() = 0;  // block until an event arrives, then poll
   virtual bool IsOpen() = 0;
@@ -230,17 +233,29 @@ class NxGlfwGame : public NxGame {
   void WindowSize(int& width, int& height) override;
   void SwapWindowBuffers() override;
 
+  // Starts the game and runs passes until the window closes.
   virtual void RunLoop();
+  // The loop's parts, for hosts that are handed one frame at a time (the
+  // browser): StartLoop once, then RunPass until it returns false. With
+  // mayWait false a pass never sleeps or blocks; it returns at once when no
+  // update is due yet.
+  void StartLoop();
+  bool RunPass(bool mayWait = true);
 
   HostWindow* Window() { return window_.get(); }
   bool Iconified() const { return iconified_; }
+  // How long before an update the loop stops sleeping and yields instead:
+  // the worst recent overshoot of a sleep (seconds).
+  double SleepSlack() const { return sleepSlack_; }
 
  private:
   double Now() { return window_ ? window_->Now() : 0.0; }
+  void WaitToward(double deadline);
   std::unique_ptr<HostWindow> window_;
   bool iconified_ = false;
   double nextUpdate_ = 0;
   double updatePeriod_ = 0;
+  double sleepSlack_ = 0.002;
 };
 
 class NxQuarryGame : public NxGlfwGame {
