@@ -41,6 +41,14 @@ class Screens : public GameTest {
     input().HandleMouse(5, 0, x, y);
     host_->StepGame();
   }
+  // The frame of the icon the last update queued at (x, y), or -1.
+  int IconFrameAt(float x, float y) const {
+    int frame = -1;
+    for (int i = 0; i < Records(); ++i)
+      if (Record(i)[0] == 97 && Record(i)[1] == x && Record(i)[2] == y)
+        frame = static_cast<int>(Record(i)[6]);
+    return frame;
+  }
   void Key(int code) {
     input().HandleKey(1, code);
     host_->StepGame();
@@ -76,14 +84,7 @@ TEST_F(Screens, OpenLevelsStartAndLockedOnesDoNothing) {
 TEST_F(Screens, TheSpeakerAndNoteButtonsSwitchEffectsAndMusicApart) {
   for (int i = 0; i < 40; ++i) host_->StepGame();
   const float x = 32, y = 240, noteY = 240 + 72;  // landscape: left edge, middle
-  // The speaker's frame as queued by the last update.
-  auto speakerFrame = [&] {
-    int frame = -1;
-    for (int i = 0; i < Records(); ++i)
-      if (Record(i)[0] == 97 && Record(i)[1] == x && Record(i)[2] == y)
-        frame = static_cast<int>(Record(i)[6]);
-    return frame;
-  };
+  auto speakerFrame = [&] { return IconFrameAt(x, y); };
   ASSERT_EQ(app().settings[5], 1);
   EXPECT_EQ(speakerFrame(), 4);
   // Held down over several updates, the speaker switches once.
@@ -333,13 +334,7 @@ TEST_F(Screens, OnlyEnterSpaceOrPadAConfirmInThePauseMenuAndItsSpeakerShowsTheEf
   for (int i = 0; i < 20; ++i) host_->StepGame();
   ASSERT_EQ(a.pauseMenuOpen, 1);
   const float soundX = 320 + 140, soundY = static_cast<float>(a.pauseMenuY - 64);
-  auto speakerFrame = [&] {
-    int frame = -1;
-    for (int i = 0; i < Records(); ++i)
-      if (Record(i)[0] == 97 && Record(i)[1] == soundX && Record(i)[2] == soundY)
-        frame = static_cast<int>(Record(i)[6]);
-    return frame;
-  };
+  auto speakerFrame = [&] { return IconFrameAt(soundX, soundY); };
   for (int mode : {0, 1, 2, 3}) {
     a.settings[5] = mode;
     host_->StepGame();
