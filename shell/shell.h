@@ -120,6 +120,12 @@ class NxGameDelegate {
   virtual void OnGraphicsLost() {}
 };
 
+// windows.h defines Yield as an empty macro, a leftover of 16-bit Windows;
+// the platform files include it before this header.
+#ifdef Yield
+#undef Yield
+#endif
+
 // The windowing platform as the frame loop sees it. The desktop build uses
 // GLFW (MakeGlfwWindow); tests drive the loop with a scripted clock.
 class HostWindow {

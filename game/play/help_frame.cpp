@@ -66,9 +66,9 @@ void ShowHint(c_MyApp& app, const tripath::Move& move) {
   help.hintDY = tripath::DeltaY(move.direction);
   help.hintTimer = kHintFrames;
   ++help.hintsUsed;
-  static const char* const kNames[] = {"", "Pim", "Lu", "Ost"};
-  PrintLine("Hint: " + std::string(kNames[move.character]) + " at " + std::to_string(help.hintX) +
-            "," + std::to_string(help.hintY) + " steps " + DirectionName(move.direction));
+  PrintLine("Hint: " + std::string(CharacterName(move.character)) + " at " +
+            std::to_string(help.hintX) + "," + std::to_string(help.hintY) + " steps " +
+            DirectionName(move.direction));
 }
 
 // A ring around the character and dots leading onto the cell it should

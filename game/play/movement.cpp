@@ -151,12 +151,12 @@ void FollowTrail(c_MyApp& app) {
   }
 }
 
+}  // namespace
+
 const char* CharacterName(int k) {
   static const char* const kNames[] = {"", "Pim", "Lu", "Ost"};
   return k >= 1 && k <= 3 ? kNames[k] : "?";
 }
-
-}  // namespace
 
 bool StepCharacter(c_MyApp& app, int k, int tx, int ty) {
   if (k < 1 || k > 9 || app.characters[k].active <= 0) return false;
