@@ -60,6 +60,9 @@ void LoadLevelPars(c_MyApp& app);
 // the sound mode has music on, holds while the pause menu is open, and
 // stops at once when music is switched off.
 void DriveMusic(c_MyApp& app);
+// The steps and par counter at the top left of play: the top of each of
+// its lines, and where its last line ends (1.5 times the font's height).
+constexpr float kPlayStepsY = 40, kPlayParY = 56, kPlayCounterBottom = 71;
 // After each play frame: a level just finished is recorded (with its par
 // mark) and saved at once; the steps and par are shown.
 void AfterPlayFrame(c_MyApp& app);

@@ -56,12 +56,12 @@ void AfterPlayFrame(c_MyApp& app) {
   app.ResetDrawState();
   app.SetDrawScale(1.5f);
   app.SetDrawColor(255, 255, 255, 0.85f);
-  app.QueueText(12, 40, u"Steps: " + IntToString(app.stepsTaken), 0, 0);
+  app.QueueText(12, kPlayStepsY, u"Steps: " + IntToString(app.stepsTaken), 0, 0);
   const int par =
       app.currentLevel >= 1 && app.currentLevel <= 64 ? fe.levelPars[app.currentLevel] : 0;
   if (par > 0) {
     app.SetDrawColor(255, 220, 90, 0.85f);
-    app.QueueText(12, 56, u"Par: " + IntToString(par), 0, 0);
+    app.QueueText(12, kPlayParY, u"Par: " + IntToString(par), 0, 0);
   }
   app.ResetDrawState();
 }

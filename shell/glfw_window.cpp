@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 #include "shell/shell.h"
 #include "shell/window_place.h"
@@ -283,6 +284,21 @@ class GlfwWindow : public HostWindow {
 
 }  // namespace
 
+namespace {
+// The usable area of every monitor, the primary one first.
+std::vector<ScreenArea> MonitorAreas() {
+  std::vector<ScreenArea> areas;
+  int count = 0;
+  GLFWmonitor** monitors = glfwGetMonitors(&count);
+  for (int i = 0; i < count; ++i) {
+    ScreenArea area;
+    glfwGetMonitorWorkarea(monitors[i], &area.x, &area.y, &area.width, &area.height);
+    if (area.width > 0 && area.height > 0) areas.push_back(area);
+  }
+  return areas;
+}
+}  // namespace
+
 std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* title) {
   if (!glfwInit()) {
     PrintLine("glfwInit failed");
@@ -307,9 +323,7 @@ std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* ti
     glfwGetMonitorContentScale(primary, &scaleX, &scaleY);
   const int defaultWidth = static_cast<int>(std::lround(width * std::max(scaleX, 0.5f)));
   const int defaultHeight = static_cast<int>(std::lround(height * std::max(scaleY, 0.5f)));
-  const WindowPlace place = desktop ? ChooseWindowPlace(saved, desktop->width, desktop->height,
-                                                        defaultWidth, defaultHeight)
-                                    : WindowPlace{0, 0, defaultWidth, defaultHeight};
+  const WindowPlace place = ChooseWindowPlace(saved, MonitorAreas(), defaultWidth, defaultHeight);
   // Created hidden, sized, placed, then shown: it appears where it belongs
   // without a visible jump. GLFW scales the new window to its monitor, and
   // again whenever it moves to a monitor of another scale.

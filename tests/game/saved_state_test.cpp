@@ -44,6 +44,17 @@ TEST_F(SavedState, TheDefaultStateHasAKnownText) {
   EXPECT_EQ(app().settings[12], 10);
 }
 
+TEST_F(SavedState, ASoundModeOutsideTheFourLoadsSilent) {
+  Defaults();
+  for (int mode : {3, 4, -1}) {
+    app().settings[5] = mode;
+    const std::string text = NarrowString(app().StateText());
+    app().settings[5] = 1;
+    Load(text);
+    EXPECT_EQ(app().settings[5], mode == 3 ? 3 : 0) << mode;
+  }
+}
+
 TEST_F(SavedState, ChecksumsWeightEachModesScores) {
   Defaults();
   app().highscores[10] = 500;
