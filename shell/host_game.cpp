@@ -45,6 +45,8 @@ void NxGame::Guarded(Call call) {
 
 void NxGame::DieOnThrowable() {
   PrintLine("Quarry Runtime Error : Uncaught Quarry Exception");
+  ShowWhereNoConsole(std::string("Quarry Runtime Error : Uncaught Quarry Exception\n\n") +
+                     PlatformAdvice(PlayerAdvice::kStopped));
   std::exit(-1);
 }
 

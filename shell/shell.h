@@ -14,6 +14,13 @@
 #include <string_view>
 #include <vector>
 
+// <windows.h> defines Yield() as an empty macro (left over from 16-bit
+// Windows); in the platform files that include it first it would erase the
+// window's Yield below.
+#ifdef Yield
+#undef Yield
+#endif
+
 // ---------------------------------------------------------------------------
 // Text. All game text is a sequence of 16-bit code units.
 using String = std::u16string;
@@ -71,6 +78,17 @@ class ThrowableObject {
  public:
   virtual ~ThrowableObject() = default;
 };
+
+// Problems a player must see and can act on. PlatformAdvice says what to do
+// in this platform's own terms (a Windows player is never told to run a
+// shell script); ShowWhereNoConsole puts a message where the player sees it
+// when no console does (a message box on Windows; elsewhere the printed
+// lines reach the terminal or the session's log, so it does nothing).
+enum class PlayerAdvice { kNoDisplay, kNoGraphics, kNoData, kStopped };
+const char* PlatformAdvice(PlayerAdvice which);
+void ShowWhereNoConsole(std::string_view text);
+// Both: the text on standard error, and shown where there is no console.
+void TellPlayer(std::string_view text);
 
 // Turns hardware faults (SIGSEGV, SIGILL, SIGFPE, stack overflow) into
 // runtime errors. Installed once by the global initialisation.
@@ -326,6 +344,8 @@ void SetUpdateHz(int hz);
 int UpdateHz();
 
 // Writes the whole file to a temporary file beside it, syncs it and renames
-// it over the target, so a failed write never damages the old file.
-// Returns 0, -1 (cannot open) or -2 (short write).
+// it over the target, so a failed write never damages the old file. A
+// failure that may pass (the file held by another program for a moment,
+// access refused) is tried again a few times with short pauses. Returns 0,
+// -1 (cannot open) or -2 (short write or the replace failed).
 int WriteFileAtomically(const std::string& path, const std::string& bytes);

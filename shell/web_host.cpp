@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "shell/file_replace.h"
 #include "shell/shell.h"
 
 namespace {
@@ -53,9 +54,11 @@ HostFile OpenPlatformFile(const String& path, const char* mode) {
   return HostFile(std::fopen(PathToUtf8(path).c_str(), mode));
 }
 
-int WriteFileAtomically(const std::string& path, const std::string& bytes) {
+int file_replace::TryOnce(const std::string& path, const std::string& bytes, bool& passing) {
   // Written beside the target and renamed over it: the flush then stores
-  // either the old file or the whole new one.
+  // either the old file or the whole new one. The page's file system fails
+  // only for good (no room), so no failure here is worth another try.
+  passing = false;
   const std::string temporary = path + ".tmp";
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (!file) return -1;

@@ -1,6 +1,7 @@
 // tripath-assets: writes every image, sound and music file the game reads.
 //   tripath-assets --data <folder> [--levels <folder>] [--stamp <file>]
 //   tripath-assets --preview <file.png>
+//   tripath-assets --icons <folder>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -17,7 +18,8 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: tripath-assets --data <folder> [--levels <folder>] [--stamp <file>]\n"
-               "       tripath-assets --preview <file.png>\n");
+               "       tripath-assets --preview <file.png>\n"
+               "       tripath-assets --icons <folder>\n");
   return 2;
 }
 
@@ -46,7 +48,7 @@ bool WriteLevelTexts(const std::filesystem::path& levels, const std::filesystem:
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::filesystem::path data, levels, stamp, preview;
+  std::filesystem::path data, levels, stamp, preview, icons;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (i + 1 >= argc) return Usage();
@@ -58,15 +60,18 @@ int main(int argc, char** argv) {
       stamp = argv[++i];
     } else if (arg == "--preview") {
       preview = argv[++i];
+    } else if (arg == "--icons") {
+      icons = argv[++i];
     } else {
       return Usage();
     }
   }
-  if (data.empty() && preview.empty()) return Usage();
+  if (data.empty() && preview.empty() && icons.empty()) return Usage();
   std::string error;
   if (!preview.empty()) {
     if (!assets::WritePng(preview, assets::BuildPreview(), &error)) return Fail(error);
   }
+  if (!icons.empty() && !assets::WriteIcons(icons, &error)) return Fail(error);
   if (!data.empty()) {
     if (!assets::WriteImages(data, &error)) return Fail(error);
     if (!assets::WriteSounds(data, &error)) return Fail(error);
