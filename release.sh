@@ -11,7 +11,9 @@ version=$(tripath_version)
 dist=$ROOT/dist
 mkdir -p "$dist"
 # Downloads of earlier runs (any version) go, so SHA256SUMS lists this one.
-rm -f "$dist"/tripath[-_]* "$dist"/openal-soft_* "$dist/SHA256SUMS"
+# Only files: the browser version's folder, dist/tripath-web/, stays.
+find "$dist" -maxdepth 1 -type f \( -name 'tripath[-_]*' -o -name 'openal-soft_*' \
+  -o -name SHA256SUMS \) -delete
 
 # Windows: the zip, the installer, the debug archive and OpenAL Soft's source.
 step_windows() {
@@ -21,6 +23,13 @@ step_windows() {
 # Debian 12: the package and its debug archive.
 step_debian() {
   "$ROOT/scripts/build-deb.sh" "$dist"
+}
+
+# The browser version: its folder for a web host, zipped.
+step_web() {
+  "$ROOT/build-web.sh"
+  mv "$dist/tripath-web.zip" "$dist/tripath-$version-web.zip"
+  echo "Wrote $dist/tripath-$version-web.zip"
 }
 
 # The source of this commit, as a tarball (what is committed, nothing else).
@@ -33,14 +42,15 @@ step_source() {
   echo "Wrote $dist/tripath-$version.tar.gz"
 }
 
-STEPS="windows debian source"
+STEPS="windows debian web source"
 for step in $STEPS; do
   echo "=== release: $step"
   "step_$step"
 done
 
 cd "$dist"
-files=$(ls tripath[-_]* openal-soft_*)
+files=$(find . -maxdepth 1 -type f \( -name 'tripath[-_]*' -o -name 'openal-soft_*' \) |
+  sed 's|^\./||' | sort)
 sha256sum $files >SHA256SUMS
 echo "=== release $version in $dist:"
 for file in $files; do

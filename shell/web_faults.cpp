@@ -3,7 +3,8 @@
 // recursion) is a trap that unwinds to the page's event loop. The handler
 // below catches it where the runtime ends the program, reports it as the
 // desktop does and stops the frame loop for good. The report goes to the
-// browser's console and, since a player never sees that, onto the page.
+// browser's console and, since a player never sees that, onto the page,
+// with what a player can do about it.
 #include <emscripten.h>
 #include <unistd.h>
 
@@ -24,18 +25,32 @@ long RawRead(int, char*, std::size_t) {
   return 0;
 }
 
+}  // namespace fault_report
+
 namespace {
-EM_JS(void, ShowOnPage, (const char* message, int size), {
-  var text = UTF8ToString(message, size);
-  if (Module["showError"]) Module["showError"]("Tripath stopped: " + text);
+EM_JS(void, ShowOnPage, (const char* text, int size), {
+  if (Module["showError"]) Module["showError"](UTF8ToString(text, size));
 });
 }  // namespace
 
-void ShowWhereNoConsole(const char* message, std::size_t size) {
-  ShowOnPage(message, static_cast<int>(size));
+void ShowWhereNoConsole(std::string_view text) {
+  ShowOnPage(text.data(), static_cast<int>(text.size()));
 }
 
-}  // namespace fault_report
+const char* PlatformAdvice(PlayerAdvice which) {
+  switch (which) {
+    case PlayerAdvice::kNoDisplay:
+      return "Open the page in a browser window.";
+    case PlayerAdvice::kNoGraphics:
+      return "Tripath draws with WebGL. Turn on hardware acceleration in the browser's\n"
+             "settings, update the browser, or try another one.";
+    case PlayerAdvice::kNoData:
+      return "Reload the page: the game's data did not arrive whole.";
+    case PlayerAdvice::kStopped:
+      break;
+  }
+  return "Reload the page to play again; the progress saved before this is kept.";
+}
 
 // The kinds of trap, as the handler below tells them apart.
 extern "C" EMSCRIPTEN_KEEPALIVE void tripath_report_fault(int kind) {

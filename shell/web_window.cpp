@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -380,7 +381,8 @@ std::unique_ptr<HostWindow> MakeGameWindow(int, int, const char* title) {
   // The page sizes the canvas to the browser window; the game follows it.
   if (!CreateCanvasContext()) {
     PrintLine("glfwOpenWindow failed");
-    PrintErrorLine("Tripath needs WebGL, and this browser offers none.");
+    TellPlayer(std::string("Tripath could not draw on the page: the browser offers no WebGL.\n\n") +
+               PlatformAdvice(PlayerAdvice::kNoGraphics));
     return nullptr;
   }
   emscripten_set_window_title(title);
