@@ -1,12 +1,16 @@
 // tripath-assets: writes every image, sound and music file the game reads.
 //   tripath-assets --data <folder> [--levels <folder>] [--stamp <file>]
 //   tripath-assets --preview <file.png>
+//   tripath-assets [--levels <folder>] --draw <level> <file.png>
+//   tripath-assets [--levels <folder>] --sheet <file.png>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "tools/assets/board_picture.h"
 #include "tools/assets/generate.h"
 #include "tools/assets/png_write.h"
 #include "tools/imagefile/image_file.h"
@@ -17,7 +21,9 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: tripath-assets --data <folder> [--levels <folder>] [--stamp <file>]\n"
-               "       tripath-assets --preview <file.png>\n");
+               "       tripath-assets --preview <file.png>\n"
+               "       tripath-assets [--levels <folder>] --draw <level> <file.png>\n"
+               "       tripath-assets [--levels <folder>] --sheet <file.png>\n");
   return 2;
 }
 
@@ -43,14 +49,50 @@ bool WriteLevelTexts(const std::filesystem::path& levels, const std::filesystem:
          imagefile::WriteFileReplacing(pars, parText, error);
 }
 
+// Pixels per board cell: a single board as large as the game draws it at
+// its usual zoom (48), the contact sheet small enough to show all 64.
+constexpr int kBoardCell = 48;
+constexpr int kSheetCell = 14;
+
+// --draw and --sheet: pictures of the boards with the game's art.
+bool DrawLevels(const std::filesystem::path& levels, int level, const std::filesystem::path& file,
+                std::string* error) {
+  std::vector<tripath::LevelSource> sources;
+  if (!tripath::LoadLevelSources(levels, &sources, error)) return false;
+  if (level > 0) {
+    if (level > static_cast<int>(sources.size())) {
+      *error = "there is no level " + std::to_string(level);
+      return false;
+    }
+    return assets::WritePng(file, assets::DrawBoard(sources[level - 1].codes, kBoardCell), error);
+  }
+  std::vector<std::span<const int, tripath::kBoardCells>> boards;
+  std::vector<std::string> titles;
+  for (const tripath::LevelSource& source : sources) {
+    boards.emplace_back(source.codes);
+    titles.push_back(source.title);
+  }
+  return assets::WritePng(
+      file, assets::DrawContactSheet(boards, titles, kSheetCell, tripath::kLevelGridColumns),
+      error);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::filesystem::path data, levels, stamp, preview;
+  std::filesystem::path data, levels, stamp, preview, picture;
+  int drawLevel = -1;  // 0: the contact sheet
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (i + 1 >= argc) return Usage();
-    if (arg == "--data") {
+    if (arg == "--draw" && i + 2 < argc) {
+      drawLevel = std::atoi(argv[++i]);
+      if (drawLevel < 1) return Usage();
+      picture = argv[++i];
+    } else if (arg == "--sheet") {
+      drawLevel = 0;
+      picture = argv[++i];
+    } else if (arg == "--data") {
       data = argv[++i];
     } else if (arg == "--levels") {
       levels = argv[++i];
@@ -62,8 +104,12 @@ int main(int argc, char** argv) {
       return Usage();
     }
   }
-  if (data.empty() && preview.empty()) return Usage();
+  if (data.empty() && preview.empty() && picture.empty()) return Usage();
   std::string error;
+  if (!picture.empty()) {
+    if (!DrawLevels(levels.empty() ? "levels" : levels, drawLevel, picture, &error))
+      return Fail(error);
+  }
   if (!preview.empty()) {
     if (!assets::WritePng(preview, assets::BuildPreview(), &error)) return Fail(error);
   }

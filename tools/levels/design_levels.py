@@ -106,9 +106,9 @@ class Solver:
             for line in lines[1:]:
                 row = dict(zip(header, line.split('\t')))
                 for key, value in row.items():
-                    if key in ('per_deep', 'naive'):
+                    if key in ('per_deep', 'naive', 'interleaving'):
                         row[key] = float(value)
-                    elif key not in ('source', 'steps', 'size', 'solution'):
+                    elif key not in ('source', 'steps', 'size', 'solution', 'needs'):
                         row[key] = int(value)
                 if row['steps'] not in ('none', '?'):
                     row['steps'] = int(row['steps'])
@@ -123,6 +123,28 @@ class Solver:
         for path in files:
             os.unlink(path)
         return [results.get(path) for path in files]
+
+
+    def lint(self, boards):
+        """The decoration of each board (tiles the puzzle is no worse
+        without) as a list of (x, y) map cells; None for a board that cannot
+        be read or solved."""
+        out = []
+        for rows in boards:
+            self.count += 1
+            path = os.path.join(self.dir, f'l{self.count}.txt')
+            with open(path, 'w') as f:
+                f.write('map:\n' + '\n'.join(rows) + '\n')
+            run = subprocess.run([self.binary, '--lint', '--max-states', str(self.max_states),
+                                  '--file', path], capture_output=True, text=True)
+            os.unlink(path)
+            line = run.stdout.strip()
+            if not line.startswith('level'):
+                out.append(None)
+                continue
+            cells = line.split(':', 2)[2].split() if line.count(':') >= 2 else []
+            out.append([tuple(int(v) for v in cell.split(',')) for cell in cells])
+        return out
 
 
 def holds(solver, rows, steps, check):
@@ -778,6 +800,55 @@ def tune(args, solver):
     return 0 if shortfall(best[2], least, walk) == 0 else 3
 
 
+def no_worse(m, base):
+    """Whether measures m are a puzzle at least as good as base: as many
+    steps, as many deep decisions or more, naive players winning no more
+    often, and the floor in no more pieces."""
+    return (m is not None and isinstance(m['steps'], int) and m['steps'] == base['steps']
+            and m['distinct_deep'] >= base['distinct_deep'] and m['naive'] <= base['naive']
+            and m['interleaving'] <= base['interleaving'] and m['pieces'] <= base['pieces'])
+
+
+def without(rows, cells):
+    """The board with no floor on the given (x, y) map cells."""
+    grid = [list(r) for r in rows]
+    for x, y in cells:
+        grid[y][x] = '.'
+    return trim([''.join(r) for r in grid])
+
+
+def prune_rows(solver, rows, log=sys.stderr):
+    """Takes the decoration away until none is left: all of it at once
+    while that leaves the puzzle no worse, else one tile at a time (which by
+    its definition never does). Tiles whose going would part the floor into
+    more pieces stay: the puzzle might be no worse, but it would be two."""
+    base = solver.measure([rows])[0]
+    while True:
+        cells = solver.lint([rows])[0] or []
+        tried = without(rows, cells)
+        m = solver.measure([tried])[0] if cells else None
+        if m is None or not no_worse(m, base):
+            singles = [without(rows, [cell]) for cell in cells]
+            quick = solver.measure(singles, traps=False)
+            whole = [b for b, q in zip(singles, quick) if q and q['pieces'] <= base['pieces']]
+            if not whole:
+                return rows, base
+            tried = whole[0]
+            m = solver.measure([tried])[0]
+        rows, base = tried, m
+        print(f"pruned to {sum(ch not in '. ' for r in rows for ch in r)} tiles, "
+              f"{base['distinct_deep']} decisions", file=log)
+
+
+def prune(args, solver):
+    head, rows = read_source(args.file)
+    rows, m = prune_rows(solver, rows)
+    text = '\n'.join(head) + '\nmap:\n' + '\n'.join(rows) + '\n'
+    with open(args.out or args.file, 'w') as f:
+        f.write(text)
+    return 0
+
+
 def report(entry, label, least, walk):
     s, rows, m = entry
     print(f"{label}: score {s:.1f}, {m['steps']} steps, {m.get('distinct_deep')} deep decisions "
@@ -961,6 +1032,9 @@ def main():
     t.add_argument('--cooling', type=float, default=0.95)
     t.add_argument('--cap', type=int, default=300000, help='solver states a level may need')
     t.add_argument('--out')
+    p = sub.add_parser('prune', help='take away the decoration of a level')
+    p.add_argument('file', help='the level source; rewritten unless --out is given')
+    p.add_argument('--out')
     for name, text in (('show', 'draw levels with their measures'),
                        ('check', 'tell which ideas levels need')):
         p = sub.add_parser(name, help=text)
@@ -970,8 +1044,8 @@ def main():
             p.add_argument('--colour', action='store_true', help='draw in terminal colours')
     args = ap.parse_args()
     solver = Solver(args.solver, args.max_states)
-    return {'search': search, 'show': show, 'check': check,
-            'tune': tune}[args.command](args, solver)
+    return {'search': search, 'show': show, 'check': check, 'tune': tune,
+            'prune': prune}[args.command](args, solver)
 
 
 if __name__ == '__main__':
