@@ -1,7 +1,7 @@
 // tripath-assets: writes every image, sound and music file the game reads.
 //   tripath-assets --data <folder> [--levels <folder>] [--stamp <file>]
 //   tripath-assets --preview <file.png>
-//   tripath-assets [--levels <folder>] --draw <level> <file.png>
+//   tripath-assets [--levels <folder>] --draw <level or source file> <file.png>
 //   tripath-assets [--levels <folder>] --sheet <file.png>
 #include <cstdio>
 #include <cstdlib>
@@ -22,7 +22,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: tripath-assets --data <folder> [--levels <folder>] [--stamp <file>]\n"
                "       tripath-assets --preview <file.png>\n"
-               "       tripath-assets [--levels <folder>] --draw <level> <file.png>\n"
+               "       tripath-assets [--levels <folder>] --draw <level or source> <file.png>\n"
                "       tripath-assets [--levels <folder>] --sheet <file.png>\n");
   return 2;
 }
@@ -54,18 +54,22 @@ bool WriteLevelTexts(const std::filesystem::path& levels, const std::filesystem:
 constexpr int kBoardCell = 48;
 constexpr int kSheetCell = 14;
 
-// --draw and --sheet: pictures of the boards with the game's art.
-bool DrawLevels(const std::filesystem::path& levels, int level, const std::filesystem::path& file,
-                std::string* error) {
+// --draw and --sheet: pictures of the boards with the game's art. `what`
+// is a level number, a level source file, or empty for the contact sheet.
+bool DrawLevels(const std::filesystem::path& levels, const std::string& what,
+                const std::filesystem::path& file, std::string* error) {
+  if (!what.empty()) {
+    char* end = nullptr;
+    const long n = std::strtol(what.c_str(), &end, 10);
+    std::filesystem::path source = what;
+    if (*end == '\0' && n >= 1 && n <= tripath::kLevelCount) {
+      source = levels / tripath::LevelFileName(static_cast<int>(n));
+    }
+    const auto level = tripath::LoadLevelSource(source, error);
+    return level && assets::WritePng(file, assets::DrawBoard(level->codes, kBoardCell), error);
+  }
   std::vector<tripath::LevelSource> sources;
   if (!tripath::LoadLevelSources(levels, &sources, error)) return false;
-  if (level > 0) {
-    if (level > static_cast<int>(sources.size())) {
-      *error = "there is no level " + std::to_string(level);
-      return false;
-    }
-    return assets::WritePng(file, assets::DrawBoard(sources[level - 1].codes, kBoardCell), error);
-  }
   std::vector<std::span<const int, tripath::kBoardCells>> boards;
   std::vector<std::string> titles;
   for (const tripath::LevelSource& source : sources) {
@@ -81,16 +85,14 @@ bool DrawLevels(const std::filesystem::path& levels, int level, const std::files
 
 int main(int argc, char** argv) {
   std::filesystem::path data, levels, stamp, preview, picture;
-  int drawLevel = -1;  // 0: the contact sheet
+  std::string drawn;  // what --draw draws; empty with --sheet
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (i + 1 >= argc) return Usage();
     if (arg == "--draw" && i + 2 < argc) {
-      drawLevel = std::atoi(argv[++i]);
-      if (drawLevel < 1) return Usage();
+      drawn = argv[++i];
       picture = argv[++i];
     } else if (arg == "--sheet") {
-      drawLevel = 0;
       picture = argv[++i];
     } else if (arg == "--data") {
       data = argv[++i];
@@ -107,8 +109,7 @@ int main(int argc, char** argv) {
   if (data.empty() && preview.empty() && picture.empty()) return Usage();
   std::string error;
   if (!picture.empty()) {
-    if (!DrawLevels(levels.empty() ? "levels" : levels, drawLevel, picture, &error))
-      return Fail(error);
+    if (!DrawLevels(levels.empty() ? "levels" : levels, drawn, picture, &error)) return Fail(error);
   }
   if (!preview.empty()) {
     if (!assets::WritePng(preview, assets::BuildPreview(), &error)) return Fail(error);

@@ -468,9 +468,11 @@ def score(m, target, tolerance, idea_ok, max_states, rows=None, most=None):
     value += 1.5 * m['spread']
     corridor = 100.0 * m['corridor'] / max(1, m['floor'])
     value -= 0.25 * corridor
-    value -= 2.0 * max(0, m['longest'] - 3) + 10.0 * max(0, m['longest'] - TARGETS['longest'])
-    # A level that a player without foresight wins is a walk.
-    value -= 1.0 * max(0, m['naive'] - TARGETS['naive'])
+    # A level that a player without foresight wins is a walk; floor the
+    # solution never stands on must earn its place.
+    value -= 1.0 * max(0, m['naive'] - 5) + 1.0 * max(0, m['interleaving'] - 5)
+    value -= 0.5 * max(0, m['unused'] - 40) + 0.1 * m['unused']
+    value -= 20.0 * (m['pieces'] - 1)
     miss = abs(steps - target)
     if miss > tolerance:
         value -= 3.0 * (miss - tolerance)
@@ -594,45 +596,82 @@ def describe(entry, label, out):
 # Tuning a level to the measures of a puzzle
 
 
-def need_for(level):
-    """What the shipped levels test asks of a level, by its row of the grid:
-    (least distinct deep traps, most steps per deep decision or None)."""
-    row = (level - 1) // 8 + 1
-    if row <= 3:
-        return 2, None
-    if row <= 5:
-        return 4, 15.0
-    return 6, 15.0
+GRID = 8  # levels per row of the grid
+
+# The lesson of each idea the solver can switch off: no level nearer the
+# start corner (or as near) may need it, so the player meets it there first.
+LESSONS = {'gems': 9, 'wear': 17, 'worn': 17, 'sharing': 10, 'exits': 11}
 
 
-TARGETS = {'steps': 90, 'longest': 6, 'naive': 5}
+def corner_distance(level):
+    return (level - 1) // GRID + (level - 1) % GRID
 
 
-def shortfall(m, least, walk):
-    """How far a level misses the targets; 0 when it meets all of them."""
-    miss = 0.0
-    miss += 3.0 * max(0, m['steps'] - TARGETS['steps'])
-    miss += 5.0 * max(0, m['longest'] - TARGETS['longest'])
-    miss += 1.0 * max(0, m['naive'] - TARGETS['naive'])
-    if 'distinct_deep' in m:
-        miss += 6.0 * max(0, least - m['distinct_deep'])
-        if walk is not None:
-            miss += 2.0 * max(0.0, m['per_deep'] - walk)
+def is_tutorial(level):
+    return level <= GRID or (level - 1) % GRID == 0
+
+
+class Targets:
+    """What the level-set test asks of a level at its place on the grid
+    (see tests/tools/solver/shipped_levels_test.cpp), and the band of
+    decisions that keeps the climb steady: about one more than its distance
+    from the start corner."""
+
+    def __init__(self, level, least=None, most=None):
+        row = (level - 1) // GRID + 1
+        d = corner_distance(level)
+        self.tutorial = is_tutorial(level)
+        lesson = level > GRID and (level - 1) % GRID == 0
+        floor = 2 if row <= 3 else 4 if row <= 5 else 6
+        self.least = least if least is not None else 0 if self.tutorial else max(floor, d - 1)
+        self.most = most if most is not None else None if self.tutorial else d + 4
+        self.aim = self.least if self.tutorial else min(d + 1, self.most)
+        self.walk = 15.0 if row >= 4 and not self.tutorial else None
+        self.steps = 40 if lesson else 90
+        self.strict = not self.tutorial  # naive players, unused floor
+        self.forbidden = {idea for idea, at in LESSONS.items()
+                          if at != level and d <= corner_distance(at)}
+
+
+def needs_of(m):
+    return set() if m.get('needs', '-') in ('-', '') else set(m['needs'].split())
+
+
+def shortfall(m, t):
+    """How far a level misses its targets t; 0 when it meets all of them.
+    Without the trap measures, only what the quick measures tell."""
+    miss = 3.0 * max(0, m['steps'] - t.steps)
+    miss += 20.0 * (m['pieces'] - 1) + 10.0 * m['unreachable']
+    if t.strict:
+        miss += max(0, m['naive'] - 5) + max(0, m['interleaving'] - 5)
+        miss += 0.5 * max(0, m['unused'] - 40)
+    if m.get('needs'):
+        miss += 20.0 * len(needs_of(m) & t.forbidden)
+    if 'distinct_deep' in m and (m['traps'] or m['steps'] == 0 or 'needs' in m):
+        miss += 6.0 * max(0, t.least - m['distinct_deep'])
+        if t.most is not None:
+            miss += 3.0 * max(0, m['distinct_deep'] - t.most)
+        if t.walk is not None:
+            miss += 2.0 * max(0.0, m['per_deep'] - t.walk)
     return miss
 
 
-def puzzle_score(m, least, walk, cap, rows, goal):
-    """Higher is better: meet the targets first, then more deep decisions
-    (up to `goal`) on a shorter solution, on a tidy board."""
+def tiles_of(rows):
+    return sum(ch not in '. ' for r in rows for ch in r)
+
+
+def puzzle_score(m, t, cap, rows):
+    """Higher is better: meet the targets first, then decisions close to the
+    aim on a compact board where little floor goes unused and the solution
+    is short."""
     if m is None or not isinstance(m['steps'], int) or m['steps'] == 0:
         return None
-    value = -10.0 * shortfall(m, least, walk)
-    # Traps of any kind lead the way to deep ones.
-    value += 3.0 * min(m.get('distinct_deep', 0), goal) + 0.3 * m.get('distinct_deep', 0)
-    value += 0.5 * min(m.get('distinct', 0), 2 * goal)
-    value -= 0.03 * m['steps'] + 0.05 * m['naive']
-    # Small boards hold few decisions: shrinking is no way out.
-    value -= 0.5 * max(0, 8 * goal - m['steps'])
+    value = -10.0 * shortfall(m, t)
+    decisions = m.get('distinct_deep', 0)
+    value -= 2.0 * abs(decisions - t.aim)
+    value += 0.3 * min(m.get('distinct', 0), 2 * t.aim)
+    value -= 0.15 * tiles_of(rows) + 0.08 * m['unused'] + 0.02 * m['steps']
+    value -= 0.05 * (m['naive'] + m['interleaving'])
     value -= 0.5 * tidiness(rows)
     if m.get('unknown'):
         value -= 5.0
@@ -707,57 +746,33 @@ def read_source(path):
 
 def tune(args, solver):
     """Changes a level a little at a time until it meets the targets of its
-    row: keeps the changes that add deep decisions without lengthening the
-    solution, first squeezing long corridors shorter."""
+    place on the grid, keeping what scores better (see puzzle_score()), and
+    then takes its decoration away."""
     rng = random.Random(args.seed)
     head, rows = read_source(args.file)
-    least, walk = need_for(args.level)
-    goal = least + args.margin
+    t = Targets(args.level, args.least, args.most)
     text = ''.join(rows)
     chars = [c for c in (1, 2, 3) if START[c] in text]
     gem_count = text.count('*')
-    gems = (max(0, gem_count - 1), gem_count + 2)
+    gems = (max(0, gem_count - 1), gem_count + args.more_gems)
 
     def full(boards):
         ms = solver.measure(boards)
-        return [(puzzle_score(m, least, walk, args.cap, b, goal), b, m) for b, m in zip(boards, ms)]
+        return [(puzzle_score(m, t, args.cap, b), b, m) for b, m in zip(boards, ms)]
 
     current = full([rows])[0]
     if current[0] is None:
         print('the level cannot be finished', file=sys.stderr)
         return 1
-    report(current, 'start', least, walk)
-    # Squeeze long corridors and long solutions first: cheap, and they keep the puzzle.
-    for _ in range(30):
-        m = current[2]
-        if m['longest'] <= TARGETS['longest'] and m['steps'] <= TARGETS['steps']:
-            break
-        options = squeezes(current[1])
-        if not options:
-            break
-        quick = solver.measure(options, traps=False)
-        ranked = sorted(((q['steps'], q['longest'], i) for i, q in enumerate(quick)
-                         if q and isinstance(q['steps'], int) and q['states'] <= 2 * args.cap),
-                        key=lambda t: (t[1], t[0]))
-        if not ranked:
-            break
-        tried = full([options[i] for _, _, i in ranked[:2]])
-        tried = [t for t in tried if t[0] is not None]
-        if not tried:
-            break
-        best = max(tried, key=lambda t: t[0])
-        if best[0] < current[0] - 6:
-            break
-        current = best
-        report(current, 'squeezed', least, walk)
-    width = max(len(r) for r in current[1]) + 2
-    height = len(current[1]) + 2
+    report(current, 'start', t)
     best = current
     temperature = args.temperature
     for step in range(args.steps):
-        if shortfall(best[2], least, walk) == 0 and best[2]['distinct_deep'] >= goal:
+        if shortfall(best[2], t) == 0 and abs(best[2]['distinct_deep'] - t.aim) <= 1:
             break
         base = current[1]
+        width = max(len(r) for r in base) + 2
+        height = len(base) + 2
         padded = ['.' + r.ljust(width - 2, '.') + '.' for r in ['.' * (width - 2)] + base]
         mutants = []
         for _ in range(200):
@@ -765,7 +780,7 @@ def tune(args, solver):
                 sq = squeezes(base)
                 b = rng.choice(sq) if sq else None
             else:
-                b = mutate(rng, padded, width, height, chars, gems)
+                b = mutate(rng, padded, width, height + 1, chars, gems, thin=args.thin)
                 b = trim(b) if b else None
             if b and b != base and b not in mutants:
                 mutants.append(b)
@@ -778,26 +793,28 @@ def tune(args, solver):
         for b, q in zip(mutants, quick):
             if not q or not isinstance(q['steps'], int) or q['states'] > 2 * args.cap:
                 continue
-            if q['steps'] > max(TARGETS['steps'], current[2]['steps'] + 4):
+            if q['steps'] > max(t.steps, current[2]['steps'] + 4):
                 continue
-            hopeful.append((shortfall(q, least, walk) + 0.05 * q['steps'] + 0.02 * q['naive'], b))
-        hopeful.sort(key=lambda t: t[0])
-        scored = [t for t in full([b for _, b in hopeful[:args.keep]]) if t[0] is not None]
+            hopeful.append((shortfall(q, t) + 0.05 * q['steps'] + 0.01 * q['unused'], b))
+        hopeful.sort(key=lambda e: e[0])
+        scored = [e for e in full([b for _, b in hopeful[:args.keep]]) if e[0] is not None]
         if not scored:
             continue
-        top = max(scored, key=lambda t: t[0])
+        top = max(scored, key=lambda e: e[0])
         delta = top[0] - current[0]
         if delta >= 0 or rng.random() < math.exp(delta / max(temperature, 1e-6)):
             current = top
         temperature *= args.cooling
         if current[0] > best[0]:
             best = current
-            report(best, f'step {step}', least, walk)
-    report(best, 'best', least, walk)
-    out = '\n'.join(head) + '\nmap:\n' + '\n'.join(trim(best[1])) + '\n'
+            report(best, f'step {step}', t)
+    rows, m = prune_rows(solver, trim(best[1]))
+    best = (puzzle_score(m, t, args.cap, rows), rows, m)
+    report(best, 'best, pruned', t)
+    out = '\n'.join(head) + '\nmap:\n' + '\n'.join(rows) + '\n'
     with open(args.out or args.file, 'w') as f:
         f.write(out)
-    return 0 if shortfall(best[2], least, walk) == 0 else 3
+    return 0 if shortfall(m, t) == 0 else 3
 
 
 def no_worse(m, base):
@@ -810,34 +827,40 @@ def no_worse(m, base):
 
 
 def without(rows, cells):
-    """The board with no floor on the given (x, y) map cells."""
+    """The board with no floor on the given (x, y) map cells (not trimmed,
+    so that the other cells keep their places)."""
     grid = [list(r) for r in rows]
     for x, y in cells:
         grid[y][x] = '.'
-    return trim([''.join(r) for r in grid])
+    return [''.join(r) for r in grid]
 
 
 def prune_rows(solver, rows, log=sys.stderr):
-    """Takes the decoration away until none is left: all of it at once
-    while that leaves the puzzle no worse, else one tile at a time (which by
-    its definition never does). Tiles whose going would part the floor into
+    """Takes the decoration away until none is left: all of it at once when
+    that leaves the puzzle no worse, else tile by tile, keeping each going
+    that leaves it no worse. Tiles whose going would part the floor into
     more pieces stay: the puzzle might be no worse, but it would be two."""
     base = solver.measure([rows])[0]
     while True:
         cells = solver.lint([rows])[0] or []
+        if not cells:
+            return trim(rows), base
         tried = without(rows, cells)
-        m = solver.measure([tried])[0] if cells else None
-        if m is None or not no_worse(m, base):
-            singles = [without(rows, [cell]) for cell in cells]
-            quick = solver.measure(singles, traps=False)
-            whole = [b for b, q in zip(singles, quick) if q and q['pieces'] <= base['pieces']]
-            if not whole:
-                return rows, base
-            tried = whole[0]
-            m = solver.measure([tried])[0]
-        rows, base = tried, m
-        print(f"pruned to {sum(ch not in '. ' for r in rows for ch in r)} tiles, "
-              f"{base['distinct_deep']} decisions", file=log)
+        m = solver.measure([tried])[0]
+        if no_worse(m, base):
+            rows, base = tried, m
+        else:
+            kept = 0
+            for cell in cells:
+                tried = without(rows, [cell])
+                m = solver.measure([tried])[0]
+                if no_worse(m, base):
+                    rows, base = tried, m
+                else:
+                    kept += 1
+            if kept == len(cells):
+                return trim(rows), base
+        print(f"pruned to {tiles_of(rows)} tiles, {base['distinct_deep']} decisions", file=log)
 
 
 def prune(args, solver):
@@ -849,11 +872,12 @@ def prune(args, solver):
     return 0
 
 
-def report(entry, label, least, walk):
+def report(entry, label, t):
     s, rows, m = entry
-    print(f"{label}: score {s:.1f}, {m['steps']} steps, {m.get('distinct_deep')} deep decisions "
-          f"(need {least}), walk {m.get('per_deep')}, naive {m['naive']}%, corridor run "
-          f"{m['longest']}, {m['states']} states, miss {shortfall(m, least, walk):.1f}",
+    print(f"{label}: score {s:.1f}, {m['steps']} steps, {m.get('distinct_deep')} decisions "
+          f"(aim {t.aim}, {t.least}-{t.most}), walk {m.get('per_deep')}, naive {m['naive']}% "
+          f"and {m['interleaving']}%, {tiles_of(rows)} tiles, {m['unused']}% unused, needs "
+          f"{m.get('needs') or '?'}, {m['states']} states, miss {shortfall(m, t):.1f}",
           file=sys.stderr)
     for row in trim(rows):
         print('    ' + row, file=sys.stderr)
@@ -1022,8 +1046,12 @@ def main():
     s.add_argument('--out')
     t = sub.add_parser('tune', help='change a level until it meets the targets of its row')
     t.add_argument('file', help='the level source; rewritten unless --out is given')
-    t.add_argument('--level', type=int, required=True, help='its number, for its row\'s targets')
-    t.add_argument('--margin', type=int, default=2, help='deep decisions wanted beyond the least')
+    t.add_argument('--level', type=int, required=True, help='its number, for its targets')
+    t.add_argument('--least', type=int, help='fewest decisions wanted (default: by its place)')
+    t.add_argument('--most', type=int, help='most decisions wanted (default: by its place)')
+    t.add_argument('--more-gems', type=int, default=1, help='gems it may gain')
+    t.add_argument('--no-thin', dest='thin', action='store_false',
+                   help='never make a tile start worn')
     t.add_argument('--seed', type=int, default=1)
     t.add_argument('--steps', type=int, default=40, help='rounds of changes')
     t.add_argument('--batch', type=int, default=10, help='changed boards tried per round')
