@@ -1,34 +1,38 @@
 #!/usr/bin/env python3
 """Design aid for Tripath levels: searches for a compact layout that is a
-real puzzle, and measures levels.
+real puzzle, mends levels towards the targets of their place on the grid,
+and measures levels.
 
     design_levels.py --solver build/tools/solver/tripath-solve search \\
-        --chars 1,2,3 --check sharing --width 13 --height 10 --target 90 \\
-        --gems 2-3 --seed 7 --out /tmp/candidate.txt
-
+        --chars 1,2,3 --check sharing --width 9 --height 9 --target 50 \\
+        --gems 1-3 --seed 7 --out /tmp/candidate.txt
+    design_levels.py --solver build/tools/solver/tripath-solve tune \\
+        levels/40.txt --level 40 --seed 40 --out /tmp/40.txt
+    design_levels.py --solver build/tools/solver/tripath-solve prune levels/40.txt
+    design_levels.py --solver build/tools/solver/tripath-solve compact levels/40.txt
+    design_levels.py --solver build/tools/solver/tripath-solve check --explain levels/37.txt
     design_levels.py --solver build/tools/solver/tripath-solve show levels/37.txt
-    design_levels.py --solver build/tools/solver/tripath-solve check levels/37.txt
 
 `search` starts from random compact boards (a lattice of junctions one cell
 apart, some of them joined into loops, coloured in patches, with starts,
 exits and gems on the cells) and then changes them a few cells at a time,
 keeping what scores better (see score()): many different wrong moves along
 the shortest solution, spread over all of it, few of them visible at a
-glance, few corridor cells, and close to the wanted number of steps. The
-level's idea must hold (see CHECKS), or the score pays heavily for it.
+glance, naive players who rarely win, little unused floor, and close to the
+wanted number of steps. The level's idea must hold (see CHECKS), or the
+score pays heavily for it.
 
-`tune` starts from a shipped level and changes it towards the targets of
-its row that the shipped levels test checks (see need_for() and TARGETS):
-no walks for a naive player, enough deep decisions, at most 90 steps and
-no corridor longer than six cells. It first squeezes out rows and columns
-of plain corridor, then keeps the changes that add deep decisions without
-making the solution too long.
+`tune` starts from a level and changes it towards the targets of its place
+on the grid (see Targets): both naive players out, decisions close to the
+aim for its distance from the start corner, little unused floor, no idea
+needed before its lesson, a short enough solution; among those, compact
+boards where every cell serves the puzzle (see puzzle_score()), and no
+change that adds decisions by adding decoration. It ends with `prune`,
+which takes the decoration away; `compact` squeezes corridors shorter.
 
-    design_levels.py --solver build/tools/solver/tripath-solve tune \
-        levels/40.txt --level 40 --seed 40 --out /tmp/40.txt
-
-`show` prints a board as a picture in the terminal with its measures;
-`check` tells which ideas a level really needs.
+`check` tells which ideas a level needs and, with --explain, what its
+shortest solution does; `show` prints boards with their measures. Pictures
+with the game's art come from `tripath-assets --draw`.
 
 Every result is an ordinary level source: curate it by hand afterwards and
 store its solution with `tripath-solve --write N`.
@@ -50,26 +54,19 @@ OWNER = {**{v: k for k, v in PATH.items()}, **{v: k for k, v in WORN.items()}}
 FRESH = {WORN[k]: PATH[k] for k in PATH}
 THIN = {PATH[k]: WORN[k] for k in PATH}
 
-# What each check asks of a level, with the solver's design aids:
-#   wear     paths that wear make it longer (--no-wear is shorter)
-#   worn     its tiles that start worn make it longer (fresh ones: shorter)
-#   exits    crossing another character's exit is needed or saves steps
-#   sharing  two characters standing on one tile is needed or saves steps
+# The ideas a level can be asked to need (see the solver's --needs, which
+# tells the first four), and one more:
 #   order    sharing is needed, and the characters meet more than once: in
 #            the shortest solution, characters step off two or more tiles
-#            that vanished under them. (Without characters
-#            standing together the order of moves never matters: a tile only
-#            counts how often it is left. So the characters cannot each make
-#            all their moves in one turn, --sequential.)
-CHECKS = ('wear', 'worn', 'exits', 'sharing', 'order')
+#            that vanished under them. (Without characters standing together
+#            the order of moves never matters: a tile only counts how often
+#            it is left.)
+CHECKS = ('wear', 'worn', 'exits', 'sharing', 'gems', 'order')
+NAMES = {1: 'Pim', 2: 'Lu', 3: 'Ost'}
 
 
 def is_path(ch):
     return ch in OWNER
-
-
-def fresh_rows(rows):
-    return [''.join(FRESH.get(ch, ch) for ch in row) for row in rows]
 
 
 class Solver:
@@ -147,53 +144,68 @@ class Solver:
         return out
 
 
-def holds(solver, rows, steps, check):
-    """Whether the level with these rows and fewest steps needs the idea."""
-    return holds_many(solver, [rows], [steps], check)[0]
-
-
-def holds_many(solver, boards, steps, check):
-    if check == 'wear':
-        other = solver.measure(boards, ['--no-wear'], traps=False)
-        return [o is not None and isinstance(o['steps'], int) and o['steps'] < s
-                for o, s in zip(other, steps)]
-    if check == 'worn':
-        fresh = [fresh_rows(b) for b in boards]
-        other = solver.measure(fresh, traps=False)
-        return [f != b and o is not None and isinstance(o['steps'], int) and o['steps'] < s
-                for b, f, o, s in zip(boards, fresh, other, steps)]
-    flag = {'exits': '--private-exits', 'sharing': '--no-sharing', 'order': '--no-sharing'}[check]
-    other = solver.measure(boards, [flag], traps=False)
-    ok = [o is not None and (o['steps'] == 'none' or
-                             (isinstance(o['steps'], int) and o['steps'] > s))
-          for o, s in zip(other, steps)]
+def holds_many(solver, boards, check):
+    """Whether each board needs the idea `check` (one of CHECKS)."""
+    ms = solver.measure(boards, ['--needs'], traps=False)
+    idea = 'sharing' if check == 'order' else check
+    ok = [m is not None and idea in needs_of(m) for m in ms]
     if check == 'order':
-        mine = solver.measure(boards, traps=False)
-        ok = [k and m is not None and len({t for _, t in meetings(b, m['solution'])}) >= 2
-              for k, m, b in zip(ok, mine, boards)]
+        ok = [k and len({e[2] for e in replay(b, m['solution']) if e[0] == 'meets'}) >= 2
+              for k, m, b in zip(ok, ms, boards)]
     return ok
 
 
-def meetings(rows, solution):
-    """The steps of a solution that leave a tile which has already vanished
-    under the one leaving, because another character took its last pass:
-    (character, cell) for each."""
+def replay(rows, solution):
+    """Plays a solution (text) on the board and tells what happens, as
+    tuples (event, step, cell, who, others): 'gem' collected, 'exit' of
+    another entered, 'vanish' (a tile left for the last time; others: who
+    still stands on it) and 'meets' (a step off a tile that had already
+    vanished under the one leaving)."""
     cells = {(x, y): ch for y, row in enumerate(rows) for x, ch in enumerate(row) if ch not in '. '}
     passes = {cell: (3 if ch in PATH.values() else 1) for cell, ch in cells.items() if is_path(ch)}
     where = {c: cell for cell, ch in cells.items() for c, mark in START.items() if ch == mark}
-    found = []
-    for move in solution.split(','):
+    exits = {cell: int(ch) for cell, ch in cells.items() if ch in '123'}
+    gems = {cell for cell, ch in cells.items() if ch == '*'}
+    events = []
+    for step, move in enumerate(solution.split(','), 1):
         who, d = move.split()
         c = {'P': 1, 'L': 2, 'O': 3}[who]
-        x, y = where[c]
-        if (x, y) in passes:
-            if passes[(x, y)] == 0:
-                found.append((c, (x, y)))
+        here = where[c]
+        if here in passes:
+            if passes[here] == 0:
+                events.append(('meets', step, here, c, ()))
             else:
-                passes[(x, y)] -= 1
+                passes[here] -= 1
+                if passes[here] == 0:
+                    others = tuple(o for o, at in where.items() if o != c and at == here)
+                    events.append(('vanish', step, here, c, others))
         dx, dy = {'U': (0, -1), 'D': (0, 1), 'L': (-1, 0), 'R': (1, 0)}[d]
-        where[c] = (x + dx, y + dy)
-    return found
+        where[c] = (here[0] + dx, here[1] + dy)
+        if where[c] in gems:
+            gems.discard(where[c])
+            events.append(('gem', step, where[c], c, ()))
+        if exits.get(where[c], c) != c:
+            events.append(('exit', step, where[c], c, (exits[where[c]],)))
+    return events
+
+
+def explain_lines(rows, solution):
+    """What a solution does, in words: who fetches which gem, who crosses
+    whose exit, which tiles vanish and who shares them."""
+    out = []
+    for event, step, (x, y), c, others in replay(rows, solution):
+        at = f'step {step}: {NAMES[c]}'
+        if event == 'gem':
+            out.append(f'{at} takes the gem at {x},{y}')
+        elif event == 'exit':
+            out.append(f'{at} crosses {NAMES[others[0]]}\'s exit at {x},{y}')
+        elif event == 'vanish':
+            also = ' with ' + ' and '.join(NAMES[o] for o in others) + ' still on it' if others \
+                else ''
+            out.append(f'{at} leaves {x},{y} for the last time{also}')
+        else:
+            out.append(f'{at} steps off {x},{y}, already gone')
+    return out
 
 
 # ---------------------------------------------------------------------------
@@ -512,8 +524,7 @@ def search(args, solver):
             live = [i for i in range(len(hopeful)) if ok[i]]
             if not live:
                 break
-            result = holds_many(solver, [hopeful[i][1] for i in live],
-                                [hopeful[i][2]['steps'] for i in live], check)
+            result = holds_many(solver, [hopeful[i][1] for i in live], check)
             for i, r in zip(live, result):
                 # An idea to avoid is one the level must not need yet.
                 ok[i] = r if check in checks else not r
@@ -760,10 +771,18 @@ def tune(args, solver):
         ms = solver.measure(boards)
         return [(puzzle_score(m, t, args.cap, b), b, m) for b, m in zip(boards, ms)]
 
+    def undecorated(entry):
+        """The entry with its score lowered by its decoration, so that a
+        change that adds decisions by adding decoration does not pay."""
+        s, b, m = entry
+        decoration = solver.lint([b])[0] or []
+        return (s - 1.5 * len(decoration), b, m)
+
     current = full([rows])[0]
     if current[0] is None:
         print('the level cannot be finished', file=sys.stderr)
         return 1
+    current = undecorated(current)
     report(current, 'start', t)
     best = current
     temperature = args.temperature
@@ -800,7 +819,7 @@ def tune(args, solver):
         scored = [e for e in full([b for _, b in hopeful[:args.keep]]) if e[0] is not None]
         if not scored:
             continue
-        top = max(scored, key=lambda e: e[0])
+        top = undecorated(max(scored, key=lambda e: e[0]))
         delta = top[0] - current[0]
         if delta >= 0 or rng.random() < math.exp(delta / max(temperature, 1e-6)):
             current = top
@@ -861,6 +880,39 @@ def prune_rows(solver, rows, log=sys.stderr):
             if kept == len(cells):
                 return trim(rows), base
         print(f"pruned to {tiles_of(rows)} tiles, {base['distinct_deep']} decisions", file=log)
+
+
+def compact_rows(solver, rows, log=sys.stderr):
+    """Squeezes out rows and columns of plain corridor (see squeezes()) while
+    the puzzle keeps its decisions and its naive players stay out: the board
+    keeps its shape, with shorter walks between the decisions."""
+    base = solver.measure([rows])[0]
+    while True:
+        options = squeezes(rows)
+        if not options:
+            return rows, base
+        fine = []
+        for b, m in zip(options, solver.measure(options)):
+            if (m is not None and isinstance(m['steps'], int) and m['pieces'] <= base['pieces']
+                    and m['distinct_deep'] >= base['distinct_deep']
+                    and m['naive'] <= max(5, base['naive'])
+                    and m['interleaving'] <= max(5, base['interleaving'])):
+                fine.append((m['steps'], -m['distinct_deep'], b, m))
+        if not fine:
+            return rows, base
+        _, _, rows, base = min(fine, key=lambda e: e[:2])
+        print(f"squeezed to {base['steps']} steps, {tiles_of(rows)} tiles, "
+              f"{base['distinct_deep']} decisions", file=log)
+
+
+def compact(args, solver):
+    head, rows = read_source(args.file)
+    rows, m = compact_rows(solver, rows)
+    rows, m = prune_rows(solver, rows)
+    text = '\n'.join(head) + '\nmap:\n' + '\n'.join(rows) + '\n'
+    with open(args.out or args.file, 'w') as f:
+        f.write(text)
+    return 0
 
 
 def prune(args, solver):
@@ -928,74 +980,18 @@ def picture(rows):
     return '\n'.join(out)
 
 
-# Picture colours (R, G, B) per owner: fresh path, and the start's colour.
-RGB = {0: (225, 225, 225), 1: (70, 190, 70), 2: (80, 120, 235), 3: (225, 70, 60)}
-
-
-def png(rows_list, path, cell=16, labels=None):
-    """Writes boards side by side as a PNG: fresh path full colour, worn
-    tiles striped, starts with a white centre, exits hollow, gems yellow
-    diamonds."""
-    import struct
-    import zlib
-    gap = cell
-    width = sum(max(len(r) for r in rows) * cell + gap for rows in rows_list) + gap
-    height = max(len(rows) for rows in rows_list) * cell + 2 * gap
-    image = [[(24, 24, 32)] * width for _ in range(height)]
-
-    def put(x, y, rgb):
-        if 0 <= x < width and 0 <= y < height:
-            image[y][x] = rgb
-
-    left = gap
-    for rows in rows_list:
-        for cy, row in enumerate(rows):
-            for cx, ch in enumerate(row):
-                if ch in '. ':
-                    continue
-                x0, y0 = left + cx * cell, gap + cy * cell
-                owner = OWNER.get(ch, {'P': 1, 'L': 2, 'O': 3, '1': 1, '2': 2, '3': 3}.get(ch, 0))
-                base = RGB[owner]
-                for dy in range(1, cell - 1):
-                    for dx in range(1, cell - 1):
-                        rgb = base
-                        if ch in WORN.values() and (dx + dy) % 6 < 3:
-                            rgb = tuple(v // 3 for v in base)
-                        if ch in '123' and 3 <= dx < cell - 4 and 3 <= dy < cell - 4:
-                            rgb = (24, 24, 32)
-                        if ch in 'PLO' and abs(dx - cell // 2) < 3 and abs(dy - cell // 2) < 3:
-                            rgb = (255, 255, 255)
-                        if ch == '*':
-                            inside = abs(dx - cell // 2) + abs(dy - cell // 2) < cell // 2 - 1
-                            rgb = (250, 210, 40) if inside else RGB[0]
-                        put(x0 + dx, y0 + dy, rgb)
-        left += max(len(r) for r in rows) * cell + gap
-    raw = b''.join(b'\x00' + bytes(v for px in line for v in px) for line in image)
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body) & 0xFFFFFFFF)
-
-    with open(path, 'wb') as f:
-        f.write(b'\x89PNG\r\n\x1a\n')
-        f.write(chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0)))
-        f.write(chunk(b'IDAT', zlib.compress(raw, 9)))
-        f.write(chunk(b'IEND', b''))
-
-
 def show(args, solver):
-    if args.png:
-        png([read_map(path) for path in args.files], args.png)
     for path in args.files:
         rows = read_map(path)
         m = solver.measure([rows])[0]
         print(path)
         print(picture(rows) if args.colour else '\n'.join(rows))
         if m:
-            corridor = round(100 * m['corridor'] / max(1, m['floor']))
             print(f"{m['steps']} steps, {m['states']} states, traps {m['traps']} "
                   f"({m['distinct']} different, {m['distinct_deep']} deep), at {m['trap_steps']} "
-                  f"steps, spread {m['spread']}/10, corridor {corridor}% (run {m['longest']})")
+                  f"steps, spread {m['spread']}/10; naive {m['naive']}% and "
+                  f"{m['interleaving']}%; {m['tiles']} tiles in {m['pieces']} piece(s), "
+                  f"{m['unreachable']} unreachable, {m['unused']}% unused; needs {m['needs']}")
         print()
     return 0
 
@@ -1004,13 +1000,16 @@ def check(args, solver):
     status = 0
     for path in args.files:
         rows = read_map(path)
-        m = solver.measure([rows], traps=False)[0]
+        m = solver.measure([rows], ['--needs'], traps=False)[0]
         if not m or not isinstance(m['steps'], int):
             print(f'{path}: cannot be finished')
             status = 1
             continue
-        needed = [c for c in CHECKS if holds(solver, rows, m['steps'], c)]
+        needed = [c for c in CHECKS if holds_many(solver, [rows], c)[0]]
         print(f"{path}: {m['steps']} steps; needs {', '.join(needed) or 'none of the ideas'}")
+        if args.explain:
+            for line in explain_lines(rows, m['solution']):
+                print('    ' + line)
     return status
 
 
@@ -1060,20 +1059,24 @@ def main():
     t.add_argument('--cooling', type=float, default=0.95)
     t.add_argument('--cap', type=int, default=300000, help='solver states a level may need')
     t.add_argument('--out')
-    p = sub.add_parser('prune', help='take away the decoration of a level')
-    p.add_argument('file', help='the level source; rewritten unless --out is given')
-    p.add_argument('--out')
+    for name, text in (('prune', 'take away the decoration of a level'),
+                       ('compact', 'squeeze corridors shorter, then prune')):
+        p = sub.add_parser(name, help=text)
+        p.add_argument('file', help='the level source; rewritten unless --out is given')
+        p.add_argument('--out')
     for name, text in (('show', 'draw levels with their measures'),
                        ('check', 'tell which ideas levels need')):
         p = sub.add_parser(name, help=text)
         p.add_argument('files', nargs='+')
         if name == 'show':
-            p.add_argument('--png', help='also draw the boards side by side into this PNG file')
             p.add_argument('--colour', action='store_true', help='draw in terminal colours')
+        else:
+            p.add_argument('--explain', action='store_true',
+                           help='also tell what the shortest solution does, step by step')
     args = ap.parse_args()
     solver = Solver(args.solver, args.max_states)
     return {'search': search, 'show': show, 'check': check, 'tune': tune,
-            'prune': prune}[args.command](args, solver)
+            'prune': prune, 'compact': compact}[args.command](args, solver)
 
 
 if __name__ == '__main__':

@@ -34,11 +34,13 @@ const char kUsage[] =
     "                   tiles no one can reach or the solution never stands on,\n"
     "                   and the ideas the level needs; over all 64 levels also\n"
     "                   the climb of decisions away from the start corner\n"
+    "  --needs          only the ideas each level needs, of the measures above\n"
     "  --lint           find the decoration: tiles that can go without changing\n"
     "                   the puzzle (slow); alone it lists them, with a table it\n"
     "                   adds their share\n"
     "  --tsv            print the table as tab-separated values, for scripts (the\n"
-    "                   trap columns are 0 and needs empty without --traps,\n"
+    "                   trap columns are 0 without --traps, needs empty without\n"
+    "                   --traps or --needs,\n"
     "                   decoration is -1 without --lint)\n"
     "  --check          fail when a stored solution is not a shortest one\n"
     "  --write          store each shortest solution found in its source\n"
@@ -55,7 +57,7 @@ struct Settings {
   std::filesystem::path levelsDir = "levels";
   std::filesystem::path imageFile;
   Format format = Format::kPlain;
-  bool traps = false, lint = false, check = false, write = false;
+  bool traps = false, needs = false, lint = false, check = false, write = false;
   SolveOptions options;
   std::vector<int> wanted;
   std::vector<std::filesystem::path> files;
@@ -143,6 +145,8 @@ Settings ParseArguments(int argc, char** argv) {
       s.format = Format::kTsv;
     } else if (arg == "--traps") {
       s.traps = true;
+    } else if (arg == "--needs") {
+      s.needs = true;
     } else if (arg == "--lint") {
       s.lint = true;
     } else if (arg == "--check") {
@@ -178,6 +182,7 @@ Settings ParseArguments(int argc, char** argv) {
     for (int n = 1; n <= kLevelCount; ++n) s.wanted.push_back(n);
   }
   if (s.format == Format::kMarkdown) s.traps = true;
+  if (s.traps) s.needs = true;
   if (s.format == Format::kPlain && s.traps) s.format = Format::kTraps;
   if (s.format == Format::kPlain && s.lint) s.format = Format::kLint;
   return s;
@@ -256,10 +261,8 @@ Measures Measure(const Level& level, const Settings& s) {
   m.unused = UnusedTiles(board, along);
   m.naive = PlayNaively(board, kNaivePlays);
   m.interleaving = PlayNaively(board, kNaivePlays, kNaiveSeed, NaiveStyle::kInterleaving);
-  if (s.traps) {
-    m.traps = FindTraps(board, along, s.options, s.options.maxStates / 10);
-    m.needs = FindNeeds(board, s.options);
-  }
+  if (s.traps) m.traps = FindTraps(board, along, s.options, s.options.maxStates / 10);
+  if (s.needs) m.needs = FindNeeds(board, s.options);
   if (s.lint) {
     m.decoration = FindDecoration(board, s.options, s.options.maxStates / 10);
     m.lintDone = true;
@@ -336,7 +339,7 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
           m.layout.corridorCells, m.layout.longestCorridor, m.layout.junctions,
           m.naive.WinPercent(), walk, Size(level.codes).c_str(), tiles, m.layout.unreachable,
           m.layout.pieces, Percent(m.unused, tiles), m.interleaving.WinPercent(),
-          s.traps ? NeedsText(m.needs).c_str() : "", m.lintDone ? Percent(decoration, tiles) : -1,
+          s.needs ? NeedsText(m.needs).c_str() : "", m.lintDone ? Percent(decoration, tiles) : -1,
           m.solution.c_str());
       break;
     case Format::kMarkdown:
