@@ -2,10 +2,15 @@
 // and the frame loop.
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 
 #include "shell/shell.h"
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    PrintLine("Tripath " TRIPATH_VERSION);
+    return 0;
+  }
   std::unique_ptr<HostWindow> window = MakeGlfwWindow(640, 480, "Tripath");
   if (!window) std::exit(-1);
   auto game = std::make_unique<NxQuarryGame>(std::move(window));

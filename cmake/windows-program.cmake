@@ -1,24 +1,23 @@
-# tripath.exe: a GUI program (no console window), with our icon (made from
-# the logo the asset tool paints) and version information. The game's data
+# tripath.exe: a GUI program (no console window), with our icon, manifest
+# and version information. The game's data
 # comes from the asset tools of a native build, TRIPATH_HOST_DATA_DIR, and
 # is copied beside the executable.
 set(TRIPATH_HOST_DATA_DIR "" CACHE PATH "data folder of a native build (made by tripath-assets)")
-if(NOT EXISTS ${TRIPATH_HOST_DATA_DIR}/logo.png)
+if(NOT EXISTS ${TRIPATH_HOST_DATA_DIR}/logo.png OR NOT EXISTS ${TRIPATH_HOST_DATA_DIR}/../icons/tripath.ico)
   message(FATAL_ERROR "TRIPATH_HOST_DATA_DIR must name the data folder of a native build "
                       "(see build-windows.sh)")
 endif()
 
 set_target_properties(tripath PROPERTIES WIN32_EXECUTABLE ON)
-set(TRIPATH_ICON ${CMAKE_CURRENT_BINARY_DIR}/tripath.ico)
-add_custom_command(
-  OUTPUT ${TRIPATH_ICON}
-  COMMAND sh ${PROJECT_SOURCE_DIR}/dist/windows/png-to-ico.sh ${TRIPATH_HOST_DATA_DIR}/logo.png
-          ${TRIPATH_ICON}
-  DEPENDS ${TRIPATH_HOST_DATA_DIR}/logo.png ${PROJECT_SOURCE_DIR}/dist/windows/png-to-ico.sh)
+# The icon comes from the asset tool of the native build, beside its data.
+set(TRIPATH_ICON ${TRIPATH_HOST_DATA_DIR}/../icons/tripath.ico)
+set(TRIPATH_VERSION4 ${PROJECT_VERSION}.0)
+set(TRIPATH_MANIFEST ${CMAKE_CURRENT_BINARY_DIR}/tripath.manifest)
+configure_file(${PROJECT_SOURCE_DIR}/dist/windows/tripath.manifest.in ${TRIPATH_MANIFEST} @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/dist/windows/tripath.rc.in
                ${CMAKE_CURRENT_BINARY_DIR}/tripath.rc @ONLY)
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/tripath.rc PROPERTIES
-                            OBJECT_DEPENDS ${TRIPATH_ICON})
+                            OBJECT_DEPENDS "${TRIPATH_ICON};${TRIPATH_MANIFEST}")
 target_sources(tripath PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/tripath.rc)
 
 # The data and the two DLLs go beside the executable, as in the download.

@@ -26,6 +26,15 @@ struct StepRepeat {
   std::array<bool, 4> stickWasOut{};  // the stick past its threshold last update
 };
 
+// The cells a held character is led along: those the pointer passed over
+// while it moved, oldest first. A view scrolling under a still pointer adds
+// none, so the character stops on the cell the player last pointed at.
+struct DragTrail {
+  std::array<int, 32> cells{};  // y * 64 + x
+  int count = 0;
+  int lastCell = -1;  // the cell last added, so a pointer resting in a cell adds it once
+};
+
 // The view following a held or moving character, and the fit of the whole
 // board when a level starts.
 struct CameraFollow {
@@ -42,6 +51,7 @@ struct TitleCursor {
 
 struct ControlState {
   PlaySelection selection;
+  DragTrail trail;
   StepRepeat repeat;
   CameraFollow camera;
   TitleCursor title;
@@ -87,5 +97,6 @@ void FollowCharacter(c_MyApp& app);
 
 // --- the title (title_keyboard.cpp) --------------------------------------------------
 // Arrow keys, WASD or the pad move a cursor over the level grid (cells of
-// `cell` scale); Enter, space or the pad's A opens the level under it.
-void UpdateTitleCursor(c_MyApp& app, float cell);
+// `cell` scale); Enter, space or the pad's A opens the level under it. The
+// keys act only while `live`, under the same lock as the title's clicks.
+void UpdateTitleCursor(c_MyApp& app, float cell, bool live);

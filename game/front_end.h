@@ -48,6 +48,8 @@ struct FrontEndState {
   bool finishSaved = false;
   // The news request failed (no answer, or not a success).
   bool newsFailed = false;
+  // Updates left to show "Progress could not be saved" (0: hidden).
+  int saveNotice = 0;
 };
 
 class c_MyApp;
@@ -58,8 +60,16 @@ void LoadLevelPars(c_MyApp& app);
 // the sound mode has music on, holds while the pause menu is open, and
 // stops at once when music is switched off.
 void DriveMusic(c_MyApp& app);
+// The steps and par counter at the top left of play: the top of each of
+// its lines, and where its last line ends (1.5 times the font's height).
+constexpr float kPlayStepsY = 40, kPlayParY = 56, kPlayCounterBottom = 71;
 // After each play frame: a level just finished is recorded (with its par
 // mark) and saved at once; the steps and par are shown.
 void AfterPlayFrame(c_MyApp& app);
+// Saves the state. When the store fails, the previous file stays whole and
+// a notice says so for a few seconds; the next save point tries again.
+void SaveProgress(c_MyApp& app);
+// Queues the notice while it shows.
+void DrawSaveNotice(c_MyApp& app);
 // The window's close request: whatever is in progress is kept.
 void SaveBeforeClosing(c_MyApp& app);

@@ -56,13 +56,35 @@ void AfterPlayFrame(c_MyApp& app) {
   app.ResetDrawState();
   app.SetDrawScale(1.5f);
   app.SetDrawColor(255, 255, 255, 0.85f);
-  app.QueueText(12, 40, u"Steps: " + IntToString(app.stepsTaken), 0, 0);
+  app.QueueText(12, kPlayStepsY, u"Steps: " + IntToString(app.stepsTaken), 0, 0);
   const int par =
       app.currentLevel >= 1 && app.currentLevel <= 64 ? fe.levelPars[app.currentLevel] : 0;
   if (par > 0) {
     app.SetDrawColor(255, 220, 90, 0.85f);
-    app.QueueText(12, 56, u"Par: " + IntToString(par), 0, 0);
+    app.QueueText(12, kPlayParY, u"Par: " + IntToString(par), 0, 0);
   }
+  app.ResetDrawState();
+}
+
+void SaveProgress(c_MyApp& app) {
+  // Four seconds at the game's 60 updates a second.
+  constexpr int kNoticeUpdates = 240;
+  const bool saved = StoreState(app.StateText()) == 0;
+  app.frontEnd.saveNotice = saved ? 0 : kNoticeUpdates;
+  if (!saved && HostGame())
+    PrintErrorLine("Tripath: progress could not be saved to " + HostGame()->StatePath());
+}
+
+void DrawSaveNotice(c_MyApp& app) {
+  int& left = app.frontEnd.saveNotice;
+  if (left <= 0) return;
+  --left;
+  app.ResetDrawState();
+  const float y = app.screenH - 40;
+  app.SetDrawColor(120, 0, 0, 0.85f);
+  app.QueueRect(app.screenW / 2 - 150, y, 300, 28);
+  app.SetDrawColor(255, 255, 255, 1);
+  app.QueueText(app.screenW / 2, y + 14, u"Progress could not be saved", 0.5f, 0.5f);
   app.ResetDrawState();
 }
 

@@ -1,6 +1,8 @@
 // The program's global initialisation: the fault translator, the
 // process-wide values and the one game object.
+#include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "game/game.h"
 #include "game/my_app.h"
@@ -65,11 +67,14 @@ const std::array<String, 39>& CreditsText() {
 
 void GlobalInitialisation(int, char**) {
   InstallFaultTranslator();
-  // The game runs without its data, but shows next to nothing: say why.
-  if (!std::filesystem::is_directory("data"))
-    PrintErrorLine(
-        "Tripath: no data folder in the working directory; start the game with ./play.sh, or "
-        "from the folder that holds its data/ (build/game after a build)");
+  // Without its data the game would show next to nothing: say why, and
+  // what to do, and end as a start-up failure.
+  if (!std::filesystem::is_directory("data")) {
+    TellPlayer(std::string("Tripath cannot find its data folder, which holds its pictures, "
+                           "sounds and levels.\n\n") +
+               PlatformAdvice(PlayerAdvice::kNoData));
+    std::exit(-1);
+  }
   SeedRandom(1234);
   g_musicSwitch = 1;
   CreditsText();

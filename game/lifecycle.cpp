@@ -221,6 +221,7 @@ int c_MyApp::Update() {
   for (int& button : virtualButtons)
     if (button == 1) button = 0;
   DrawBadgeToasts();
+  DrawSaveNotice(*this);
   return 0;
 }
 

@@ -173,7 +173,7 @@ class c_MyApp : public c_App, public c_IOnHttpRequestComplete {
   std::array<std::unique_ptr<c_Sound>, 100> sounds;
   bool textInput = false;
   int scoreToSubmit = 0;
-  int stepsTaken = 0;  // steps since the level started, for its score
+  int stepsTaken = 0;  // steps of the way on the board: undo takes one off, redo adds it
 
   // --- frame, scaling and the draw list ------------------------------------------
   int scaleMode = 0;

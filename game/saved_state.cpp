@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "game/front_end.h"
 #include "game/my_app.h"
 #include "game/play/rules.h"
 
@@ -31,7 +32,9 @@ int BadgeWord(const c_MyApp& app, int word) {
 // every pattern means something, and need nothing.
 void ClampLoadedSettings(std::array<int, 25>& settings) {
   int& sound = settings[tripath::kSoundModeWord];
-  if (sound < 0 || sound >= tripath::kSoundModeCount) sound = 1;
+  // A mode the game never writes is a damaged one: it loads silent rather
+  // than loud.
+  if (sound < 0 || sound >= tripath::kSoundModeCount) sound = 0;
   // The on-screen d-pad's place (virtual pixels) and size (tenths).
   for (int i : {10, 11}) settings[i] = std::clamp(settings[i], 64, 4096);
   if (settings[12] < 8) settings[12] = 10;
@@ -87,7 +90,7 @@ String c_MyApp::StateText() {
 }
 
 int c_MyApp::SaveState() {
-  StoreState(StateText());
+  SaveProgress(*this);
   return 0;
 }
 

@@ -117,6 +117,10 @@ int c_MyApp::UpdateTitle() {
 
   if (creditsOpen == 0) {
     SetDrawScale(cell);
+    // The buttons take the tint the draw colour has here; a par star
+    // changes the colour, so it is put back after each one.
+    const float tintRed = drawRed, tintGreen = drawGreen, tintBlue = drawBlue,
+                tintAlpha = drawAlpha;
     tripath::OpenStartingLevels(settings);
     for (int row = 0; row < 8; ++row) {
       for (int column = 0; column < 8; ++column) {
@@ -131,7 +135,7 @@ int c_MyApp::UpdateTitle() {
           SetDrawColor(255, 215, 40, 1);
           SetDrawScale(cell * 1.2f);
           QueueImage(97, x + 24 * cell, y - 24 * cell, kStarIconFrame);
-          ResetDrawState();
+          SetDrawColor(tintRed, tintGreen, tintBlue, tintAlpha);
           SetDrawScale(cell);
         }
         if (pressed && buttonsLive && state > 0 && pointerLatch == 0) {
@@ -142,7 +146,7 @@ int c_MyApp::UpdateTitle() {
         }
       }
     }
-    UpdateTitleCursor(*this, cell);
+    UpdateTitleCursor(*this, cell, buttonsLive && controlLatch == 0);
   }
 
   ResetDrawState();

@@ -25,10 +25,10 @@ bool StickOut(c_InputDevice& in, int direction) {
 
 }  // namespace
 
-void UpdateTitleCursor(c_MyApp& app, float cell) {
+void UpdateTitleCursor(c_MyApp& app, float cell, bool live) {
   TitleCursor& cursor = app.control.title;
   c_InputDevice* in = TheInputDevice();
-  if (!in || app.creditsOpen != 0 || app.badgeListOpen != 0) return;
+  if (!in || !live) return;
   for (int d = 0; d < 4; ++d) {
     // Held keys repeat at the system's pace; each repeat moves one cell.
     int moves = 0;

@@ -29,3 +29,8 @@ build() {
   cmake -S "$ROOT" -B "$dir" "$@" >/dev/null
   cmake --build "$dir" -j "$(nproc)"
 }
+
+# The version of the project (CMake's project(VERSION)), for download names.
+tripath_version() {
+  sed -n 's/^project(Tripath VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt"
+}

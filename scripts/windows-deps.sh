@@ -2,8 +2,11 @@
 # Cross-builds the Windows libraries the game links against from Debian's
 # own source packages: GLFW 3 and OpenAL Soft (as DLLs) and GoogleTest (for
 # the tests, from libgtest-dev's sources). They go into a cache folder outside
-# the clone, one folder per set of source versions, so later builds reuse
-# them. Prints the folder (the install prefix) on its last line.
+# the clone, one folder per set of source versions, toolchain file and build
+# flags, so later builds reuse them and a change to any of these builds them
+# again. OpenAL Soft's source archive is kept beside them (share/source), as
+# its licence asks us to offer it with the DLL. Prints the folder (the
+# install prefix) on standard output; progress goes to standard error.
 #   TRIPATH_WINDOWS_DEPS_CACHE  cache root (default ~/.cache/tripath/windows-deps)
 #   TRIPATH_JOBS                parallel compile jobs (default 2)
 set -eu
@@ -13,34 +16,66 @@ TOOLCHAIN=$ROOT/cmake/mingw-w64-x86_64.cmake
 CACHE=${TRIPATH_WINDOWS_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tripath/windows-deps}
 JOBS=${TRIPATH_JOBS:-2}
 if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+fail() {
+  echo "windows-deps: $*" >&2
+  exit 1
+}
+
+GLFW_FLAGS="-DBUILD_SHARED_LIBS=ON -DGLFW_BUILD_EXAMPLES=OFF -DGLFW_BUILD_TESTS=OFF \
+-DGLFW_BUILD_DOCS=OFF"
+OPENAL_FLAGS="-DALSOFT_UTILS=OFF -DALSOFT_EXAMPLES=OFF -DALSOFT_NO_CONFIG_UTIL=ON \
+-DALSOFT_INSTALL_CONFIG=OFF -DALSOFT_INSTALL_HRTF_DATA=OFF -DALSOFT_INSTALL_AMBDEC_PRESETS=OFF \
+-DALSOFT_INSTALL_EXAMPLES=OFF -DALSOFT_INSTALL_UTILS=OFF"
+GTEST_FLAGS="-DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON"
+COMMON_FLAGS="-DCMAKE_BUILD_TYPE=Release"
+
+# Earlier versions of this script added a source list under /etc/apt; the
+# sources now come through a private apt configuration, so it goes.
+old_list=/etc/apt/sources.list.d/tripath-deb-src.sources
+if [ -f "$old_list" ]; then
+  echo "Removing $old_list (no longer used)" >&2
+  $sudo rm -f "$old_list"
+fi
+
+# A private apt configuration: its own source list and lists folder in the
+# cache, leaving the system's /etc/apt and /var/lib/apt as they are. The
+# mirror is the one the system already uses for Debian.
+APT=$CACHE/apt
+mirror=$(sed -n 's#^URIs: *\([^ ]*/debian\)/*$#\1#p' /etc/apt/sources.list.d/*.sources 2>/dev/null |
+  head -n 1)
+[ -n "$mirror" ] || mirror=$(sed -n 's#^deb \(\[[^]]*\] \)\{0,1\}\([^ ]*/debian\)/* .*#\2#p' \
+  /etc/apt/sources.list 2>/dev/null | head -n 1)
+[ -n "$mirror" ] || mirror=http://deb.debian.org/debian
+mkdir -p "$APT/lists/partial" "$APT/cache/archives/partial" "$APT/sources.list.d"
+printf '%s\n' "Types: deb-src" "URIs: $mirror" "Suites: bookworm trixie" "Components: main" \
+  "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" >"$APT/sources.list.d/debian-src.sources"
+private_apt() {
+  apt-get -q -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$APT/sources.list.d" \
+    -o Dir::State::Lists="$APT/lists" -o Dir::Cache="$APT/cache" -o Dir::State::Status=/var/lib/dpkg/status \
+    -o APT::Sandbox::User="$(id -un)" -o Debug::NoLocking=1 "$@"
+}
+# Source lists older than a day may name files the mirror has dropped.
+if [ -z "$(find "$APT/lists" -maxdepth 1 -name '*Sources*' -mtime -1 2>/dev/null | head -n 1)" ]; then
+  echo "Updating the source package lists in $APT" >&2
+  private_apt update >&2 || fail "apt-get update of the source lists failed"
+fi
 
 # Bookworm's openal-soft source files are gone from the mirrors, so OpenAL
 # Soft comes from the next release's source package; GLFW stays at the
 # version the Linux build uses.
 SOURCES="glfw3/bookworm openal-soft/trixie"
+uris=$(private_apt source --print-uris $SOURCES) || fail "apt-get source found no $SOURCES"
 dsc_version() {  # dsc_version <package>: the version apt-get source would fetch
-  apt-get source --print-uris -q $SOURCES 2>/dev/null |
-    sed -n "s/.* $1_\([^ ]*\)\.dsc .*/\1/p" | head -n 1
+  printf '%s\n' "$uris" | sed -n "s/.* $1_\([^ ]*\)\.dsc .*/\1/p" | head -n 1
 }
-# apt-get source needs the matching deb-src entries; add them when missing.
-if [ -z "$(dsc_version openal-soft)" ]; then
-  echo "Enabling Debian source packages" >&2
-  printf '%s\n' "Types: deb-src" "URIs: http://deb.debian.org/debian" \
-    "Suites: bookworm bookworm-updates trixie" "Components: main" \
-    "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" |
-    $sudo tee /etc/apt/sources.list.d/tripath-deb-src.sources >/dev/null
-  $sudo apt-get update -q >&2
-fi
-
 GLFW_VERSION=$(dsc_version glfw3)
 OPENAL_VERSION=$(dsc_version openal-soft)
 GTEST_VERSION=$(dpkg-query -W -f='${Version}' googletest)
 GCC_VERSION=$(x86_64-w64-mingw32-g++-posix -dumpversion)
-[ -n "$GLFW_VERSION" ] && [ -n "$OPENAL_VERSION" ] || {
-  echo "windows-deps: no source versions for glfw3/openal-soft" >&2
-  exit 1
-}
-KEY=$(echo "glfw3-$GLFW_VERSION-openal-soft-$OPENAL_VERSION-googletest-$GTEST_VERSION-gcc-$GCC_VERSION" |
+[ -n "$GLFW_VERSION" ] && [ -n "$OPENAL_VERSION" ] || fail "no source versions for glfw3/openal-soft"
+BUILD_HASH=$( (cat "$TOOLCHAIN"; echo "$COMMON_FLAGS|$GLFW_FLAGS|$OPENAL_FLAGS|$GTEST_FLAGS") |
+  sha256sum | cut -c1-12)
+KEY=$(echo "glfw3-$GLFW_VERSION-openal-soft-$OPENAL_VERSION-googletest-$GTEST_VERSION-gcc-$GCC_VERSION-$BUILD_HASH" |
   tr ':~+' '___')
 PREFIX=$CACHE/$KEY
 if [ -f "$PREFIX/.complete" ]; then
@@ -50,48 +85,44 @@ fi
 
 WORK=$CACHE/work-$KEY
 rm -rf "$WORK" "$PREFIX"
-mkdir -p "$WORK" "$PREFIX/share/licenses"
+mkdir -p "$WORK" "$PREFIX/share/licenses" "$PREFIX/share/source"
 cd "$WORK"
 echo "Fetching Debian sources: glfw3 $GLFW_VERSION, openal-soft $OPENAL_VERSION" >&2
 # Only the upstream tarballs are needed (Debian's packaging files are not,
 # and trixie's are missing from some mirrors). apt's own downloader checks
 # each against the checksum from the signed source index.
-apt-get source --print-uris -q $SOURCES | grep "^'" |
-  while read -r uri name size hash; do
-    case $name in *.orig.tar.*) ;; *) continue ;; esac
-    uri=${uri#\'}
-    uri=${uri%\'}
-    /usr/lib/apt/apt-helper download-file "$uri" "$WORK/$name" "$hash" >&2
-    package=${name%%_*}
-    mkdir -p "$WORK/$package-src"
-    tar -xf "$WORK/$name" -C "$WORK/$package-src" --strip-components=1
-  done
-[ -d "$WORK/glfw3-src" ] && [ -d "$WORK/openal-soft-src" ] || {
-  echo "windows-deps: could not fetch the sources" >&2
-  exit 1
-}
+printf '%s\n' "$uris" | grep "^'" | grep '\.orig\.tar\.' >"$WORK/tarballs" ||
+  fail "no upstream archives among the sources"
+while read -r uri name size hash; do
+  uri=${uri#\'}
+  uri=${uri%\'}
+  /usr/lib/apt/apt-helper -o APT::Sandbox::User="$(id -un)" download-file "$uri" "$WORK/$name" "$hash" >&2 ||
+    fail "could not download $name"
+  package=${name%%_*}
+  mkdir -p "$WORK/$package-src"
+  tar -xf "$WORK/$name" -C "$WORK/$package-src" --strip-components=1 || fail "could not unpack $name"
+done <"$WORK/tarballs"
+[ -d "$WORK/glfw3-src" ] && [ -d "$WORK/openal-soft-src" ] || fail "could not fetch the sources"
+cp "$WORK"/openal-soft_*.orig.tar.* "$PREFIX/share/source/"
 
 cross() {  # cross <source> <build> [cmake args...]
   src=$1 bld=$2
   shift 2
-  cmake -S "$src" -B "$bld" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$PREFIX" "$@" >&2
-  cmake --build "$bld" -j "$JOBS" >&2
-  cmake --install "$bld" >&2
+  cmake -S "$src" -B "$bld" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" $COMMON_FLAGS \
+    -DCMAKE_INSTALL_PREFIX="$PREFIX" "$@" >&2 || fail "configuring $src failed"
+  cmake --build "$bld" -j "$JOBS" >&2 || fail "building $src failed"
+  cmake --install "$bld" >&2 || fail "installing $src failed"
 }
 
 glfw_src=$WORK/glfw3-src
-cross "$glfw_src" "$WORK/build-glfw" -DBUILD_SHARED_LIBS=ON -DGLFW_BUILD_EXAMPLES=OFF \
-  -DGLFW_BUILD_TESTS=OFF -DGLFW_BUILD_DOCS=OFF
+cross "$glfw_src" "$WORK/build-glfw" $GLFW_FLAGS
 cp "$glfw_src/LICENSE.md" "$PREFIX/share/licenses/GLFW-LICENSE.txt"
 
 openal_src=$WORK/openal-soft-src
-cross "$openal_src" "$WORK/build-openal" -DALSOFT_UTILS=OFF -DALSOFT_EXAMPLES=OFF \
-  -DALSOFT_NO_CONFIG_UTIL=ON -DALSOFT_INSTALL_CONFIG=OFF -DALSOFT_INSTALL_HRTF_DATA=OFF \
-  -DALSOFT_INSTALL_AMBDEC_PRESETS=OFF -DALSOFT_INSTALL_EXAMPLES=OFF -DALSOFT_INSTALL_UTILS=OFF
+cross "$openal_src" "$WORK/build-openal" $OPENAL_FLAGS
 cp "$openal_src/COPYING" "$PREFIX/share/licenses/OpenAL-Soft-COPYING.txt"
 
-cross /usr/src/googletest "$WORK/build-googletest" -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON
+cross /usr/src/googletest "$WORK/build-googletest" $GTEST_FLAGS
 
 rm -rf "$WORK"
 touch "$PREFIX/.complete"

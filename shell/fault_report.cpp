@@ -89,10 +89,28 @@ void DebugStop(bool fromFault) {
   }
 }
 
+// The report as a player without a console sees it: what happened, and
+// what to do. Built in a fixed buffer, as a fault handler may be running.
+void ShowReport(const char* message, std::size_t size) {
+  static char text[1024];
+  std::size_t length = 0;
+  auto add = [&](const char* piece, std::size_t n) {
+    n = n < sizeof text - 1 - length ? n : sizeof text - 1 - length;
+    std::memcpy(text + length, piece, n);
+    length += n;
+  };
+  const char* advice = PlatformAdvice(PlayerAdvice::kStopped);
+  add("Quarry Runtime Error : ", 23);
+  add(message, size);
+  add("\n\n", 2);
+  add(advice, std::strlen(advice));
+  ShowWhereNoConsole(std::string_view(text, length));
+}
+
 }  // namespace
 
 [[noreturn]] void ReportForever(const char* message, std::size_t size, bool fromFault) {
-  ShowWhereNoConsole(message, size);
+  ShowReport(message, size);
   for (;;) {
     WriteText(1, "Quarry Runtime Error : ");
     WriteAll(1, message, size);
@@ -105,6 +123,11 @@ void DebugStop(bool fromFault) {
 
 void SetRuntimeErrorHook(RuntimeErrorHook hook) {
   g_hook = hook;
+}
+
+void TellPlayer(std::string_view text) {
+  PrintErrorLine(text);
+  ShowWhereNoConsole(text);
 }
 
 void RuntimeError(const String& message) {

@@ -11,9 +11,6 @@ namespace fault_report {
 // the byte count moved, or 0 or less on failure.
 long RawWrite(int fd, const char* data, std::size_t size);
 long RawRead(int fd, char* data, std::size_t size);
-// Shows the error where a player sees it when there is no standard error
-// to read it on; a no-op where a terminal always has one.
-void ShowWhereNoConsole(const char* message, std::size_t size);
 
 // Prints "Quarry Runtime Error : " and the message, then holds in the debug
 // stop until its commands end the process. `fromFault` ends it without

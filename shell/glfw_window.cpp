@@ -4,11 +4,13 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 #include "shell/shell.h"
 #include "shell/window_place.h"
@@ -227,6 +229,7 @@ class GlfwWindow : public HostWindow {
     if (ms < 1) ms = 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
   }
+  void Yield() override { std::this_thread::yield(); }
   void PollEvents() override { glfwPollEvents(); }
   void WaitEvents() override {
     glfwWaitEvents();
@@ -281,15 +284,26 @@ class GlfwWindow : public HostWindow {
 
 }  // namespace
 
+namespace {
+// The usable area of every monitor, the primary one first.
+std::vector<ScreenArea> MonitorAreas() {
+  std::vector<ScreenArea> areas;
+  int count = 0;
+  GLFWmonitor** monitors = glfwGetMonitors(&count);
+  for (int i = 0; i < count; ++i) {
+    ScreenArea area;
+    glfwGetMonitorWorkarea(monitors[i], &area.x, &area.y, &area.width, &area.height);
+    if (area.width > 0 && area.height > 0) areas.push_back(area);
+  }
+  return areas;
+}
+}  // namespace
+
 std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* title) {
   if (!glfwInit()) {
     PrintLine("glfwInit failed");
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
-      PrintErrorLine(
-          "Tripath needs a graphical display, and none is set (DISPLAY is empty).\n"
-          "Start it from a desktop session, or on a machine without one run it\n"
-          "under a virtual X server:  xvfb-run -a -s '-screen 0 1280x1024x24' ./play.sh");
-    }
+    TellPlayer(std::string("Tripath could not reach the display to open its window.\n\n") +
+               PlatformAdvice(PlayerAdvice::kNoDisplay));
     return nullptr;
   }
   const GLFWvidmode* desktop = glfwGetVideoMode(glfwGetPrimaryMonitor());
@@ -301,13 +315,19 @@ std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* ti
     const std::size_t got = std::fread(text, 1, sizeof text - 1, file.get());
     saved = ParseWindowPlace(std::string_view(text, got));
   }
-  const WindowPlace place =
-      desktop ? ChooseWindowPlace(saved, desktop->width, desktop->height, width, height)
-              : WindowPlace{0, 0, width, height};
-  width = place.width;
-  height = place.height;
-  // Created hidden, placed, then shown: it appears where it belongs without
-  // a visible jump.
+  // On a scaled display (150 % on most laptops) the default window grows
+  // with the scale, so the game looks the same size as on an unscaled one;
+  // a size the player left is kept as it was.
+  float scaleX = 1, scaleY = 1;
+  if (GLFWmonitor* primary = glfwGetPrimaryMonitor())
+    glfwGetMonitorContentScale(primary, &scaleX, &scaleY);
+  const int defaultWidth = static_cast<int>(std::lround(width * std::max(scaleX, 0.5f)));
+  const int defaultHeight = static_cast<int>(std::lround(height * std::max(scaleY, 0.5f)));
+  const WindowPlace place = ChooseWindowPlace(saved, MonitorAreas(), defaultWidth, defaultHeight);
+  // Created hidden, sized, placed, then shown: it appears where it belongs
+  // without a visible jump. GLFW scales the new window to its monitor, and
+  // again whenever it moves to a monitor of another scale.
+  glfwWindowHint(GLFW_SCALE_TO_MONITOR, GLFW_TRUE);
   glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
   glfwWindowHint(GLFW_RESIZABLE, GLFW_TRUE);
   glfwWindowHint(GLFW_DEPTH_BITS, 0);
@@ -316,9 +336,13 @@ std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* ti
   GLFWwindow* window = glfwCreateWindow(width, height, title, nullptr, nullptr);
   if (!window) {
     PrintLine("glfwOpenWindow failed");
+    TellPlayer(std::string("Tripath could not open its window: the graphics driver offers no "
+                           "OpenGL 1.1 context.\n\n") +
+               PlatformAdvice(PlayerAdvice::kNoGraphics));
     glfwTerminate();
     return nullptr;
   }
+  glfwSetWindowSize(window, place.width, place.height);
   if (desktop && !glfwGetWindowAttrib(window, GLFW_ICONIFIED))
     glfwSetWindowPos(window, place.x, place.y);
   glfwSetWindowTitle(window, title);

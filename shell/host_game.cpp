@@ -1,4 +1,5 @@
 // The host game: lifecycle guards, the frame loop and the file services.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -44,6 +45,8 @@ void NxGame::Guarded(Call call) {
 
 void NxGame::DieOnThrowable() {
   PrintLine("Quarry Runtime Error : Uncaught Quarry Exception");
+  ShowWhereNoConsole(std::string("Quarry Runtime Error : Uncaught Quarry Exception\n\n") +
+                     PlatformAdvice(PlayerAdvice::kStopped));
   std::exit(-1);
 }
 
@@ -244,43 +247,77 @@ void NxGlfwGame::SwapWindowBuffers() {
 }
 
 void NxGlfwGame::RunLoop() {
+  // A few short sleeps before the game starts show how coarse sleeps are
+  // here, so that not even the first frames come late.
+  for (int i = 0; i < 3; ++i) {
+    const double before = Now();
+    window_->Sleep(0.001);
+    sleepSlack_ = std::clamp(Now() - before - 0.001, sleepSlack_, 0.05);
+  }
+  StartLoop();
+  while (RunPass()) {
+  }
+}
+
+void NxGlfwGame::StartLoop() {
   window_->InstallCallbacks();
   BeginGame();
   DrawGame();
-  for (;;) {
-    window_->PollEvents();
-    if (!window_->IsOpen()) return;
-    if (window_->IsMinimised()) {
-      if (!suspended_) {
-        iconified_ = true;
-        PauseGame();
-      }
-    } else if (window_->IsActive() && suspended_) {
-      iconified_ = false;
-      UnpauseGame();
-      nextUpdate_ = Now();
+}
+
+bool NxGlfwGame::RunPass(bool mayWait) {
+  window_->PollEvents();
+  if (!window_->IsOpen()) return false;
+  if (window_->IsMinimised()) {
+    if (!suspended_) {
+      iconified_ = true;
+      PauseGame();
     }
-    if (updateRate_ != 0 && !suspended_) {
-      double delay = nextUpdate_ - Now();
-      if (delay > 0) {
-        window_->Sleep(delay);
-        continue;
-      }
-      int count = 0;
-      for (;;) {
-        nextUpdate_ += updatePeriod_;
-        StepGame();
-        if (updateRate_ == 0 || nextUpdate_ - Now() > 0) break;
-        if (++count == 4) break;
-      }
-      DrawGame();
-      // Four updates did not catch up: drop the backlog rather than spiral.
-      if (updateRate_ != 0 && count == 4) nextUpdate_ = Now();
-    } else {
-      if (!iconified_) DrawGame();
-      window_->WaitEvents();
-    }
+  } else if (window_->IsActive() && suspended_) {
+    iconified_ = false;
+    UnpauseGame();
+    nextUpdate_ = Now();
   }
+  if (updateRate_ == 0 || suspended_) {
+    if (!iconified_) DrawGame();
+    if (mayWait) window_->WaitEvents();
+    return true;
+  }
+  if (nextUpdate_ - Now() > 0) {
+    if (mayWait) WaitToward(nextUpdate_);
+    return true;
+  }
+  int count = 0;
+  for (;;) {
+    nextUpdate_ += updatePeriod_;
+    StepGame();
+    if (updateRate_ == 0 || nextUpdate_ - Now() > 0) break;
+    if (++count == 4) break;
+  }
+  DrawGame();
+  // Four updates did not catch up: drop the backlog rather than spiral.
+  if (updateRate_ != 0 && count == 4) nextUpdate_ = Now();
+  return true;
+}
+
+// One wait toward the next update, then back to the loop to poll events.
+// Where sleeps are coarse (a 15.6 ms timer tick) a sleep can wake an update
+// late, and updates then come two to a frame: judder. So the loop sleeps
+// only while the deadline is farther off than sleeps have lately overshot,
+// and yields the rest of the way.
+void NxGlfwGame::WaitToward(double deadline) {
+  const double delay = deadline - Now();
+  const double request = delay - sleepSlack_;
+  if (request < 0.001) {
+    window_->Yield();
+    return;
+  }
+  const double before = Now();
+  window_->Sleep(request);
+  const double overshoot = (Now() - before) - request;
+  // Learn a worse overshoot at once; forget a good run slowly, so one lucky
+  // sleep does not bring back late wake-ups.
+  sleepSlack_ = std::clamp(std::max(overshoot, sleepSlack_ * 0.99), 0.0005, 0.05);
 }
 
 // --- game-layer functions ---------------------------------------------------------

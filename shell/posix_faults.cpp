@@ -20,12 +20,33 @@ long RawWrite(int fd, const char* data, std::size_t size) {
 long RawRead(int fd, char* data, std::size_t size) {
   return static_cast<long>(::read(fd, data, size));
 }
-void ShowWhereNoConsole(const char*, std::size_t) {
+}  // namespace fault_report
+
+void ShowWhereNoConsole(std::string_view) {
   // Started from a desktop, the game's standard streams still go somewhere
   // (the session's log); there is no separate place to show the error.
 }
 
-}  // namespace fault_report
+const char* PlatformAdvice(PlayerAdvice which) {
+  switch (which) {
+    case PlayerAdvice::kNoDisplay:
+      if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+        return "Tripath needs a graphical display, and none is set (DISPLAY is empty).\n"
+               "Start it from a desktop session, or on a machine without one run it\n"
+               "under a virtual X server:  xvfb-run -a -s '-screen 0 1280x1024x24' tripath\n"
+               "(./play.sh in place of tripath in a clone of the source)";
+      return "Check that the display in DISPLAY or WAYLAND_DISPLAY is running and open to you.";
+    case PlayerAdvice::kNoGraphics:
+      return "Tripath draws with OpenGL 1.1. Install the graphics driver (on Debian the\n"
+             "package libgl1-mesa-dri), or start the game from a desktop session.";
+    case PlayerAdvice::kNoData:
+      return "Start it with the tripath command (installed) or ./play.sh (in a clone of the\n"
+             "source), or from the folder that holds its data/ (build/game after a build).";
+    case PlayerAdvice::kStopped:
+      break;
+  }
+  return "Start Tripath again; the progress saved before this is kept.";
+}
 
 namespace {
 

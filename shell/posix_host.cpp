@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "shell/file_replace.h"
 #include "shell/shell.h"
 
 std::tm LocalTimeNow() {
@@ -18,27 +19,52 @@ std::tm LocalTimeNow() {
   return local;
 }
 
-int WriteFileAtomically(const std::string& path, const std::string& bytes) {
+namespace {
+// Access refused or the file busy may change by the next try; a full or
+// read-only file system will not.
+bool MayPass(int error) {
+  return error == EACCES || error == EPERM || error == EBUSY || error == ETXTBSY ||
+         error == EAGAIN || error == EINTR;
+}
+}  // namespace
+
+int file_replace::TryOnce(const std::string& path, const std::string& bytes, bool& passing) {
   // The temporary file sits beside the target so that the final rename
   // stays on one file system and replaces the old file in one step.
   std::string temporary = path + ".tmp";
   int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return -1;
+  if (fd < 0) {
+    passing = MayPass(errno);
+    return -1;
+  }
   std::size_t done = 0;
   bool failed = false;
+  int error = 0;
   while (done < bytes.size()) {
     ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
+      error = n < 0 ? errno : ENOSPC;
       failed = true;
       break;
     }
     done += static_cast<std::size_t>(n);
   }
-  if (!failed && ::fsync(fd) != 0) failed = true;
-  if (::close(fd) != 0) failed = true;
-  if (failed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+  if (!failed && ::fsync(fd) != 0) {
+    error = errno;
+    failed = true;
+  }
+  if (::close(fd) != 0 && !failed) {
+    error = errno;
+    failed = true;
+  }
+  if (!failed && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    error = errno;
+    failed = true;
+  }
+  if (failed) {
     ::unlink(temporary.c_str());
+    passing = MayPass(error);
     return -2;
   }
   // Make the rename itself durable.

@@ -13,6 +13,13 @@
 #include <string_view>
 #include <vector>
 
+// <windows.h> defines Yield() as an empty macro (left over from 16-bit
+// Windows); in the platform files that include it first it would erase the
+// window's Yield below.
+#ifdef Yield
+#undef Yield
+#endif
+
 // ---------------------------------------------------------------------------
 // Text. All game text is a sequence of 16-bit code units.
 using String = std::u16string;
@@ -71,6 +78,17 @@ class ThrowableObject {
   virtual ~ThrowableObject() = default;
 };
 
+// Problems a player must see and can act on. PlatformAdvice says what to do
+// in this platform's own terms (a Windows player is never told to run a
+// shell script); ShowWhereNoConsole puts a message where the player sees it
+// when no console does (a message box on Windows; elsewhere the printed
+// lines reach the terminal or the session's log, so it does nothing).
+enum class PlayerAdvice { kNoDisplay, kNoGraphics, kNoData, kStopped };
+const char* PlatformAdvice(PlayerAdvice which);
+void ShowWhereNoConsole(std::string_view text);
+// Both: the text on standard error, and shown where there is no console.
+void TellPlayer(std::string_view text);
+
 // Turns hardware faults (SIGSEGV, SIGILL, SIGFPE, stack overflow) into
 // runtime errors. Installed once by the global initialisation.
 void InstallFaultTranslator();
@@ -127,6 +145,9 @@ class HostWindow {
   virtual ~HostWindow() = default;
   virtual double Now() = 0;                // seconds
   virtual void Sleep(double seconds) = 0;  // rounded to ms, at least 1 ms
+  // Gives up the rest of this time slice; the frame loop yields instead of
+  // sleeping when the next update is closer than a sleep can be trusted.
+  virtual void Yield() {}
   virtual void PollEvents() = 0;
   virtual void WaitEvents() = 0;  // block until an event arrives, then poll
   virtual bool IsOpen() = 0;
@@ -230,17 +251,29 @@ class NxGlfwGame : public NxGame {
   void WindowSize(int& width, int& height) override;
   void SwapWindowBuffers() override;
 
+  // Starts the game and runs passes until the window closes.
   virtual void RunLoop();
+  // The loop's parts, for hosts that are handed one frame at a time (the
+  // browser): StartLoop once, then RunPass until it returns false. With
+  // mayWait false a pass never sleeps or blocks; it returns at once when no
+  // update is due yet.
+  void StartLoop();
+  bool RunPass(bool mayWait = true);
 
   HostWindow* Window() { return window_.get(); }
   bool Iconified() const { return iconified_; }
+  // How long before an update the loop stops sleeping and yields instead:
+  // the worst recent overshoot of a sleep (seconds).
+  double SleepSlack() const { return sleepSlack_; }
 
  private:
   double Now() { return window_ ? window_->Now() : 0.0; }
+  void WaitToward(double deadline);
   std::unique_ptr<HostWindow> window_;
   bool iconified_ = false;
   double nextUpdate_ = 0;
   double updatePeriod_ = 0;
+  double sleepSlack_ = 0.002;
 };
 
 class NxQuarryGame : public NxGlfwGame {
@@ -263,6 +296,8 @@ void SetUpdateHz(int hz);
 int UpdateHz();
 
 // Writes the whole file to a temporary file beside it, syncs it and renames
-// it over the target, so a failed write never damages the old file.
-// Returns 0, -1 (cannot open) or -2 (short write).
+// it over the target, so a failed write never damages the old file. A
+// failure that may pass (the file held by another program for a moment,
+// access refused) is tried again a few times with short pauses. Returns 0,
+// -1 (cannot open) or -2 (short write or the replace failed).
 int WriteFileAtomically(const std::string& path, const std::string& bytes);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "shell/fault_report.h"
 #include "shell/shell.h"
@@ -22,6 +23,8 @@ long RawRead(int fd, char* data, std::size_t size) {
   return _read(fd, data, static_cast<unsigned>(size));
 }
 
+}  // namespace fault_report
+
 namespace {
 // Started from Explorer, a GUI program has no standard error at all.
 bool HasErrorOutput() {
@@ -29,19 +32,34 @@ bool HasErrorOutput() {
   return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
          GetFileType(handle) != FILE_TYPE_UNKNOWN;
 }
-
 }  // namespace
 
-void ShowWhereNoConsole(const char* message, std::size_t size) {
-  if (!HasErrorOutput()) {
-    char text[512];
-    std::snprintf(text, sizeof text, "Quarry Runtime Error : %.*s", static_cast<int>(size),
-                  message);
-    MessageBoxA(nullptr, text, "Tripath", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-  }
+void ShowWhereNoConsole(std::string_view text) {
+  if (HasErrorOutput()) return;
+  // A fixed buffer: this may run inside the fault handler.
+  static wchar_t wide[2048];
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         wide, static_cast<int>(std::size(wide)) - 1);
+  wide[length > 0 ? length : 0] = 0;
+  MessageBoxW(nullptr, wide, L"Tripath", MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
-}  // namespace fault_report
+const char* PlatformAdvice(PlayerAdvice which) {
+  switch (which) {
+    case PlayerAdvice::kNoDisplay:
+      return "Start Tripath from the Windows desktop, signed in as a user.";
+    case PlayerAdvice::kNoGraphics:
+      return "Tripath draws with OpenGL 1.1, which the graphics driver provides. Install or\n"
+             "update the driver from your graphics card's maker. In a virtual machine, turn\n"
+             "on 3D acceleration; over Remote Desktop, play on the machine itself.";
+    case PlayerAdvice::kNoData:
+      return "Unpack the whole Tripath folder from the download again (or install it\n"
+             "again) and start tripath.exe inside it: the data folder must stay beside it.";
+    case PlayerAdvice::kStopped:
+      break;
+  }
+  return "Start Tripath again; the progress saved before this is kept.";
+}
 
 namespace {
 

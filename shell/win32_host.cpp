@@ -1,16 +1,28 @@
-// Host services that need Windows: wide-character file names, the local
-// date, the crash-safe state file write, the game's folders and handing a
-// URL to the desktop.
+// Host services that need Windows: the fine system timer, wide-character
+// file names, the local date, the crash-safe state file write, the game's
+// folders and handing a URL to the desktop.
 #include <windows.h>
 //
 #include <shellapi.h>
 #include <shlobj.h>
+#include <timeapi.h>
 
 #include <ctime>
 
+#include "shell/file_replace.h"
 #include "shell/shell.h"
 
 namespace {
+
+// Windows rounds every sleep up to the system timer's tick, 15.6 ms unless
+// a process asks for a finer one; the frame loop's sleeps would then miss
+// their frames by up to a tick. The finer timer is held for the life of
+// the process (Windows drops it when the process ends in any case).
+struct FineTimer {
+  FineTimer() { timeBeginPeriod(1); }
+  ~FineTimer() { timeEndPeriod(1); }
+};
+const FineTimer g_fineTimer;
 
 // Game strings are UTF-16 already; Windows takes them as they are.
 const wchar_t* Wide(const String& text) {
@@ -31,30 +43,62 @@ HostFile OpenPlatformFile(const String& path, const char* mode) {
   return HostFile(_wfopen(Wide(path), Wide(wideMode)));
 }
 
-int WriteFileAtomically(const std::string& path, const std::string& bytes) {
+namespace {
+// Another program holding the file (sharing or lock violations) or access
+// refused for now (a file about to be deleted, a scanner's hold).
+bool MayPass(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_ACCESS_DENIED;
+}
+}  // namespace
+
+int file_replace::TryOnce(const std::string& path, const std::string& bytes, bool& passing) {
   // The temporary file sits beside the target so that the final move stays
   // on one volume and replaces the old file in one step.
   const String target = PathFromUtf8(path);
   const String temporary = target + u".tmp";
   HANDLE file = CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return -1;
+  if (file == INVALID_HANDLE_VALUE) {
+    passing = MayPass(GetLastError());
+    return -1;
+  }
   bool failed = false;
+  DWORD error = 0;
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD written = 0;
     const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
     if (!WriteFile(file, bytes.data() + done, piece, &written, nullptr) || written == 0) {
+      error = GetLastError();
       failed = true;
       break;
     }
     done += written;
   }
-  if (!failed && !FlushFileBuffers(file)) failed = true;
-  if (!CloseHandle(file)) failed = true;
-  if (failed || !MoveFileExW(Wide(temporary), Wide(target),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!failed && !FlushFileBuffers(file)) {
+    error = GetLastError();
+    failed = true;
+  }
+  if (!CloseHandle(file) && !failed) {
+    error = GetLastError();
+    failed = true;
+  }
+  if (!failed) {
+    // Our own state file may have been marked read-only (by a copy from a
+    // CD or a backup); the move would be refused for ever.
+    const DWORD attributes = GetFileAttributesW(Wide(target));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+      SetFileAttributesW(Wide(target), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (!MoveFileExW(Wide(temporary), Wide(target),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      error = GetLastError();
+      failed = true;
+    }
+  }
+  if (failed) {
     DeleteFileW(Wide(temporary));
+    passing = MayPass(error);
     return -2;
   }
   return 0;

@@ -1,5 +1,6 @@
 // The remembered window place: its one-line text and the sanity rules that
-// keep a window from reopening off screen or at a useless size.
+// keep a window from reopening out of reach or at a useless size, on any
+// layout of monitors.
 #include "shell/window_place.h"
 
 #include <sstream>
@@ -16,16 +17,34 @@ std::string FormatWindowPlace(const WindowPlace& place) {
          std::to_string(place.width) + " " + std::to_string(place.height) + "\n";
 }
 
-WindowPlace ChooseWindowPlace(const std::optional<WindowPlace>& saved, int desktopWidth,
-                              int desktopHeight, int defaultWidth, int defaultHeight) {
-  constexpr int kMinimum = 160, kReach = 64;
-  if (saved && saved->width >= kMinimum && saved->height >= kMinimum &&
-      saved->width <= 4 * desktopWidth && saved->height <= 4 * desktopHeight &&
-      saved->x > kReach - saved->width && saved->x < desktopWidth - kReach && saved->y >= 0 &&
-      saved->y < desktopHeight - kReach)
-    return *saved;
-  return {(desktopWidth - defaultWidth) / 2, (desktopHeight - defaultHeight) / 2, defaultWidth,
-          defaultHeight};
+namespace {
+// The place is the window's inside; the window system draws the title bar
+// just above it, about this high. Where it draws none, the inside's top
+// row is what a player grabs, so that row counts as well.
+constexpr int kTitleBarHeight = 32;
+
+bool ShowsPartOf(const ScreenArea& m, int left, int top, int right, int bottom) {
+  return left < m.x + m.width && right > m.x && top < m.y + m.height && bottom > m.y;
+}
+}  // namespace
+
+WindowPlace ChooseWindowPlace(const std::optional<WindowPlace>& saved,
+                              std::span<const ScreenArea> monitors, int defaultWidth,
+                              int defaultHeight) {
+  constexpr int kMinimum = 160;
+  if (monitors.empty()) return {0, 0, defaultWidth, defaultHeight};
+  if (saved && saved->width >= kMinimum && saved->height >= kMinimum) {
+    bool seen = false, fits = false;
+    for (const ScreenArea& m : monitors) {
+      seen = seen || ShowsPartOf(m, saved->x, saved->y - kTitleBarHeight, saved->x + saved->width,
+                                 saved->y + 1);
+      fits = fits || (saved->width <= 4 * m.width && saved->height <= 4 * m.height);
+    }
+    if (seen && fits) return *saved;
+  }
+  const ScreenArea& primary = monitors.front();
+  return {primary.x + (primary.width - defaultWidth) / 2,
+          primary.y + (primary.height - defaultHeight) / 2, defaultWidth, defaultHeight};
 }
 
 std::string WindowPlacePath(const std::string& statePath) {

@@ -238,12 +238,15 @@ void PlayHelper::WaitIdle() {
   Impl& m = *impl_;
   while (true) {
     {
+      // Idle and nothing arrived since the last poll: every answer is in.
+      // This is judged under one lock: a poll can ask about an earlier board,
+      // and the worker may already be busy with that question (its queue
+      // empty again) by the time the queue is looked at after the poll.
       std::unique_lock<std::mutex> lock(m.mutex);
       m.idle.wait(lock, [&] { return m.jobs.empty() && !m.busy; });
+      if (m.results.empty()) return;
     }
     Poll();
-    std::lock_guard<std::mutex> lock(m.mutex);
-    if (m.jobs.empty() && m.results.empty()) return;
   }
 }
 

@@ -66,9 +66,9 @@ void ShowHint(c_MyApp& app, const tripath::Move& move) {
   help.hintDY = tripath::DeltaY(move.direction);
   help.hintTimer = kHintFrames;
   ++help.hintsUsed;
-  static const char* const kNames[] = {"", "Pim", "Lu", "Ost"};
-  PrintLine("Hint: " + std::string(kNames[move.character]) + " at " + std::to_string(help.hintX) +
-            "," + std::to_string(help.hintY) + " steps " + DirectionName(move.direction));
+  PrintLine("Hint: " + std::string(CharacterName(move.character)) + " at " +
+            std::to_string(help.hintX) + "," + std::to_string(help.hintY) + " steps " +
+            DirectionName(move.direction));
 }
 
 // A ring around the character and dots leading onto the cell it should
@@ -94,6 +94,21 @@ void QueueHintMark(c_MyApp& app) {
   app.SetDrawAlpha(0.5f * fade);
   app.QueueOval(sx + static_cast<float>(help.hintDX) * t, sy + static_cast<float>(help.hintDY) * t,
                 t * 0.3f * pulse, t * 0.3f * pulse);
+}
+
+// One line of the notices, centred, on the given line below the steps and
+// par counter: clear of it and of the buttons along the top edge. A screen
+// too narrow for the line gets it smaller.
+void QueueNotice(c_MyApp& app, int line, const String& text) {
+  constexpr float kScale = 1.5f, kLineGap = 20, kSideRoom = 8;
+  const float advance = static_cast<float>(app.imageDims[3 * app.currentFont]);
+  const float width = advance * static_cast<float>(text.size());
+  const float fit = width > 0 ? (app.screenW - 2 * kSideRoom) / width : kScale;
+  const float scale = std::min(kScale, fit);
+  app.SetDrawScale(scale);
+  const float lineHeight = static_cast<float>(app.imageDims[3 * app.currentFont + 1]) * kScale;
+  const float top = kPlayCounterBottom + kLineGap / 2 + lineHeight / 2;
+  app.QueueText(app.screenW / 2, top + kLineGap * static_cast<float>(line), text, 1, 1);
 }
 
 }  // namespace
@@ -156,20 +171,17 @@ void UpdatePlayHelp(c_MyApp& app) {
   app.ResetDrawState();
   if (stuck) {
     app.SetDrawColor(255, 210, 140, 0.85f);
-    app.SetDrawScale(1.5f);
-    app.QueueText(W / 2, 58, Drawable(kStuckNotice), 1, 1);
+    QueueNotice(app, 0, Drawable(kStuckNotice));
     if (status.undos > 0) {
       const String count = IntToString(status.undos);
-      app.QueueText(W / 2, 78,
-                    status.undos == 1 ? u"1 undo leads back to a way through"
-                                      : count + u" undos lead back to a way through",
-                    1, 1);
+      QueueNotice(app, 1,
+                  status.undos == 1 ? u"1 undo leads back to a way through"
+                                    : count + u" undos lead back to a way through");
     }
   }
   if (help.noHintTimer > 0) {
     app.SetDrawColor(255, 255, 255, std::min(1.0f, static_cast<float>(help.noHintTimer) / 30.0f));
-    app.SetDrawScale(1.5f);
-    app.QueueText(W / 2, stuck ? 98 : 58, kNoHint, 1, 1);
+    QueueNotice(app, stuck ? 2 : 0, kNoHint);
     --help.noHintTimer;
   }
 }

@@ -3,6 +3,7 @@
 // the level-complete test and the play buttons.
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "game/my_app.h"
 #include "game/play/play.h"
@@ -65,8 +66,9 @@ void Restore(c_MyApp& app, const PlaySnapshot& snapshot) {
 // of them can, the press passes to that other one.
 void SettleSharedPress(c_MyApp& app) {
   PlaySelection& sel = app.control.selection;
-  if (sel.pressCandidates == 0 || app.touchCellX < 0) return;
-  const int tx = app.touchCellX, ty = app.touchCellY;
+  const DragTrail& trail = app.control.trail;
+  if (sel.pressCandidates == 0 || trail.count == 0) return;
+  const int tx = trail.cells[0] % 64, ty = trail.cells[0] / 64;
   if (tx == sel.pressedX && ty == sel.pressedY) return;
   const int held = app.draggedCharacter;
   const int code = app.Cell(tx, ty);
@@ -83,7 +85,78 @@ void SettleSharedPress(c_MyApp& app) {
   sel.pressCandidates = 0;
 }
 
+void AddToTrail(DragTrail& trail, int cell) {
+  if (cell == trail.lastCell) return;
+  trail.lastCell = cell;
+  if (trail.count == static_cast<int>(trail.cells.size())) {
+    std::copy(trail.cells.begin() + 1, trail.cells.end(), trail.cells.begin());
+    --trail.count;
+  }
+  trail.cells[trail.count++] = cell;
+}
+
+void DropTrailHead(DragTrail& trail) {
+  std::copy(trail.cells.begin() + 1, trail.cells.begin() + trail.count, trail.cells.begin());
+  --trail.count;
+}
+
+// The cells with a tile that the one pointer down crossed since the last
+// update, found on the board as it is drawn now. Only the pointer's own
+// motion counts: a view that scrolls under a still pointer adds nothing.
+void TracePointer(c_MyApp& app) {
+  int i = 0;
+  while (i < 10 && app.touchDown[i] == 0) ++i;
+  if (i == 10 || app.tileSize <= 0) return;
+  const float x1 = static_cast<float>(app.touchX[i]), y1 = static_cast<float>(app.touchY[i]);
+  const bool fresh = app.prevTouchX[i] == kNoTouch;
+  const float x0 = fresh ? x1 : static_cast<float>(app.prevTouchX[i]);
+  const float y0 = fresh ? y1 : static_cast<float>(app.prevTouchY[i]);
+  if (x0 == x1 && y0 == y1) return;
+  // Quarter-cell samples along the motion: a quick sweep still passes
+  // every cell it crossed, in order.
+  const int samples = 1 + static_cast<int>(std::hypot(x1 - x0, y1 - y0) / (app.tileSize / 4));
+  for (int s = 0; s <= samples; ++s) {
+    const float t = static_cast<float>(s) / static_cast<float>(samples);
+    const int x =
+        static_cast<int>(std::floor((x0 + (x1 - x0) * t + app.cameraX) / app.tileSize + 0.5f));
+    const int y =
+        static_cast<int>(std::floor((y0 + (y1 - y0) * t + app.cameraY) / app.tileSize + 0.5f));
+    if (tripath::Board::Inside(x, y) && app.Cell(x, y) > 0)
+      AddToTrail(app.control.trail, y * 64 + x);
+  }
+}
+
+// Leads the held character one step along the trail once its last slide
+// is over: onto the next cell the pointer crossed, or, when the pointer ran
+// ahead along its row or column, one cell towards it. Cells off its row and
+// column, or behind a cell it may not enter, are passed over.
+void FollowTrail(c_MyApp& app) {
+  DragTrail& trail = app.control.trail;
+  const int k = app.draggedCharacter;
+  const CharacterRecord& c = app.characters[k];
+  if (c.slideX != 0 || c.slideY != 0) return;
+  while (trail.count > 0) {
+    const int cx = static_cast<int>(c.cellX), cy = static_cast<int>(c.cellY);
+    const int tx = trail.cells[0] % 64, ty = trail.cells[0] / 64;
+    if ((tx == cx) == (ty == cy)) {  // its own cell, or off its row and column
+      DropTrailHead(trail);
+      continue;
+    }
+    const int sx = cx + (tx > cx) - (tx < cx), sy = cy + (ty > cy) - (ty < cy);
+    if (StepCharacter(app, k, sx, sy)) {
+      if (sx == tx && sy == ty) DropTrailHead(trail);
+      return;
+    }
+    DropTrailHead(trail);
+  }
+}
+
 }  // namespace
+
+const char* CharacterName(int k) {
+  static const char* const kNames[] = {"", "Pim", "Lu", "Ost"};
+  return k >= 1 && k <= 3 ? kNames[k] : "?";
+}
 
 bool StepCharacter(c_MyApp& app, int k, int tx, int ty) {
   if (k < 1 || k > 9 || app.characters[k].active <= 0) return false;
@@ -129,6 +202,8 @@ bool UndoStep(c_MyApp& app) {
   app.control.redoHistory.push_back(PlaySnapshot{app.board, app.characters});
   Restore(app, app.undoHistory.back());
   app.undoHistory.pop_back();
+  // The counter shows the length of the way the player is on.
+  if (app.stepsTaken > 0) --app.stepsTaken;
   app.PlaySfx(99, 0.8f, 1.0f, 0);
   return true;
 }
@@ -138,6 +213,7 @@ bool RedoStep(c_MyApp& app) {
   app.undoHistory.push_back(PlaySnapshot{app.board, app.characters});
   Restore(app, app.control.redoHistory.back());
   app.control.redoHistory.pop_back();
+  ++app.stepsTaken;
   app.PlaySfx(99, 1.2f, 1.0f, 0);
   return true;
 }
@@ -163,10 +239,11 @@ void HandleBoardGestures(c_MyApp& app) {
   if (app.wheel != 0 && free)
     app.tileSizeTarget = std::clamp(app.tileSizeTarget * std::pow(1.1f, app.wheel), 8.0f, 80.0f);
   if (app.pointerDown && app.touchCount == 1 && free) {
-    if (app.draggedCharacter > 0 && app.touchCellX >= 0) {
+    if (app.draggedCharacter > 0) {
+      TracePointer(app);
       SettleSharedPress(app);
-      StepCharacter(app, app.draggedCharacter, app.touchCellX, app.touchCellY);
-    } else if (app.draggedCharacter == 0) {
+      FollowTrail(app);
+    } else {
       if (app.pointerLatch == 0) {
         int candidates = 0;
         for (int i = 0; i < 10; ++i) {
@@ -178,7 +255,6 @@ void HandleBoardGestures(c_MyApp& app) {
             // The one drawn last, on top, takes the press.
             app.draggedCharacter = i;
             SetBackdropFor(app, i);
-            app.touchCellX = app.touchCellY = -1;
             candidates |= 1 << i;
           }
         }
@@ -189,6 +265,8 @@ void HandleBoardGestures(c_MyApp& app) {
           PlaySelection& sel = app.control.selection;
           sel.pressedX = static_cast<int>(c.cellX);
           sel.pressedY = static_cast<int>(c.cellY);
+          app.control.trail.count = 0;
+          app.control.trail.lastCell = sel.pressedY * 64 + sel.pressedX;
           // Only the characters standing on the very cell of the press.
           sel.pressCandidates = 0;
           for (int i = 0; i < 10; ++i)
@@ -199,6 +277,9 @@ void HandleBoardGestures(c_MyApp& app) {
         }
       }
       if (app.pointerLatch == 2) {
+        // The player looks around: the view no longer follows a character
+        // until one moves or is chosen again.
+        app.control.camera.followFrames = 0;
         app.focusX -= static_cast<float>(app.pointerX - app.prevPointerX) * 1.5f / app.tileSize;
         app.focusY -= static_cast<float>(app.pointerY - app.prevPointerY) * 1.5f / app.tileSize;
       }
@@ -208,8 +289,16 @@ void HandleBoardGestures(c_MyApp& app) {
     }
   }
   if (app.pointerDown == 0) {
+    if (app.draggedCharacter > 0) {
+      const CharacterRecord& c = app.characters[app.draggedCharacter];
+      PrintLine("Let go of " + std::string(CharacterName(app.draggedCharacter)) + " at " +
+                std::to_string(static_cast<int>(c.cellX)) + "," +
+                std::to_string(static_cast<int>(c.cellY)) + ", steps " +
+                std::to_string(app.stepsTaken));
+    }
     app.dragDistance = 0;
     app.draggedCharacter = 0;
+    app.control.trail.count = 0;
   }
 }
 
@@ -225,7 +314,7 @@ void CheckLevelComplete(c_MyApp& app) {
   app.PlaySfx(20, 1.0f, 1.0f, 0);
   tripath::RecordLevelCompleted(app.settings, app.currentLevel);
   // A level is worth a hundred points per level number, plus a bonus for
-  // finishing in few steps (restarts keep counting).
+  // finishing in few steps (those of the way that finished it).
   app.scoreToSubmit = app.currentLevel * 100 + std::max(0, 1000 - 10 * app.stepsTaken);
 }
 

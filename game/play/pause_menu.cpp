@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/front_end.h"
 #include "game/my_app.h"
 #include "game/play/rules.h"
+#include "input/input.h"
 #include "music/music.h"
 
 namespace {
@@ -16,6 +18,18 @@ void FocusRing(c_MyApp& app, float x, float y) {
   app.SetDrawScale(2.5f);
   app.SetDrawColor(255, 255, 100);
   app.QueueImage(97, x, y, 6);
+}
+
+// Confirm in the menu: Enter, Space or the pad's A only. Z, which the
+// game's confirm action also counts, is undo in play: pressed here out of
+// habit it must not pick a button (with the focus on give up, it would end
+// the level).
+bool ConfirmDown() {
+  c_InputDevice* in = TheInputDevice();
+  if (!in) return false;
+  for (int code : {13, 32, 256})
+    if (in->IsDown(code) || in->HitCount(code) > 0) return true;
+  return false;
 }
 
 void GiveUp(c_MyApp& app) {
@@ -90,7 +104,7 @@ int c_MyApp::UpdatePauseMenu() {
   if (pauseMenuFocus == 0) {
     FocusRing(*this, W / 2, y);
     if (controlLatch == 0) {
-      if (ControlDown(10)) {
+      if (ConfirmDown()) {
         pauseMenuSlide = -1;
         controlLatch = 1;
         MenuSound(*this, 1.0f);
@@ -115,7 +129,7 @@ int c_MyApp::UpdatePauseMenu() {
   if (pauseMenuFocus == -1) {
     FocusRing(*this, giveUpX, sideY);
     if (controlLatch == 0) {
-      if (ControlDown(10)) {
+      if (ConfirmDown()) {
         GiveUp(*this);
         controlLatch = 1;
       } else if (ControlDown(5) || ControlDown(8)) {
@@ -130,7 +144,8 @@ int c_MyApp::UpdatePauseMenu() {
   SetDrawScale(2);
   SetDrawColor(50, 250, 50);
   const float soundX = landscape ? W / 2 + 140 : W / 2 + 96;
-  if (ImageButton(97, soundX, sideY, settings[5] == 0 ? 5 : 4) && pointerLatch == 0) {
+  // The speaker shows the effects, as on the title.
+  if (ImageButton(97, soundX, sideY, EffectsOn(settings[5]) ? 4 : 5) && pointerLatch == 0) {
     settings[5] = tripath::SoundModeAfterToggle(settings[5]);
     pointerLatch = 1;
     MenuSound(*this, 1.0f);
@@ -138,7 +153,7 @@ int c_MyApp::UpdatePauseMenu() {
   if (pauseMenuFocus == 1) {
     FocusRing(*this, soundX, sideY);
     if (controlLatch == 0) {
-      if (ControlDown(10)) {
+      if (ConfirmDown()) {
         settings[5] = tripath::SoundModeAfterCycle(settings[5]);
         controlLatch = 1;
         MenuSound(*this, 1.0f);

@@ -285,7 +285,7 @@ void RecordLevelCompleted(std::span<int> settings, int level) {
 }
 
 int SoundModeAfterToggle(int mode) {
-  return mode == 0 ? 1 : 0;
+  return mode == 1 || mode == 2 ? 0 : 1;
 }
 
 int SoundModeAfterCycle(int mode) {

@@ -252,12 +252,14 @@ void OpenStartingLevels(std::span<int> settings);
 // ever set.
 void RecordLevelCompleted(std::span<int> settings, int level);
 
-// The sound mode of the settings (word 5): 0 off, 1 on; 2 and 3 come from
-// cycling it with the keys in the pause menu. Both changes accept any
-// value and give one of those four.
+// The sound mode of the settings (word 5): 0 all off, 1 effects and music,
+// 2 effects only, 3 music only. Both changes accept any value and give one
+// of those four.
 constexpr int kSoundModeWord = 5;
 constexpr int kSoundModeCount = 4;
-// The speaker button: off becomes on, anything else off.
+// The pause menu's speaker, which shows the effects as the title's does:
+// shown on (effects on), a click silences everything; shown off, it
+// switches everything on.
 int SoundModeAfterToggle(int mode);
 // The pause menu's key: 0, 1, 2, 3 and round again.
 int SoundModeAfterCycle(int mode);

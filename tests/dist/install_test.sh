@@ -13,6 +13,9 @@ fail() { echo "install_test: $*" >&2; exit 1; }
 [ -f "$tmp/prefix/share/tripath/data/levels.png" ] || fail "no level image"
 grep -q '^Exec=tripath$' "$tmp/prefix/share/applications/tripath.desktop" || fail "desktop entry"
 [ -f "$tmp/prefix/share/icons/hicolor/256x256/apps/tripath.png" ] || fail "no icon"
+[ -f "$tmp/prefix/share/icons/hicolor/16x16/apps/tripath.png" ] || fail "no small icon"
+version=$(sed -n 's/^project(Tripath VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
+[ "$(TRIPATH_HOME="$tmp/v" "$tmp/prefix/bin/tripath" --version)" = "Tripath $version" ] || fail "--version"
 
 # A copy of the data left by ./play.sh is replaced by a link; progress stays.
 mkdir -p "$tmp/home/data"

@@ -271,6 +271,69 @@ TEST_F(Game, TheHintKeyShowsTheNextStepAndFollowingItMovesTheCharacter) {
   }
 }
 
+// Zoomed in until the view follows a held character, one is dragged a few
+// cells towards the window's edge and held still there for two seconds:
+// however far the view scrolls under the still pointer, the character stays
+// on the cell pointed at.
+TEST_F(Game, ACharacterHeldStillNearTheEdgeStaysOnTheCellPointedAt) {
+  // From levels 2 and 3 (which have the buttons that centre the view on a
+  // character), the longest straight way from a character's start.
+  struct Way {
+    int level = 0, character = 0, run = 0;
+    tripath::Direction direction{};
+    tripath::CharacterPlace start{};
+  } way;
+  for (int n = 2; n <= 3; ++n) {
+    std::string error;
+    auto level = tripath::LoadLevelSource(
+        std::filesystem::path(TRIPATH_SOURCE_DIR) / "levels" / tripath::LevelFileName(n), &error);
+    ASSERT_TRUE(level) << error;
+    const tripath::Board board = tripath::Board::FromCodes(level->codes);
+    for (int c = tripath::kPim; c <= tripath::kOst; ++c) {
+      for (int d = 0; d < 4; ++d) {
+        if (!board.Character(c).active) continue;
+        tripath::Board walk = board;
+        int run = 0;
+        while (run < 12 && walk.Step(c, static_cast<tripath::Direction>(d)).moved) ++run;
+        if (run > way.run)
+          way = {n, c, run, static_cast<tripath::Direction>(d), board.Character(c)};
+      }
+    }
+  }
+  const int dx = tripath::DeltaX(way.direction), dy = tripath::DeltaY(way.direction);
+  // Cells of 80 pixels: three fit between the middle and the side edges,
+  // two between the middle and the top and bottom edges.
+  const int cells = dx != 0 ? 3 : 2;
+  ASSERT_GE(way.run, cells + 2) << "no long enough way in levels 2 and 3";
+
+  Tap(320 - 140 + 40 * (way.level - 1), 240 - 140);
+  ASSERT_TRUE(Eventually([&] { return Log().find("Level Loaded") != std::string::npos; }));
+  Pause(1500);
+  MoveTo(320, 240);
+  for (int i = 0; i < 8; ++i) Output({"xdotool", "click", "4"});  // zoom in to the largest cells
+  Pause(1000);
+  Tap(24, 480 - 42 * way.character);  // centres the view on the character
+  Pause(800);
+
+  MoveTo(320, 240);
+  Pause(100);
+  Output({"xdotool", "mousedown", "1"});
+  Pause(300);
+  for (int i = 1; i <= cells; ++i) {
+    MoveTo(320 + 80 * dx * i, 240 + 80 * dy * i);
+    Pause(400);
+  }
+  Pause(2000);
+  Output({"xdotool", "mouseup", "1"});
+  const char* const names[] = {"", "Pim", "Lu", "Ost"};
+  const std::string expected = "Let go of " + std::string(names[way.character]) + " at " +
+                               std::to_string(way.start.x + dx * cells) + "," +
+                               std::to_string(way.start.y + dy * cells) + ", steps " +
+                               std::to_string(cells) + "\n";
+  EXPECT_TRUE(Eventually([&] { return Log().find("Let go of") != std::string::npos; }));
+  EXPECT_NE(Log().find(expected), std::string::npos) << expected << Log();
+}
+
 TEST(GameNews, TheTitleFetchesTheNewsLineWhenNewsIsClicked) {
   TestServer server([](ServerConnection& connection) {
     connection.ReadUntil("\r\n\r\n");

@@ -3,7 +3,10 @@
 // particles, entering rules, panning, completion with its level bits, the
 // pause menu and the level-end banner.
 #include <cmath>
+#include <vector>
 
+#include "game/play/help.h"
+#include "game/play/play.h"
 #include "game/play/rules.h"
 #include "tests/game/game_fixture.h"
 
@@ -42,7 +45,16 @@ class Play : public GameTest {
   // The screen position of a cell's centre.
   int ScreenX(int cellX) const { return static_cast<int>(cellX * 48 - app_->cameraX); }
   int ScreenY(int cellY) const { return static_cast<int>(cellY * 48 - app_->cameraY); }
-  void Frame() { app().UpdatePlay(); }
+  // One play frame; the next one starts from where the pointer is now, as
+  // the update's sampling does.
+  void Frame() {
+    c_MyApp& a = app();
+    a.UpdatePlay();
+    a.prevTouchX = a.touchX;
+    a.prevTouchY = a.touchY;
+    a.prevPointerX = a.pointerX;
+    a.prevPointerY = a.pointerY;
+  }
   void Frames(int n) {
     for (int i = 0; i < n; ++i) Frame();
   }
@@ -54,9 +66,7 @@ TEST_F(Play, ADraggedCharacterFollowsThePointerOneCellPerSlide) {
   EXPECT_EQ(app().draggedCharacter, 1);
   EXPECT_EQ(app().backdropGreenTarget, 80);
   Touch(ScreenX(3), ScreenY(5));
-  Frame();  // the board pass finds the new cell under the pointer
-  EXPECT_EQ(app().characters[1].cellX, 2);
-  Frame();  // and the step is taken on the following frame
+  Frame();  // the step is taken in the frame the pointer reaches the cell
   EXPECT_EQ(app().characters[1].cellX, 3);
   EXPECT_EQ(app().Cell(2, 5), 10);  // starts never wear
 
@@ -73,10 +83,18 @@ TEST_F(Play, ADraggedCharacterFollowsThePointerOneCellPerSlide) {
   EXPECT_EQ(app().Cell(3, 5), 12);
   EXPECT_EQ(app().characters[1].walkPhase, 7);
 
-  // Another pointer jump of two cells leaves him where he is.
+  // A pointer that runs two cells ahead along the row leads him on, one
+  // slide per cell.
   Touch(ScreenX(6), ScreenY(5));
-  Frames(10);
-  EXPECT_EQ(app().characters[1].cellX, 4);
+  Frames(6);
+  EXPECT_EQ(app().characters[1].cellX, 5);
+  Frames(6);
+  EXPECT_EQ(app().characters[1].cellX, 6);
+  // The view scrolling under the still pointer takes him nowhere.
+  app().focusX -= 1;
+  Frames(20);
+  EXPECT_EQ(app().characters[1].cellX, 6);
+  EXPECT_EQ(app().stepsTaken, 4);
   Release();
   Frame();
   EXPECT_EQ(app().draggedCharacter, 0);
@@ -374,6 +392,172 @@ TEST_F(Play, TheViewFollowsADragAcrossALargeBoardAndANewLevelShowsItWhole) {
   FitBoardToScreen(app());
   EXPECT_FLOAT_EQ(app().focusX, (2 + 43) / 2.0f);
   EXPECT_LT(app().tileSizeTarget, 48);
+}
+
+TEST_F(Play, TheStepCounterFollowsUndoRedoAndRestartAndAnUndoKeepsPar) {
+  c_MyApp& a = app();
+  a.characters[2].active = 0;  // Pim alone: four steps right to his exit
+  a.frontEnd.levelPars[8] = 4;
+  ASSERT_TRUE(StepCharacter(a, 1, 3, 5));
+  Frames(6);
+  ASSERT_TRUE(UndoStep(a));
+  EXPECT_EQ(a.stepsTaken, 0);
+  ASSERT_TRUE(RedoStep(a));
+  EXPECT_EQ(a.stepsTaken, 1);
+  for (int x = 4; x <= 6; ++x) {
+    ASSERT_TRUE(StepCharacter(a, 1, x, 5));
+    Frames(6);
+  }
+  AfterPlayFrame(a);
+  ASSERT_EQ(a.levelEnd, 2);
+  EXPECT_EQ(a.stepsTaken, 4);
+  EXPECT_TRUE(IsLevelInPar(a.settings, 8));
+
+  // A restart builds the level again: the counter starts at 0 and nothing
+  // is left to redo.
+  ASSERT_TRUE(UndoStep(a));
+  RestartLevel(a);
+  Frame();
+  a.pendingImageFrame = 0;  // as the render leaves it once the image is read
+  Frame();
+  ASSERT_EQ(a.levelLoadState, 2);
+  EXPECT_EQ(a.stepsTaken, 0);
+  EXPECT_FALSE(RedoStep(a));
+}
+
+TEST_F(Play, APanIsNotPulledBackAndAFittedBoardKeepsItsOuterColumnsInsideTheMargins) {
+  c_MyApp& a = app();
+  // A step has the view follow Pim for a while; a pan by the player ends it.
+  ASSERT_TRUE(StepCharacter(a, 1, 3, 5));
+  Frame();
+  for (int x : {500, 300, 100}) {
+    Touch(x, 420);
+    Frame();
+  }
+  Release();
+  Frame();
+  const float panned = a.focusX;
+  ASSERT_GT(panned, 3 + 5);  // Pim beyond the edge margin
+  Frames(60);
+  EXPECT_EQ(a.focusX, panned);
+
+  // Twenty columns fit at a cell size between the smallest and the usual
+  // one, the outer columns clear of the buttons at the sides.
+  for (int x = 7; x <= 21; ++x) a.SetCell(x, 5, 11);
+  FitBoardToScreen(a);
+  Frames(80);
+  EXPECT_GT(a.tileSize, 20);
+  EXPECT_LT(a.tileSize, 48);
+  EXPECT_GE(1.5f * a.tileSize - a.cameraX, 32);
+  EXPECT_LE(21.5f * a.tileSize - a.cameraX, 640 - 32);
+  EXPECT_GT(21.5f * a.tileSize - a.cameraX, 640 - 48);  // and no smaller than need be
+}
+
+// The drawn box of every record from `first` on that shows image `slot`,
+// from its centre and the slot's frame size.
+struct Box {
+  float left, top, right, bottom;
+  bool Meets(const Box& o) const {
+    return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
+  }
+};
+
+TEST_F(Play, TheStuckNoticeCountsItsUndosAndKeepsClearOfTheCounterAndTheButtons) {
+  c_MyApp& a = app();
+  a.currentFont = 90;
+  a.imageDims[270] = 7;
+  a.imageDims[271] = 10;
+  // Pim stands on his path with one pass left; his first step, to the left,
+  // takes the only way to his exit away.
+  a.characters[2].active = 0;
+  a.SetCell(5, 6, 0);
+  a.SetCell(3, 5, 13);
+  a.PlaceCharacter(1, 3, 5);
+  Frame();
+  a.help.helper->WaitIdle();
+  ASSERT_TRUE(StepCharacter(a, 1, 2, 5));
+  Frame();
+  a.help.helper->WaitIdle();
+  a.help.noHintTimer = 100;
+
+  for (const auto& [w, h] : {std::pair{640.0f, 480.0f}, std::pair{800.0f, 600.0f}}) {
+    a.screenW = w;
+    a.screenH = h;
+    a.orientation = w == 640 ? 1 : 0;
+    a.UpdatePlay();
+    const int playRecords = Records();
+    AfterPlayFrame(a);
+    const int counterRecords = Records();
+    a.UpdatePlayButtons();
+    // The notices are the last text of the play frame, after the hint button.
+    int noticeFrom = 0;
+    for (int i = 0; i < playRecords; ++i)
+      if (Record(i)[0] == 97) noticeFrom = i + 1;
+    auto box = [&](int i) {
+      const float* r = Record(i);
+      const int slot = static_cast<int>(r[0]);
+      const float hw = static_cast<float>(a.imageDims[3 * slot]) * r[4] / 2;
+      const float hh = static_cast<float>(a.imageDims[3 * slot + 1]) * r[5] / 2;
+      return Box{r[1] - hw, r[2] - hh, r[1] + hw, r[2] + hh};
+    };
+    std::vector<Box> notices, others;
+    String shown;
+    for (int i = 0; i < Records(); ++i) {
+      const float kind = Record(i)[0];
+      if (kind == 90 && i >= noticeFrom && i < playRecords) {
+        notices.push_back(box(i));
+        shown += static_cast<char16_t>(Record(i)[6] + 32);
+      } else if ((kind == 90 && i >= playRecords && i < counterRecords) || kind == 97 ||
+                 (kind == 1 && static_cast<int>(Record(i)[6]) % 10 == 9)) {
+        others.push_back(box(i));  // the counter's text and every button
+      }
+    }
+    EXPECT_EQ(shown,
+              u"Nowaytofinishfromhere-undoorrestart1undoleadsbacktoawaythroughnohintavailable")
+        << w << " x " << h;
+    ASSERT_GE(others.size(), 12u);
+    for (const Box& n : notices) {
+      EXPECT_GE(n.left, 0) << w << " x " << h;
+      EXPECT_LE(n.right, w) << w << " x " << h;
+      for (const Box& o : others) ASSERT_FALSE(n.Meets(o)) << w << " x " << h;
+    }
+  }
+}
+
+TEST_F(Play, AHintMarkGoesWithTheNextStepAndABoardBeyondTheBudgetShowsNoNotice) {
+  c_MyApp& a = app();
+  a.characters[2].active = 0;
+  a.SetCell(5, 6, 0);
+  Frame();
+  a.help.helper->WaitIdle();
+  a.help.hintWanted = true;
+  Frame();
+  ASSERT_GT(a.help.hintTimer, 0);
+  EXPECT_EQ(a.help.hintX, 2);
+  EXPECT_EQ(a.help.hintDX, 1);
+  auto markDrawn = [&] {
+    for (int i = 0; i < Records(); ++i)
+      if (Record(i)[0] == kRecordOval && Record(i)[10] == 0 && Record(i)[11] == 255) return true;
+    return false;
+  };
+  EXPECT_TRUE(markDrawn());
+  ASSERT_TRUE(StepCharacter(a, 1, 3, 5));
+  Frame();
+  EXPECT_EQ(a.help.hintTimer, 0);
+  EXPECT_FALSE(markDrawn());
+
+  // A helper whose budget cannot settle the board: no notice, and the board
+  // is not called dead.
+  a.help.helper =
+      std::make_shared<tripath::PlayHelper>([](int) { return std::optional<tripath::Board>(); }, 1);
+  a.help.boardAsked = 0;
+  Frame();
+  a.help.helper->WaitIdle();
+  Frame();
+  EXPECT_TRUE(a.help.helper->status().answered);
+  EXPECT_EQ(a.help.helper->status().verdict, tripath::StateVerdict::kUnknown);
+  for (int i = 0; i < Records(); ++i)
+    ASSERT_FALSE(Record(i)[10] == 255 && Record(i)[11] == 210) << "the stuck notice is drawn";
 }
 
 }  // namespace

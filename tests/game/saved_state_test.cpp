@@ -1,6 +1,9 @@
 // The saved state's text format, its checksums and section-by-section
 // recovery, and how finished games enter the score tables.
+#include <filesystem>
 #include <string>
+
+#include "game/front_end.h"
 
 #include "tests/game/game_fixture.h"
 
@@ -41,6 +44,17 @@ TEST_F(SavedState, TheDefaultStateHasAKnownText) {
   EXPECT_EQ(app().settings[12], 10);
 }
 
+TEST_F(SavedState, ASoundModeOutsideTheFourLoadsSilent) {
+  Defaults();
+  for (int mode : {3, 4, -1}) {
+    app().settings[5] = mode;
+    const std::string text = NarrowString(app().StateText());
+    app().settings[5] = 1;
+    Load(text);
+    EXPECT_EQ(app().settings[5], mode == 3 ? 3 : 0) << mode;
+  }
+}
+
 TEST_F(SavedState, ChecksumsWeightEachModesScores) {
   Defaults();
   app().highscores[10] = 500;
@@ -74,6 +88,34 @@ TEST_F(SavedState, EverythingSurvivesARoundTrip) {
   EXPECT_TRUE(app().badgesEarned[31]);
   EXPECT_TRUE(app().badgesEarned[200]);
   EXPECT_FALSE(app().badgesEarned[30]);
+}
+
+TEST_F(SavedState, AFailedSaveKeepsTheOldFileShowsANoticeAndTheNextSaveSucceeds) {
+  Defaults();
+  app().settings[1] = 42;
+  app().SaveState();
+  const std::string before = dir_.ReadFile(".quarrystate");
+  // The folder refuses the temporary file (a folder in its way, which even
+  // root cannot write through, unlike a folder without write permission).
+  std::filesystem::create_directory(dir_.path() / ".quarrystate.tmp");
+  app().settings[1] = 43;
+  testing::internal::CaptureStderr();
+  app().SaveState();
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("could not be saved"), std::string::npos);
+  EXPECT_EQ(dir_.ReadFile(".quarrystate"), before);
+  app().drawListLength = 0;
+  DrawSaveNotice(app());
+  ASSERT_GT(Records(), 0);
+  EXPECT_EQ(Record(0)[0], kRecordRect);
+  EXPECT_GT(Record(0)[2], app().screenH / 2);  // at the bottom of the screen
+
+  std::filesystem::remove(dir_.path() / ".quarrystate.tmp");
+  app().SaveState();
+  EXPECT_EQ(dir_.ReadFile(".quarrystate"), NarrowString(app().StateText()));
+  EXPECT_NE(dir_.ReadFile(".quarrystate"), before);
+  app().drawListLength = 0;
+  DrawSaveNotice(app());
+  EXPECT_EQ(Records(), 0);
 }
 
 TEST_F(SavedState, ADamagedSectionIsResetOnItsOwn) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <thread>
+#include <vector>
 
 #include "input/input.h"
 #include "tests/game/game_fixture.h"
@@ -39,6 +40,14 @@ class Screens : public GameTest {
     host_->StepGame();
     input().HandleMouse(5, 0, x, y);
     host_->StepGame();
+  }
+  // The frame of the icon the last update queued at (x, y), or -1.
+  int IconFrameAt(float x, float y) const {
+    int frame = -1;
+    for (int i = 0; i < Records(); ++i)
+      if (Record(i)[0] == 97 && Record(i)[1] == x && Record(i)[2] == y)
+        frame = static_cast<int>(Record(i)[6]);
+    return frame;
   }
   void Key(int code) {
     input().HandleKey(1, code);
@@ -75,14 +84,7 @@ TEST_F(Screens, OpenLevelsStartAndLockedOnesDoNothing) {
 TEST_F(Screens, TheSpeakerAndNoteButtonsSwitchEffectsAndMusicApart) {
   for (int i = 0; i < 40; ++i) host_->StepGame();
   const float x = 32, y = 240, noteY = 240 + 72;  // landscape: left edge, middle
-  // The speaker's frame as queued by the last update.
-  auto speakerFrame = [&] {
-    int frame = -1;
-    for (int i = 0; i < Records(); ++i)
-      if (Record(i)[0] == 97 && Record(i)[1] == x && Record(i)[2] == y)
-        frame = static_cast<int>(Record(i)[6]);
-    return frame;
-  };
+  auto speakerFrame = [&] { return IconFrameAt(x, y); };
   ASSERT_EQ(app().settings[5], 1);
   EXPECT_EQ(speakerFrame(), 4);
   // Held down over several updates, the speaker switches once.
@@ -102,6 +104,24 @@ TEST_F(Screens, TheSpeakerAndNoteButtonsSwitchEffectsAndMusicApart) {
   EXPECT_EQ(app().settings[5], 1);
 }
 
+TEST_F(Screens, ParStarsLeaveTheLevelGridItsTint) {
+  // Levels 1 and 2 finished, the first in par.
+  app().settings[3] = 3;
+  app().settings[6] = 1;
+  host_->StepGame();
+  std::vector<const float*> buttons;
+  for (int i = 0; i < Records(); ++i)
+    if (Record(i)[0] == 95) buttons.push_back(Record(i));
+  ASSERT_EQ(buttons.size(), 64u);
+  for (const float* b : buttons) {
+    EXPECT_EQ(b[10], buttons[0][10]);
+    EXPECT_EQ(b[11], buttons[0][11]);
+    EXPECT_EQ(b[12], buttons[0][12]);
+    EXPECT_EQ(b[4], buttons[0][4]);
+  }
+  EXPECT_NE(buttons[0][12], 255);  // tinted
+}
+
 TEST_F(Screens, TheTitleButtonsAreDeadUnderTheCreditsAndWhileTheyMove) {
   for (int i = 0; i < 40; ++i) host_->StepGame();
   Tap(640 - 70, 56);
@@ -113,6 +133,7 @@ TEST_F(Screens, TheTitleButtonsAreDeadUnderTheCreditsAndWhileTheyMove) {
   Tap(32, 240);                     // it is still flying out
   Tap(20, 470);                     // "News:"
   Tap(320 - 140, 240 - 140);        // level 1
+  Key(13);                          // Enter on the cursor's level
   EXPECT_GT(app().creditsAnim, 0);
   EXPECT_EQ(app().settings[5], 1);
   EXPECT_EQ(app().newsRequest, nullptr);
@@ -254,6 +275,84 @@ TEST_F(Screens, HeldKeysStepAtASteadyPaceAndKeysUndoRedoAndRestart) {
   EXPECT_EQ(a.characters[1].cellX, 5);
   Key('R');
   EXPECT_NE(a.levelLoadState, 2);  // the level is being built again
+}
+
+TEST_F(Screens, ThePadStepsEachWayAndTabAndTheShouldersGoRoundTheThreeInOrder) {
+  c_MyApp& a = app();
+  a.gameState = kStatePlay;
+  a.levelLoadState = 2;
+  a.tileSize = a.tileSizeTarget = 48;
+  for (int d = -1; d <= 1; ++d) {
+    a.SetCell(5 + d, 5, 1);
+    a.SetCell(5, 5 + d, 1);
+  }
+  a.PlaceCharacter(1, 5, 5);
+  a.PlaceCharacter(2, 8, 8);
+  a.PlaceCharacter(3, 9, 9);
+  OnBoardBuilt(a);
+  // The d-pad: up, down, left, right, each one step and back again.
+  const struct { int button, x, y; } pad[] = {{265, 5, 4}, {267, 5, 5}, {264, 4, 5}, {266, 5, 5}};
+  for (const auto& p : pad) {
+    Key(p.button);
+    for (int i = 0; i < 6; ++i) host_->StepGame();
+    EXPECT_EQ(a.characters[1].cellX, p.x) << p.button;
+    EXPECT_EQ(a.characters[1].cellY, p.y) << p.button;
+  }
+  // Tab goes Pim, Lu, Ost and round; Shift+Tab and the left shoulder go
+  // back, the right shoulder forward.
+  for (int expected : {2, 3, 1}) {
+    Key(9);
+    EXPECT_EQ(SelectedCharacter(a), expected);
+  }
+  input().HandleKey(1, 16);
+  Key(9);
+  input().HandleKey(2, 16);
+  EXPECT_EQ(SelectedCharacter(a), 3);
+  Key(261);
+  EXPECT_EQ(SelectedCharacter(a), 1);
+  Key(260);
+  EXPECT_EQ(SelectedCharacter(a), 3);
+
+  // A new level leaves nothing to redo from the last one.
+  Key('Z');
+  ASSERT_EQ(a.characters[1].cellX, 4);
+  a.StartLevel();
+  host_->StepGame();
+  a.pendingImageFrame = 0;  // as the render leaves it once the image is read
+  host_->StepGame();
+  ASSERT_EQ(a.levelLoadState, 2);
+  Key('Y');
+  EXPECT_EQ(a.characters[1].active, 0);
+}
+
+// The pause menu's keys: Z, which is undo in play, picks nothing (not even
+// with the focus on give up); Enter does. The speaker shows the effects.
+TEST_F(Screens, OnlyEnterSpaceOrPadAConfirmInThePauseMenuAndItsSpeakerShowsTheEffects) {
+  c_MyApp& a = app();
+  a.gameState = kStatePlay;
+  Key(27);
+  for (int i = 0; i < 20; ++i) host_->StepGame();
+  ASSERT_EQ(a.pauseMenuOpen, 1);
+  const float soundX = 320 + 140, soundY = static_cast<float>(a.pauseMenuY - 64);
+  auto speakerFrame = [&] { return IconFrameAt(soundX, soundY); };
+  for (int mode : {0, 1, 2, 3}) {
+    a.settings[5] = mode;
+    host_->StepGame();
+    EXPECT_EQ(speakerFrame(), mode == 1 || mode == 2 ? 4 : 5) << "mode " << mode;
+  }
+  // Shown off in "music only", a click switches everything on.
+  Tap(soundX, soundY);
+  EXPECT_EQ(a.settings[5], 1);
+
+  Key(37);  // the focus moves left, to give up
+  ASSERT_EQ(a.pauseMenuFocus, -1);
+  Key('Z');
+  Key('J');
+  for (int i = 0; i < 5; ++i) host_->StepGame();
+  EXPECT_EQ(a.levelEnd, 0);
+  EXPECT_EQ(a.pauseMenuOpen, 1);
+  Key(13);
+  EXPECT_EQ(a.levelEnd, 1);
 }
 
 TEST_F(Screens, TheTestCardsGreyBarEndsInANarrowerSquare) {

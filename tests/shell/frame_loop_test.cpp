@@ -19,6 +19,10 @@ class ScriptedWindow : public HostWindow {
   int polls = 0;
   int waits = 0;
   int sleeps = 0;
+  int yields = 0;
+  // A timer tick (seconds): when set, a sleep wakes at the first tick at or
+  // after its end, as Windows does at its default 15.6 ms resolution.
+  double tick = 0;
   // Called at every poll; returns false to close the window.
   std::function<bool(ScriptedWindow&)> onPoll;
 
@@ -27,6 +31,11 @@ class ScriptedWindow : public HostWindow {
     ++sleeps;
     double ms = std::round(seconds * 1000.0);
     now += std::max(ms, 1.0) / 1000.0;
+    if (tick > 0) now = std::ceil(now / tick - 1e-9) * tick;
+  }
+  void Yield() override {
+    ++yields;
+    now += 0.0001;
   }
   void PollEvents() override {
     ++polls;
@@ -123,6 +132,26 @@ TEST(FrameLoop, FastRendersRunOneUpdatePerFrameAndSleepBetween) {
   EXPECT_GT(loop.window->sleeps, 50);
   // Sixty updates take about one second of clock time, not less.
   EXPECT_NEAR(loop.window->now, 1.0, 0.05);
+}
+
+// Where every sleep is rounded up to the next 15.6 ms timer tick, updates
+// still come one per frame at 60 a second, each frame on time.
+TEST(FrameLoop, CoarseSleepsStillGiveEvenFrames) {
+  Loop loop;
+  loop.window->tick = 1.0 / 64;
+  loop.delegate.renderCost = 0.002;
+  std::vector<double> renders;
+  loop.delegate.onRender = [&] { renders.push_back(loop.window->now); };
+  loop.window->onPoll = [&](ScriptedWindow& w) { return w.now < 3.0; };
+  loop.game.RunLoop();
+  ASSERT_GT(renders.size(), 100u);
+  double worst = 0;
+  for (std::size_t i = 1; i < renders.size(); ++i)
+    worst = std::max(worst, renders[i] - renders[i - 1]);
+  EXPECT_LE(worst, 1.5 / 60) << "longest gap between frames";
+  const auto& per = loop.delegate.updatesPerRender;
+  EXPECT_EQ(std::count(per.begin() + 1, per.end(), 1), static_cast<long>(per.size()) - 1);
+  EXPECT_NEAR(loop.Count("update") / (loop.window->now - renders.front()), 60.0, 0.5);
 }
 
 TEST(FrameLoop, FirstUpdateFollowsCreateAndARender) {

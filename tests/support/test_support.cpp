@@ -195,6 +195,9 @@ namespace x11 {
 
 std::unique_ptr<ChildProcess> StartGame(const std::filesystem::path& workingDir,
                                         std::string* window) {
+  // The game does not start without its data.
+  if (!std::filesystem::exists(workingDir / "data"))
+    std::filesystem::create_directory_symlink(GameDir() / "data", workingDir / "data");
   auto game =
       std::make_unique<ChildProcess>(std::vector<std::string>{(GameDir() / "tripath").string()},
                                      workingDir.string(), (workingDir / "out.txt").string());

@@ -77,8 +77,9 @@ void Pause(int milliseconds);
 }  // namespace x11
 
 namespace x11 {
-// Starts the built game in `workingDir` (its output goes to out.txt there)
-// and waits for its window; *window receives the window's id.
+// Starts the built game in `workingDir` (its output goes to out.txt there,
+// and its data is linked in when the folder has none) and waits for its
+// window; *window receives the window's id.
 std::unique_ptr<ChildProcess> StartGame(const std::filesystem::path& workingDir,
                                         std::string* window);
 }  // namespace x11

@@ -1,12 +1,17 @@
 #!/bin/sh
-# The Windows game under Wine, on the display that with_display.sh made:
-# unpacked into a fresh folder (with a space in its name), it opens a
-# 640 x 480 window titled "Tripath", closes with status 0 when the window
-# manager asks, saves its progress under %APPDATA%\Tripath when minimised and
-# writes no state file anywhere else.
-#   window_test.sh <folder with tripath.exe, its DLLs and data\>
+# The Windows download as a player gets it, under Wine on the display that
+# with_display.sh made. The zip, unpacked into a fresh folder (with a space
+# in its name):
+#  - its programs import only Windows' own DLLs and the two shipped beside;
+#  - tripath.exe opens a 640 x 480 window titled "Tripath", saves its
+#    progress under %APPDATA%\Tripath when minimised (and nowhere else) and
+#    ends with status 0 when the window manager closes it;
+#  - at 150 % scaling (LogPixels 144) the window opens at 960 x 720;
+#  - without its data folder it shows a message box and ends with a
+#    non-zero status.
+#   window_test.sh <tripath-...-windows-x86_64.zip>
 set -u
-game=$1
+zip=$1
 work=$(mktemp -d "${TMPDIR:-/tmp}/tripath-wine.XXXXXX")
 pid=
 fail() {
@@ -14,60 +19,89 @@ fail() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   echo "--- game output:" >&2
   cat "$work/out.txt" >&2 2>/dev/null
+  wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
   rm -rf "$work"
   exit 1
 }
+# The game finds its DLLs beside itself, not through the tests' search path.
+unset WINEPATH
 
 install="$work/Tripath Game"
-mkdir -p "$install" "$work/elsewhere"
-cp "$game/tripath.exe" "$game"/*.dll "$install/" || fail "no tripath.exe or DLLs in $game"
-cp -r "$game/data" "$install/data" || fail "no data in $game"
+mkdir -p "$work/unpack" "$work/elsewhere"
+unzip -q "$zip" -d "$work/unpack" || fail "cannot unpack $zip"
+mv "$work/unpack/Tripath" "$install" || fail "the zip holds no Tripath folder"
+for file in tripath.exe glfw3.dll OpenAL32.dll data/levels.png README.txt LICENSE.txt \
+  THIRD-PARTY-NOTICES.txt licences/OpenAL-Soft-COPYING.txt; do
+  [ -f "$install/$file" ] || fail "the zip has no $file"
+done
+
+# Imports: Windows' own DLLs and the two shipped ones, nothing else (a
+# MinGW runtime DLL here would be missing on a player's machine).
+allowed=" kernel32.dll user32.dll gdi32.dll shell32.dll ole32.dll oleaut32.dll advapi32.dll \
+opengl32.dll ws2_32.dll msvcrt.dll winmm.dll shlwapi.dll setupapi.dll avrt.dll \
+glfw3.dll openal32.dll "
+for binary in tripath.exe glfw3.dll OpenAL32.dll; do
+  for dll in $(x86_64-w64-mingw32-objdump -p "$install/$binary" |
+    sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z'); do
+    case "$allowed" in *" $dll "*) ;; *) fail "$binary imports $dll" ;; esac
+  done
+done
+
+# start <folder to start in> [program]: the game under Wine, output kept.
+start() {
+  (cd "$1" && exec wine "${2:-$install/tripath.exe}") >"$work/out.txt" 2>&1 &
+  pid=$!
+}
+# window_size <window>: its size once it has settled to <expected>.
+wait_size() {
+  i=0
+  while [ $i -lt 100 ]; do
+    size=$(xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+    [ "$size" = "$2" ] && return 0
+    i=$((i + 1))
+    sleep 0.2
+  done
+  return 1
+}
+find_window() {
+  timeout 180 xdotool search --sync --onlyvisible --name '^Tripath$' 2>/dev/null | head -n 1
+}
+close_game() {
+  wmctrl -c Tripath || fail "wmctrl could not close the window"
+  i=0
+  while kill -0 "$pid" 2>/dev/null; do
+    i=$((i + 1))
+    [ $i -gt 600 ] && fail "the game did not end after the close request"
+    sleep 0.1
+  done
+  wait "$pid"
+  status=$?
+  pid=
+  [ "$status" -eq 0 ] || fail "exit status $status, not 0"
+}
 
 # Started from another folder: the game finds data\ beside the executable.
-(cd "$work/elsewhere" && exec wine "$install/tripath.exe") >"$work/out.txt" 2>&1 &
-pid=$!
-
-window=$(timeout 180 xdotool search --sync --onlyvisible --name '^Tripath$' 2>/dev/null | head -n 1)
+start "$work/elsewhere"
+window=$(find_window)
 [ -n "$window" ] || fail "no window titled Tripath appeared"
-size=""
-i=0
-while [ $i -lt 100 ]; do
-  size=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
-  [ "$size" = "640x480" ] && break
-  i=$((i + 1))
-  sleep 0.2
-done
-[ "$size" = "640x480" ] || fail "window is $size, not 640x480"
+wait_size "$window" 640x480 || fail "window is $size, not 640x480"
 # Let the game draw a few frames (loading screen) before it is closed.
 sleep 3
 kill -0 "$pid" 2>/dev/null || fail "the game ended on its own"
-if [ -n "${TRIPATH_SCREENSHOT:-}" ]; then
-  import -window root "$TRIPATH_SCREENSHOT" 2>/dev/null || true
-fi
 
 # Minimising saves the progress, into the player's roaming folder.
-saved="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tripath/.quarrystate"
-rm -f "$saved"
+roaming="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tripath"
+rm -f "$roaming/.quarrystate"
 xdotool windowminimize "$window"
 i=0
-until [ -s "$saved" ]; do
+until [ -s "$roaming/.quarrystate" ]; do
   i=$((i + 1))
   [ $i -gt 300 ] && fail "minimising saved no state under %APPDATA%\\Tripath"
   sleep 0.1
 done
 wmctrl -a Tripath
 sleep 1
-
-wmctrl -c Tripath || fail "wmctrl could not close the window"
-i=0
-while kill -0 "$pid" 2>/dev/null; do
-  i=$((i + 1))
-  [ $i -gt 600 ] && fail "the game did not end after the close request"
-  sleep 0.1
-done
-wait "$pid"
-status=$?
-[ "$status" -eq 0 ] || fail "exit status $status, not 0"
+close_game
 
 # No state file beside the game or in the folder it was started from; one
 # in the prefix must be under the user's roaming application data.
@@ -75,5 +109,42 @@ stray=$(find "$work" "$WINEPREFIX/drive_c" -name '.quarrystate*' 2>/dev/null |
   grep -vE '/AppData/Roaming/Tripath/\.quarrystate(-window)?$')
 [ -z "$stray" ] || fail "state file written elsewhere: $stray"
 
+# 150 %: the default window grows with the display's scale.
+rm -f "$roaming/.quarrystate-window"
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 ||
+  fail "cannot set LogPixels"
+wineserver -w
+start "$work/elsewhere"
+window=$(find_window)
+[ -n "$window" ] || fail "no window at 150 %"
+wait_size "$window" 960x720 || fail "window at 150 % is $size, not 960x720"
+sleep 1
+close_game
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+wineserver -w
+
+# Without data\ the player is told in a message box (a small window titled
+# Tripath; there is no console), and the start fails.
+rm -rf "$install/data"
+(cd "$work/elsewhere" && exec wine start /wait /unix "$install/tripath.exe") >"$work/out.txt" 2>&1 &
+pid=$!
+box=
+i=0
+while [ -z "$box" ] && [ $i -lt 300 ]; do
+  for candidate in $(xdotool search --onlyvisible --name '^Tripath$' 2>/dev/null); do
+    width=$(xwininfo -id "$candidate" | awk '/Width:/ { print $2 }')
+    [ "${width:-0}" -lt 600 ] && box=$candidate
+  done
+  i=$((i + 1))
+  sleep 0.2
+done
+[ -n "$box" ] || fail "no message box about the missing data"
+xdotool key --window "$box" Return
+wait "$pid"
+status=$?
+pid=
+[ "$status" -ne 0 ] || fail "the start without data ended with status 0"
+
 rm -rf "$work"
-echo "PASS: window 640x480, state saved under %APPDATA%\\Tripath, closed with status 0"
+echo "PASS: imports, window 640x480 and 960x720 at 150 %, state under %APPDATA%\\Tripath," \
+  "closed with status 0, a message box and status $status without data"

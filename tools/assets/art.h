@@ -31,6 +31,8 @@ void PaintFloorFrame(Pen& pen, int frame);
 void PaintGrid(Pen& pen, int frame);
 void PaintMenu(Pen& pen, int frame);
 void PaintLogo(Pen& pen, int frame);
+// The program's icon (desktop entries, the window, the Windows .ico).
+void PaintAppIcon(Pen& pen, int frame);
 void PaintZorpLogo(Pen& pen, int frame);
 void PaintTestcard(Pen& pen, int frame);
 void PaintButtons(Pen& pen, int frame);

@@ -144,6 +144,33 @@ void PaintLogo(Pen& pen, int /*frame*/) {
   }
 }
 
+void PaintAppIcon(Pen& pen, int /*frame*/) {
+  // The program's icon, 256 units square and readable down to 16 pixels:
+  // the three coloured paths of the logo crossing a dark tile, each owner's
+  // symbol riding on its own path. Strokes are thick so that the smallest
+  // sizes keep three distinct stripes.
+  const Shape tile = Box(128, 128, 116, 116, 44);
+  pen.Fill(Move(tile, 3, 6), Rgb8(0, 0, 0, 0.35f));
+  pen.Fill(tile, [](float, float y) {
+    return Mix(Rgb8(52, 60, 92), Rgb8(24, 26, 46), std::clamp((y - 20) / 220.0f, 0.0f, 1.0f));
+  });
+  pen.Fill(Outline(tile, 5), kInk);
+  for (int who = 1; who <= 3; ++who) {
+    std::vector<std::pair<float, float>> pts;
+    const float baseY = 56 + (who - 1) * 72.0f;
+    for (int i = 0; i <= 24; ++i) {
+      const float x = 28 + i * 8.3f;
+      pts.emplace_back(x, baseY + 14 * std::sin(i * 0.42f + who * 2.1f));
+    }
+    const Shape path = Intersect(Polyline(pts, 13.0f), Grow(tile, -10));
+    pen.Fill(Grow(path, 5.0f), kInk);
+    pen.Fill(path, CharacterColour(who));
+    const float sx = 72 + (who - 1) * 56.0f;
+    const float sy = baseY + 14 * std::sin((sx - 28) / 8.3f * 0.42f + who * 2.1f);
+    pen.FillOutlined(OwnerSymbol(who, sx, sy, 22), Rgb8(255, 255, 255), kInk, 6.0f);
+  }
+}
+
 void PaintZorpLogo(Pen& pen, int /*frame*/) {
   // ZORP: a little planet studio. A navy disc with an orbit ring passing
   // behind and in front of the name.

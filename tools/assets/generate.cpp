@@ -3,6 +3,7 @@
 #include "tools/assets/art.h"
 #include "tools/assets/catalog.h"
 #include "tools/assets/png_write.h"
+#include "tools/imagefile/image_file.h"
 
 namespace assets {
 
@@ -105,6 +106,51 @@ Canvas BuildPreview() {
     }
   }
   return out;
+}
+
+std::string IcoFromPngs(const std::vector<std::pair<int, std::string>>& sizedPngs) {
+  std::string out;
+  auto u16 = [&](unsigned v) {
+    out += static_cast<char>(v & 255);
+    out += static_cast<char>((v >> 8) & 255);
+  };
+  auto u32 = [&](std::size_t v) {
+    u16(static_cast<unsigned>(v & 0xFFFF));
+    u16(static_cast<unsigned>((v >> 16) & 0xFFFF));
+  };
+  // The icon directory, one entry per image, then the PNGs themselves
+  // (Windows reads PNG-compressed entries at every size).
+  u16(0);
+  u16(1);
+  u16(static_cast<unsigned>(sizedPngs.size()));
+  std::size_t offset = 6 + 16 * sizedPngs.size();
+  for (const auto& [size, png] : sizedPngs) {
+    out += static_cast<char>(size >= 256 ? 0 : size);  // 0 stands for 256
+    out += static_cast<char>(size >= 256 ? 0 : size);
+    out += '\0';  // no palette
+    out += '\0';
+    u16(1);   // planes
+    u16(32);  // bits per pixel
+    u32(png.size());
+    u32(offset);
+    offset += png.size();
+  }
+  for (const auto& entry : sizedPngs) out += entry.second;
+  return out;
+}
+
+bool WriteIcons(const std::filesystem::path& folder, std::string* error) {
+  std::vector<std::pair<int, std::string>> forIco;
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    Canvas canvas(size, size);
+    Pen pen(canvas, size / 256.0f);
+    PaintAppIcon(pen, 0);
+    const std::string name = "tripath-" + std::to_string(size) + ".png";
+    if (!WritePng(folder / name, canvas, error)) return false;
+    const std::vector<std::uint8_t> bytes = canvas.ToBytes();
+    if (size != 128) forIco.emplace_back(size, imagefile::EncodePng(size, size, 4, bytes.data()));
+  }
+  return imagefile::WriteFileReplacing(folder / "tripath.ico", IcoFromPngs(forIco), error);
 }
 
 }  // namespace assets

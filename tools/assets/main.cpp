@@ -1,6 +1,7 @@
 // tripath-assets: writes every image, sound and music file the game reads.
 //   tripath-assets --data <folder> [--levels <folder>] [--stamp <file>]
 //   tripath-assets --preview <file.png>
+//   tripath-assets --icons <folder>
 //   tripath-assets [--levels <folder>] --draw <level or source file> <file.png>
 //   tripath-assets [--levels <folder>] --sheet <file.png>
 #include <cstdio>
@@ -22,6 +23,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: tripath-assets --data <folder> [--levels <folder>] [--stamp <file>]\n"
                "       tripath-assets --preview <file.png>\n"
+               "       tripath-assets --icons <folder>\n"
                "       tripath-assets [--levels <folder>] --draw <level or source> <file.png>\n"
                "       tripath-assets [--levels <folder>] --sheet <file.png>\n");
   return 2;
@@ -84,7 +86,7 @@ bool DrawLevels(const std::filesystem::path& levels, const std::string& what,
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::filesystem::path data, levels, stamp, preview, picture;
+  std::filesystem::path data, levels, stamp, preview, icons, picture;
   std::string drawn;  // what --draw draws; empty with --sheet
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -102,11 +104,13 @@ int main(int argc, char** argv) {
       stamp = argv[++i];
     } else if (arg == "--preview") {
       preview = argv[++i];
+    } else if (arg == "--icons") {
+      icons = argv[++i];
     } else {
       return Usage();
     }
   }
-  if (data.empty() && preview.empty() && picture.empty()) return Usage();
+  if (data.empty() && preview.empty() && icons.empty() && picture.empty()) return Usage();
   std::string error;
   if (!picture.empty()) {
     if (!DrawLevels(levels.empty() ? "levels" : levels, drawn, picture, &error)) return Fail(error);
@@ -114,6 +118,7 @@ int main(int argc, char** argv) {
   if (!preview.empty()) {
     if (!assets::WritePng(preview, assets::BuildPreview(), &error)) return Fail(error);
   }
+  if (!icons.empty() && !assets::WriteIcons(icons, &error)) return Fail(error);
   if (!data.empty()) {
     if (!assets::WriteImages(data, &error)) return Fail(error);
     if (!assets::WriteSounds(data, &error)) return Fail(error);

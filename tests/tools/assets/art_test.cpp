@@ -13,6 +13,7 @@
 #include "tools/assets/board_picture.h"
 #include "tools/assets/catalog.h"
 #include "tools/assets/font.h"
+#include "tools/assets/generate.h"
 
 using namespace assets;
 
@@ -436,4 +437,41 @@ TEST(BoardPicture, FloorFramesBackdropAndCharacters) {
   const Canvas start = Frame("flr", tripath::StartCode(tripath::kPim));
   EXPECT_FALSE(same(board.At(m + 16, m + 12), start.At(16, 12)));
   EXPECT_TRUE(same(board.At(m + 16, m + 31), start.At(16, 31)));
+}
+
+TEST(Icon, TheIcoDirectoryPointsAtEachSizedImage) {
+  // Windows picks an image by the directory entry: its size (256 stored as
+  // 0), its byte count and its offset must match the image behind it.
+  const std::vector<std::pair<int, std::string>> images = {
+      {16, std::string("\x89PNG-16", 7)}, {256, std::string("\x89PNG-256-long", 13)}};
+  const std::string ico = IcoFromPngs(images);
+  auto u16 = [&](std::size_t at) {
+    return static_cast<unsigned char>(ico[at]) | static_cast<unsigned char>(ico[at + 1]) << 8;
+  };
+  auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+  ASSERT_EQ(ico.size(), 6u + 2 * 16 + 7 + 13);
+  EXPECT_EQ(u16(2), 1);  // an icon, not a cursor
+  EXPECT_EQ(u16(4), 2);
+  for (int i = 0; i < 2; ++i) {
+    const std::size_t entry = 6 + 16 * i;
+    EXPECT_EQ(static_cast<unsigned char>(ico[entry]), images[i].first % 256) << i;
+    EXPECT_EQ(u16(entry + 6), 32) << i;
+    EXPECT_EQ(ico.substr(u32(entry + 12), u32(entry + 8)), images[i].second) << i;
+  }
+  // The icon itself stays recognisable at 16 pixels: the three paths show
+  // their three colours.
+  Canvas small(16, 16);
+  Pen pen(small, 16 / 256.0f);
+  PaintAppIcon(pen, 0);
+  int green = 0, blue = 0, red = 0;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      const Rgba c = small.At(x, y);
+      green += c.g > 0.7f && c.r < 0.5f && c.b < 0.5f;
+      blue += c.b > 0.7f && c.r < 0.5f;
+      red += c.r > 0.7f && c.g < 0.5f && c.b < 0.5f;
+    }
+  EXPECT_GT(green, 4);
+  EXPECT_GT(blue, 4);
+  EXPECT_GT(red, 4);
 }
