@@ -81,13 +81,7 @@ class Solver:
     def measure(self, boards, flags=(), traps=True):
         """One dict of measures per board (None for a board that cannot be
         read); 'steps' is an int, 'none' or '?'."""
-        files = []
-        for rows in boards:
-            self.count += 1
-            path = os.path.join(self.dir, f'b{self.count}.txt')
-            with open(path, 'w') as f:
-                f.write('map:\n' + '\n'.join(rows) + '\n')
-            files.append(path)
+        files = [self.write(rows) for rows in boards]
         results = {}
         # A board the level reader refuses stops the run; retry the others.
         pending = list(files)
@@ -121,6 +115,13 @@ class Solver:
             os.unlink(path)
         return [results.get(path) for path in files]
 
+    def write(self, rows):
+        """A new source file in the work folder holding the board."""
+        self.count += 1
+        path = os.path.join(self.dir, f'b{self.count}.txt')
+        with open(path, 'w') as f:
+            f.write('map:\n' + '\n'.join(rows) + '\n')
+        return path
 
     def lint(self, boards):
         """The decoration of each board (tiles the puzzle is no worse
@@ -128,10 +129,7 @@ class Solver:
         be read or solved."""
         out = []
         for rows in boards:
-            self.count += 1
-            path = os.path.join(self.dir, f'l{self.count}.txt')
-            with open(path, 'w') as f:
-                f.write('map:\n' + '\n'.join(rows) + '\n')
+            path = self.write(rows)
             run = subprocess.run([self.binary, '--lint', '--max-states', str(self.max_states),
                                   '--file', path], capture_output=True, text=True)
             os.unlink(path)
