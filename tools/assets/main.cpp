@@ -2,12 +2,16 @@
 //   tripath-assets --data <folder> [--levels <folder>] [--stamp <file>]
 //   tripath-assets --preview <file.png>
 //   tripath-assets --icons <folder>
+//   tripath-assets [--levels <folder>] --draw <level or source file> <file.png>
+//   tripath-assets [--levels <folder>] --sheet <file.png>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "tools/assets/board_picture.h"
 #include "tools/assets/generate.h"
 #include "tools/assets/png_write.h"
 #include "tools/imagefile/image_file.h"
@@ -19,7 +23,9 @@ int Usage() {
   std::fprintf(stderr,
                "usage: tripath-assets --data <folder> [--levels <folder>] [--stamp <file>]\n"
                "       tripath-assets --preview <file.png>\n"
-               "       tripath-assets --icons <folder>\n");
+               "       tripath-assets --icons <folder>\n"
+               "       tripath-assets [--levels <folder>] --draw <level or source> <file.png>\n"
+               "       tripath-assets [--levels <folder>] --sheet <file.png>\n");
   return 2;
 }
 
@@ -45,14 +51,52 @@ bool WriteLevelTexts(const std::filesystem::path& levels, const std::filesystem:
          imagefile::WriteFileReplacing(pars, parText, error);
 }
 
+// Pixels per board cell: a single board as large as the game draws it at
+// its usual zoom (48), the contact sheet small enough to show all 64.
+constexpr int kBoardCell = 48;
+constexpr int kSheetCell = 14;
+
+// --draw and --sheet: pictures of the boards with the game's art. `what`
+// is a level number, a level source file, or empty for the contact sheet.
+bool DrawLevels(const std::filesystem::path& levels, const std::string& what,
+                const std::filesystem::path& file, std::string* error) {
+  if (!what.empty()) {
+    char* end = nullptr;
+    const long n = std::strtol(what.c_str(), &end, 10);
+    std::filesystem::path source = what;
+    if (*end == '\0' && n >= 1 && n <= tripath::kLevelCount) {
+      source = levels / tripath::LevelFileName(static_cast<int>(n));
+    }
+    const auto level = tripath::LoadLevelSource(source, error);
+    return level && assets::WritePng(file, assets::DrawBoard(level->codes, kBoardCell), error);
+  }
+  std::vector<tripath::LevelSource> sources;
+  if (!tripath::LoadLevelSources(levels, &sources, error)) return false;
+  std::vector<std::span<const int, tripath::kBoardCells>> boards;
+  std::vector<std::string> titles;
+  for (const tripath::LevelSource& source : sources) {
+    boards.emplace_back(source.codes);
+    titles.push_back(source.title);
+  }
+  return assets::WritePng(
+      file, assets::DrawContactSheet(boards, titles, kSheetCell, tripath::kLevelGridColumns),
+      error);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::filesystem::path data, levels, stamp, preview, icons;
+  std::filesystem::path data, levels, stamp, preview, icons, picture;
+  std::string drawn;  // what --draw draws; empty with --sheet
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (i + 1 >= argc) return Usage();
-    if (arg == "--data") {
+    if (arg == "--draw" && i + 2 < argc) {
+      drawn = argv[++i];
+      picture = argv[++i];
+    } else if (arg == "--sheet") {
+      picture = argv[++i];
+    } else if (arg == "--data") {
       data = argv[++i];
     } else if (arg == "--levels") {
       levels = argv[++i];
@@ -66,8 +110,11 @@ int main(int argc, char** argv) {
       return Usage();
     }
   }
-  if (data.empty() && preview.empty() && icons.empty()) return Usage();
+  if (data.empty() && preview.empty() && icons.empty() && picture.empty()) return Usage();
   std::string error;
+  if (!picture.empty()) {
+    if (!DrawLevels(levels.empty() ? "levels" : levels, drawn, picture, &error)) return Fail(error);
+  }
   if (!preview.empty()) {
     if (!assets::WritePng(preview, assets::BuildPreview(), &error)) return Fail(error);
   }

@@ -1,34 +1,38 @@
 #!/usr/bin/env python3
 """Design aid for Tripath levels: searches for a compact layout that is a
-real puzzle, and measures levels.
+real puzzle, mends levels towards the targets of their place on the grid,
+and measures levels.
 
     design_levels.py --solver build/tools/solver/tripath-solve search \\
-        --chars 1,2,3 --check sharing --width 13 --height 10 --target 90 \\
-        --gems 2-3 --seed 7 --out /tmp/candidate.txt
-
+        --chars 1,2,3 --check sharing --width 9 --height 9 --target 50 \\
+        --gems 1-3 --seed 7 --out /tmp/candidate.txt
+    design_levels.py --solver build/tools/solver/tripath-solve tune \\
+        levels/40.txt --level 40 --seed 40 --out /tmp/40.txt
+    design_levels.py --solver build/tools/solver/tripath-solve prune levels/40.txt
+    design_levels.py --solver build/tools/solver/tripath-solve compact levels/40.txt
+    design_levels.py --solver build/tools/solver/tripath-solve check --explain levels/37.txt
     design_levels.py --solver build/tools/solver/tripath-solve show levels/37.txt
-    design_levels.py --solver build/tools/solver/tripath-solve check levels/37.txt
 
 `search` starts from random compact boards (a lattice of junctions one cell
 apart, some of them joined into loops, coloured in patches, with starts,
 exits and gems on the cells) and then changes them a few cells at a time,
 keeping what scores better (see score()): many different wrong moves along
 the shortest solution, spread over all of it, few of them visible at a
-glance, few corridor cells, and close to the wanted number of steps. The
-level's idea must hold (see CHECKS), or the score pays heavily for it.
+glance, naive players who rarely win, little unused floor, and close to the
+wanted number of steps. The level's idea must hold (see CHECKS), or the
+score pays heavily for it.
 
-`tune` starts from a shipped level and changes it towards the targets of
-its row that the shipped levels test checks (see need_for() and TARGETS):
-no walks for a naive player, enough deep decisions, at most 90 steps and
-no corridor longer than six cells. It first squeezes out rows and columns
-of plain corridor, then keeps the changes that add deep decisions without
-making the solution too long.
+`tune` starts from a level and changes it towards the targets of its place
+on the grid (see Targets): both naive players out, decisions close to the
+aim for its distance from the start corner, little unused floor, no idea
+needed before its lesson, a short enough solution; among those, compact
+boards where every cell serves the puzzle (see puzzle_score()), and no
+change that adds decisions by adding decoration. It ends with `prune`,
+which takes the decoration away; `compact` squeezes corridors shorter.
 
-    design_levels.py --solver build/tools/solver/tripath-solve tune \
-        levels/40.txt --level 40 --seed 40 --out /tmp/40.txt
-
-`show` prints a board as a picture in the terminal with its measures;
-`check` tells which ideas a level really needs.
+`check` tells which ideas a level needs and, with --explain, what its
+shortest solution does; `show` prints boards with their measures. Pictures
+with the game's art come from `tripath-assets --draw`.
 
 Every result is an ordinary level source: curate it by hand afterwards and
 store its solution with `tripath-solve --write N`.
@@ -50,26 +54,19 @@ OWNER = {**{v: k for k, v in PATH.items()}, **{v: k for k, v in WORN.items()}}
 FRESH = {WORN[k]: PATH[k] for k in PATH}
 THIN = {PATH[k]: WORN[k] for k in PATH}
 
-# What each check asks of a level, with the solver's design aids:
-#   wear     paths that wear make it longer (--no-wear is shorter)
-#   worn     its tiles that start worn make it longer (fresh ones: shorter)
-#   exits    crossing another character's exit is needed or saves steps
-#   sharing  two characters standing on one tile is needed or saves steps
+# The ideas a level can be asked to need (see the solver's --needs, which
+# tells the first four), and one more:
 #   order    sharing is needed, and the characters meet more than once: in
 #            the shortest solution, characters step off two or more tiles
-#            that vanished under them. (Without characters
-#            standing together the order of moves never matters: a tile only
-#            counts how often it is left. So the characters cannot each make
-#            all their moves in one turn, --sequential.)
-CHECKS = ('wear', 'worn', 'exits', 'sharing', 'order')
+#            that vanished under them. (Without characters standing together
+#            the order of moves never matters: a tile only counts how often
+#            it is left.)
+CHECKS = ('wear', 'worn', 'exits', 'sharing', 'gems', 'order')
+NAMES = {1: 'Pim', 2: 'Lu', 3: 'Ost'}
 
 
 def is_path(ch):
     return ch in OWNER
-
-
-def fresh_rows(rows):
-    return [''.join(FRESH.get(ch, ch) for ch in row) for row in rows]
 
 
 class Solver:
@@ -84,13 +81,7 @@ class Solver:
     def measure(self, boards, flags=(), traps=True):
         """One dict of measures per board (None for a board that cannot be
         read); 'steps' is an int, 'none' or '?'."""
-        files = []
-        for rows in boards:
-            self.count += 1
-            path = os.path.join(self.dir, f'b{self.count}.txt')
-            with open(path, 'w') as f:
-                f.write('map:\n' + '\n'.join(rows) + '\n')
-            files.append(path)
+        files = [self.write(rows) for rows in boards]
         results = {}
         # A board the level reader refuses stops the run; retry the others.
         pending = list(files)
@@ -106,9 +97,9 @@ class Solver:
             for line in lines[1:]:
                 row = dict(zip(header, line.split('\t')))
                 for key, value in row.items():
-                    if key in ('per_deep', 'naive'):
+                    if key in ('per_deep', 'naive', 'interleaving'):
                         row[key] = float(value)
-                    elif key not in ('source', 'steps', 'size', 'solution'):
+                    elif key not in ('source', 'steps', 'size', 'solution', 'needs'):
                         row[key] = int(value)
                 if row['steps'] not in ('none', '?'):
                     row['steps'] = int(row['steps'])
@@ -124,54 +115,95 @@ class Solver:
             os.unlink(path)
         return [results.get(path) for path in files]
 
+    def write(self, rows):
+        """A new source file in the work folder holding the board."""
+        self.count += 1
+        path = os.path.join(self.dir, f'b{self.count}.txt')
+        with open(path, 'w') as f:
+            f.write('map:\n' + '\n'.join(rows) + '\n')
+        return path
 
-def holds(solver, rows, steps, check):
-    """Whether the level with these rows and fewest steps needs the idea."""
-    return holds_many(solver, [rows], [steps], check)[0]
+    def lint(self, boards):
+        """The decoration of each board (tiles the puzzle is no worse
+        without) as a list of (x, y) map cells; None for a board that cannot
+        be read or solved."""
+        out = []
+        for rows in boards:
+            path = self.write(rows)
+            run = subprocess.run([self.binary, '--lint', '--max-states', str(self.max_states),
+                                  '--file', path], capture_output=True, text=True)
+            os.unlink(path)
+            line = run.stdout.strip()
+            if not line.startswith('level'):
+                out.append(None)
+                continue
+            cells = line.split(':', 2)[2].split() if line.count(':') >= 2 else []
+            out.append([tuple(int(v) for v in cell.split(',')) for cell in cells])
+        return out
 
 
-def holds_many(solver, boards, steps, check):
-    if check == 'wear':
-        other = solver.measure(boards, ['--no-wear'], traps=False)
-        return [o is not None and isinstance(o['steps'], int) and o['steps'] < s
-                for o, s in zip(other, steps)]
-    if check == 'worn':
-        fresh = [fresh_rows(b) for b in boards]
-        other = solver.measure(fresh, traps=False)
-        return [f != b and o is not None and isinstance(o['steps'], int) and o['steps'] < s
-                for b, f, o, s in zip(boards, fresh, other, steps)]
-    flag = {'exits': '--private-exits', 'sharing': '--no-sharing', 'order': '--no-sharing'}[check]
-    other = solver.measure(boards, [flag], traps=False)
-    ok = [o is not None and (o['steps'] == 'none' or
-                             (isinstance(o['steps'], int) and o['steps'] > s))
-          for o, s in zip(other, steps)]
+def holds_many(solver, boards, check):
+    """Whether each board needs the idea `check` (one of CHECKS)."""
+    ms = solver.measure(boards, ['--needs'], traps=False)
+    idea = 'sharing' if check == 'order' else check
+    ok = [m is not None and idea in needs_of(m) for m in ms]
     if check == 'order':
-        mine = solver.measure(boards, traps=False)
-        ok = [k and m is not None and len({t for _, t in meetings(b, m['solution'])}) >= 2
-              for k, m, b in zip(ok, mine, boards)]
+        ok = [k and len({e[2] for e in replay(b, m['solution']) if e[0] == 'meets'}) >= 2
+              for k, m, b in zip(ok, ms, boards)]
     return ok
 
 
-def meetings(rows, solution):
-    """The steps of a solution that leave a tile which has already vanished
-    under the one leaving, because another character took its last pass:
-    (character, cell) for each."""
+def replay(rows, solution):
+    """Plays a solution (text) on the board and tells what happens, as
+    tuples (event, step, cell, who, others): 'gem' collected, 'exit' of
+    another entered, 'vanish' (a tile left for the last time; others: who
+    still stands on it) and 'meets' (a step off a tile that had already
+    vanished under the one leaving)."""
     cells = {(x, y): ch for y, row in enumerate(rows) for x, ch in enumerate(row) if ch not in '. '}
     passes = {cell: (3 if ch in PATH.values() else 1) for cell, ch in cells.items() if is_path(ch)}
     where = {c: cell for cell, ch in cells.items() for c, mark in START.items() if ch == mark}
-    found = []
-    for move in solution.split(','):
+    exits = {cell: int(ch) for cell, ch in cells.items() if ch in '123'}
+    gems = {cell for cell, ch in cells.items() if ch == '*'}
+    events = []
+    for step, move in enumerate(solution.split(','), 1):
         who, d = move.split()
         c = {'P': 1, 'L': 2, 'O': 3}[who]
-        x, y = where[c]
-        if (x, y) in passes:
-            if passes[(x, y)] == 0:
-                found.append((c, (x, y)))
+        here = where[c]
+        if here in passes:
+            if passes[here] == 0:
+                events.append(('meets', step, here, c, ()))
             else:
-                passes[(x, y)] -= 1
+                passes[here] -= 1
+                if passes[here] == 0:
+                    others = tuple(o for o, at in where.items() if o != c and at == here)
+                    events.append(('vanish', step, here, c, others))
         dx, dy = {'U': (0, -1), 'D': (0, 1), 'L': (-1, 0), 'R': (1, 0)}[d]
-        where[c] = (x + dx, y + dy)
-    return found
+        where[c] = (here[0] + dx, here[1] + dy)
+        if where[c] in gems:
+            gems.discard(where[c])
+            events.append(('gem', step, where[c], c, ()))
+        if exits.get(where[c], c) != c:
+            events.append(('exit', step, where[c], c, (exits[where[c]],)))
+    return events
+
+
+def explain_lines(rows, solution):
+    """What a solution does, in words: who fetches which gem, who crosses
+    whose exit, which tiles vanish and who shares them."""
+    out = []
+    for event, step, (x, y), c, others in replay(rows, solution):
+        at = f'step {step}: {NAMES[c]}'
+        if event == 'gem':
+            out.append(f'{at} takes the gem at {x},{y}')
+        elif event == 'exit':
+            out.append(f'{at} crosses {NAMES[others[0]]}\'s exit at {x},{y}')
+        elif event == 'vanish':
+            also = ' with ' + ' and '.join(NAMES[o] for o in others) + ' still on it' if others \
+                else ''
+            out.append(f'{at} leaves {x},{y} for the last time{also}')
+        else:
+            out.append(f'{at} steps off {x},{y}, already gone')
+    return out
 
 
 # ---------------------------------------------------------------------------
@@ -446,9 +478,11 @@ def score(m, target, tolerance, idea_ok, max_states, rows=None, most=None):
     value += 1.5 * m['spread']
     corridor = 100.0 * m['corridor'] / max(1, m['floor'])
     value -= 0.25 * corridor
-    value -= 2.0 * max(0, m['longest'] - 3) + 10.0 * max(0, m['longest'] - TARGETS['longest'])
-    # A level that a player without foresight wins is a walk.
-    value -= 1.0 * max(0, m['naive'] - TARGETS['naive'])
+    # A level that a player without foresight wins is a walk; floor the
+    # solution never stands on must earn its place.
+    value -= 1.0 * max(0, m['naive'] - 5) + 1.0 * max(0, m['interleaving'] - 5)
+    value -= 0.5 * max(0, m['unused'] - 40) + 0.1 * m['unused']
+    value -= 20.0 * (m['pieces'] - 1)
     miss = abs(steps - target)
     if miss > tolerance:
         value -= 3.0 * (miss - tolerance)
@@ -488,8 +522,7 @@ def search(args, solver):
             live = [i for i in range(len(hopeful)) if ok[i]]
             if not live:
                 break
-            result = holds_many(solver, [hopeful[i][1] for i in live],
-                                [hopeful[i][2]['steps'] for i in live], check)
+            result = holds_many(solver, [hopeful[i][1] for i in live], check)
             for i, r in zip(live, result):
                 # An idea to avoid is one the level must not need yet.
                 ok[i] = r if check in checks else not r
@@ -572,45 +605,82 @@ def describe(entry, label, out):
 # Tuning a level to the measures of a puzzle
 
 
-def need_for(level):
-    """What the shipped levels test asks of a level, by its row of the grid:
-    (least distinct deep traps, most steps per deep decision or None)."""
-    row = (level - 1) // 8 + 1
-    if row <= 3:
-        return 2, None
-    if row <= 5:
-        return 4, 15.0
-    return 6, 15.0
+GRID = 8  # levels per row of the grid
+
+# The lesson of each idea the solver can switch off: no level nearer the
+# start corner (or as near) may need it, so the player meets it there first.
+LESSONS = {'gems': 9, 'wear': 17, 'worn': 17, 'sharing': 10, 'exits': 11}
 
 
-TARGETS = {'steps': 90, 'longest': 6, 'naive': 5}
+def corner_distance(level):
+    return (level - 1) // GRID + (level - 1) % GRID
 
 
-def shortfall(m, least, walk):
-    """How far a level misses the targets; 0 when it meets all of them."""
-    miss = 0.0
-    miss += 3.0 * max(0, m['steps'] - TARGETS['steps'])
-    miss += 5.0 * max(0, m['longest'] - TARGETS['longest'])
-    miss += 1.0 * max(0, m['naive'] - TARGETS['naive'])
-    if 'distinct_deep' in m:
-        miss += 6.0 * max(0, least - m['distinct_deep'])
-        if walk is not None:
-            miss += 2.0 * max(0.0, m['per_deep'] - walk)
+def is_tutorial(level):
+    return level <= GRID or (level - 1) % GRID == 0
+
+
+class Targets:
+    """What the level-set test asks of a level at its place on the grid
+    (see tests/tools/solver/shipped_levels_test.cpp), and the band of
+    decisions that keeps the climb steady: about one more than its distance
+    from the start corner."""
+
+    def __init__(self, level, least=None, most=None):
+        row = (level - 1) // GRID + 1
+        d = corner_distance(level)
+        self.tutorial = is_tutorial(level)
+        lesson = level > GRID and (level - 1) % GRID == 0
+        floor = 2 if row <= 3 else 4 if row <= 5 else 6
+        self.least = least if least is not None else 0 if self.tutorial else max(floor, d - 1)
+        self.most = most if most is not None else None if self.tutorial else d + 4
+        self.aim = self.least if self.tutorial else min(d + 1, self.most)
+        self.walk = 15.0 if row >= 4 and not self.tutorial else None
+        self.steps = 40 if lesson else 90
+        self.strict = not self.tutorial  # naive players, unused floor
+        self.forbidden = {idea for idea, at in LESSONS.items()
+                          if at != level and d <= corner_distance(at)}
+
+
+def needs_of(m):
+    return set() if m.get('needs', '-') in ('-', '') else set(m['needs'].split())
+
+
+def shortfall(m, t):
+    """How far a level misses its targets t; 0 when it meets all of them.
+    Without the trap measures, only what the quick measures tell."""
+    miss = 3.0 * max(0, m['steps'] - t.steps)
+    miss += 20.0 * (m['pieces'] - 1) + 10.0 * m['unreachable']
+    if t.strict:
+        miss += max(0, m['naive'] - 5) + max(0, m['interleaving'] - 5)
+        miss += 0.5 * max(0, m['unused'] - 40)
+    if m.get('needs'):
+        miss += 20.0 * len(needs_of(m) & t.forbidden)
+    if 'distinct_deep' in m and (m['traps'] or m['steps'] == 0 or 'needs' in m):
+        miss += 6.0 * max(0, t.least - m['distinct_deep'])
+        if t.most is not None:
+            miss += 3.0 * max(0, m['distinct_deep'] - t.most)
+        if t.walk is not None:
+            miss += 2.0 * max(0.0, m['per_deep'] - t.walk)
     return miss
 
 
-def puzzle_score(m, least, walk, cap, rows, goal):
-    """Higher is better: meet the targets first, then more deep decisions
-    (up to `goal`) on a shorter solution, on a tidy board."""
+def tiles_of(rows):
+    return sum(ch not in '. ' for r in rows for ch in r)
+
+
+def puzzle_score(m, t, cap, rows):
+    """Higher is better: meet the targets first, then decisions close to the
+    aim on a compact board where little floor goes unused and the solution
+    is short."""
     if m is None or not isinstance(m['steps'], int) or m['steps'] == 0:
         return None
-    value = -10.0 * shortfall(m, least, walk)
-    # Traps of any kind lead the way to deep ones.
-    value += 3.0 * min(m.get('distinct_deep', 0), goal) + 0.3 * m.get('distinct_deep', 0)
-    value += 0.5 * min(m.get('distinct', 0), 2 * goal)
-    value -= 0.03 * m['steps'] + 0.05 * m['naive']
-    # Small boards hold few decisions: shrinking is no way out.
-    value -= 0.5 * max(0, 8 * goal - m['steps'])
+    value = -10.0 * shortfall(m, t)
+    decisions = m.get('distinct_deep', 0)
+    value -= 2.0 * abs(decisions - t.aim)
+    value += 0.3 * min(m.get('distinct', 0), 2 * t.aim)
+    value -= 0.15 * tiles_of(rows) + 0.08 * m['unused'] + 0.02 * m['steps']
+    value -= 0.05 * (m['naive'] + m['interleaving'])
     value -= 0.5 * tidiness(rows)
     if m.get('unknown'):
         value -= 5.0
@@ -685,57 +755,41 @@ def read_source(path):
 
 def tune(args, solver):
     """Changes a level a little at a time until it meets the targets of its
-    row: keeps the changes that add deep decisions without lengthening the
-    solution, first squeezing long corridors shorter."""
+    place on the grid, keeping what scores better (see puzzle_score()), and
+    then takes its decoration away."""
     rng = random.Random(args.seed)
     head, rows = read_source(args.file)
-    least, walk = need_for(args.level)
-    goal = least + args.margin
+    t = Targets(args.level, args.least, args.most)
     text = ''.join(rows)
     chars = [c for c in (1, 2, 3) if START[c] in text]
     gem_count = text.count('*')
-    gems = (max(0, gem_count - 1), gem_count + 2)
+    gems = (max(0, gem_count - 1), gem_count + args.more_gems)
 
     def full(boards):
         ms = solver.measure(boards)
-        return [(puzzle_score(m, least, walk, args.cap, b, goal), b, m) for b, m in zip(boards, ms)]
+        return [(puzzle_score(m, t, args.cap, b), b, m) for b, m in zip(boards, ms)]
+
+    def undecorated(entry):
+        """The entry with its score lowered by its decoration, so that a
+        change that adds decisions by adding decoration does not pay."""
+        s, b, m = entry
+        decoration = solver.lint([b])[0] or []
+        return (s - 1.5 * len(decoration), b, m)
 
     current = full([rows])[0]
     if current[0] is None:
         print('the level cannot be finished', file=sys.stderr)
         return 1
-    report(current, 'start', least, walk)
-    # Squeeze long corridors and long solutions first: cheap, and they keep the puzzle.
-    for _ in range(30):
-        m = current[2]
-        if m['longest'] <= TARGETS['longest'] and m['steps'] <= TARGETS['steps']:
-            break
-        options = squeezes(current[1])
-        if not options:
-            break
-        quick = solver.measure(options, traps=False)
-        ranked = sorted(((q['steps'], q['longest'], i) for i, q in enumerate(quick)
-                         if q and isinstance(q['steps'], int) and q['states'] <= 2 * args.cap),
-                        key=lambda t: (t[1], t[0]))
-        if not ranked:
-            break
-        tried = full([options[i] for _, _, i in ranked[:2]])
-        tried = [t for t in tried if t[0] is not None]
-        if not tried:
-            break
-        best = max(tried, key=lambda t: t[0])
-        if best[0] < current[0] - 6:
-            break
-        current = best
-        report(current, 'squeezed', least, walk)
-    width = max(len(r) for r in current[1]) + 2
-    height = len(current[1]) + 2
+    current = undecorated(current)
+    report(current, 'start', t)
     best = current
     temperature = args.temperature
     for step in range(args.steps):
-        if shortfall(best[2], least, walk) == 0 and best[2]['distinct_deep'] >= goal:
+        if shortfall(best[2], t) == 0 and abs(best[2]['distinct_deep'] - t.aim) <= 1:
             break
         base = current[1]
+        width = max(len(r) for r in base) + 2
+        height = len(base) + 2
         padded = ['.' + r.ljust(width - 2, '.') + '.' for r in ['.' * (width - 2)] + base]
         mutants = []
         for _ in range(200):
@@ -743,7 +797,7 @@ def tune(args, solver):
                 sq = squeezes(base)
                 b = rng.choice(sq) if sq else None
             else:
-                b = mutate(rng, padded, width, height, chars, gems)
+                b = mutate(rng, padded, width, height + 1, chars, gems, thin=args.thin)
                 b = trim(b) if b else None
             if b and b != base and b not in mutants:
                 mutants.append(b)
@@ -756,33 +810,124 @@ def tune(args, solver):
         for b, q in zip(mutants, quick):
             if not q or not isinstance(q['steps'], int) or q['states'] > 2 * args.cap:
                 continue
-            if q['steps'] > max(TARGETS['steps'], current[2]['steps'] + 4):
+            if q['steps'] > max(t.steps, current[2]['steps'] + 4):
                 continue
-            hopeful.append((shortfall(q, least, walk) + 0.05 * q['steps'] + 0.02 * q['naive'], b))
-        hopeful.sort(key=lambda t: t[0])
-        scored = [t for t in full([b for _, b in hopeful[:args.keep]]) if t[0] is not None]
+            hopeful.append((shortfall(q, t) + 0.05 * q['steps'] + 0.01 * q['unused'], b))
+        hopeful.sort(key=lambda e: e[0])
+        scored = [e for e in full([b for _, b in hopeful[:args.keep]]) if e[0] is not None]
         if not scored:
             continue
-        top = max(scored, key=lambda t: t[0])
+        top = undecorated(max(scored, key=lambda e: e[0]))
         delta = top[0] - current[0]
         if delta >= 0 or rng.random() < math.exp(delta / max(temperature, 1e-6)):
             current = top
         temperature *= args.cooling
         if current[0] > best[0]:
             best = current
-            report(best, f'step {step}', least, walk)
-    report(best, 'best', least, walk)
-    out = '\n'.join(head) + '\nmap:\n' + '\n'.join(trim(best[1])) + '\n'
+            report(best, f'step {step}', t)
+    rows, m = prune_rows(solver, trim(best[1]))
+    best = (puzzle_score(m, t, args.cap, rows), rows, m)
+    report(best, 'best, pruned', t)
+    out = '\n'.join(head) + '\nmap:\n' + '\n'.join(rows) + '\n'
     with open(args.out or args.file, 'w') as f:
         f.write(out)
-    return 0 if shortfall(best[2], least, walk) == 0 else 3
+    return 0 if shortfall(m, t) == 0 else 3
 
 
-def report(entry, label, least, walk):
+def no_worse(m, base):
+    """Whether measures m are a puzzle at least as good as base: as many
+    steps, as many deep decisions or more, naive players winning no more
+    often, and the floor in no more pieces."""
+    return (m is not None and isinstance(m['steps'], int) and m['steps'] == base['steps']
+            and m['distinct_deep'] >= base['distinct_deep'] and m['naive'] <= base['naive']
+            and m['interleaving'] <= base['interleaving'] and m['pieces'] <= base['pieces'])
+
+
+def without(rows, cells):
+    """The board with no floor on the given (x, y) map cells (not trimmed,
+    so that the other cells keep their places)."""
+    grid = [list(r) for r in rows]
+    for x, y in cells:
+        grid[y][x] = '.'
+    return [''.join(r) for r in grid]
+
+
+def prune_rows(solver, rows, log=sys.stderr):
+    """Takes the decoration away until none is left: all of it at once when
+    that leaves the puzzle no worse, else tile by tile, keeping each going
+    that leaves it no worse. Tiles whose going would part the floor into
+    more pieces stay: the puzzle might be no worse, but it would be two."""
+    base = solver.measure([rows])[0]
+    while True:
+        cells = solver.lint([rows])[0] or []
+        if not cells:
+            return trim(rows), base
+        tried = without(rows, cells)
+        m = solver.measure([tried])[0]
+        if no_worse(m, base):
+            rows, base = tried, m
+        else:
+            kept = 0
+            for cell in cells:
+                tried = without(rows, [cell])
+                m = solver.measure([tried])[0]
+                if no_worse(m, base):
+                    rows, base = tried, m
+                else:
+                    kept += 1
+            if kept == len(cells):
+                return trim(rows), base
+        print(f"pruned to {tiles_of(rows)} tiles, {base['distinct_deep']} decisions", file=log)
+
+
+def compact_rows(solver, rows, log=sys.stderr):
+    """Squeezes out rows and columns of plain corridor (see squeezes()) while
+    the puzzle keeps its decisions and its naive players stay out: the board
+    keeps its shape, with shorter walks between the decisions."""
+    base = solver.measure([rows])[0]
+    while True:
+        options = squeezes(rows)
+        if not options:
+            return rows, base
+        fine = []
+        for b, m in zip(options, solver.measure(options)):
+            if (m is not None and isinstance(m['steps'], int) and m['pieces'] <= base['pieces']
+                    and m['distinct_deep'] >= base['distinct_deep']
+                    and m['naive'] <= max(5, base['naive'])
+                    and m['interleaving'] <= max(5, base['interleaving'])):
+                fine.append((m['steps'], -m['distinct_deep'], b, m))
+        if not fine:
+            return rows, base
+        _, _, rows, base = min(fine, key=lambda e: e[:2])
+        print(f"squeezed to {base['steps']} steps, {tiles_of(rows)} tiles, "
+              f"{base['distinct_deep']} decisions", file=log)
+
+
+def compact(args, solver):
+    head, rows = read_source(args.file)
+    rows, m = compact_rows(solver, rows)
+    rows, m = prune_rows(solver, rows)
+    text = '\n'.join(head) + '\nmap:\n' + '\n'.join(rows) + '\n'
+    with open(args.out or args.file, 'w') as f:
+        f.write(text)
+    return 0
+
+
+def prune(args, solver):
+    head, rows = read_source(args.file)
+    rows, m = prune_rows(solver, rows)
+    text = '\n'.join(head) + '\nmap:\n' + '\n'.join(rows) + '\n'
+    with open(args.out or args.file, 'w') as f:
+        f.write(text)
+    return 0
+
+
+def report(entry, label, t):
     s, rows, m = entry
-    print(f"{label}: score {s:.1f}, {m['steps']} steps, {m.get('distinct_deep')} deep decisions "
-          f"(need {least}), walk {m.get('per_deep')}, naive {m['naive']}%, corridor run "
-          f"{m['longest']}, {m['states']} states, miss {shortfall(m, least, walk):.1f}",
+    print(f"{label}: score {s:.1f}, {m['steps']} steps, {m.get('distinct_deep')} decisions "
+          f"(aim {t.aim}, {t.least}-{t.most}), walk {m.get('per_deep')}, naive {m['naive']}% "
+          f"and {m['interleaving']}%, {tiles_of(rows)} tiles, {m['unused']}% unused, needs "
+          f"{m.get('needs') or '?'}, {m['states']} states, miss {shortfall(m, t):.1f}",
           file=sys.stderr)
     for row in trim(rows):
         print('    ' + row, file=sys.stderr)
@@ -833,74 +978,18 @@ def picture(rows):
     return '\n'.join(out)
 
 
-# Picture colours (R, G, B) per owner: fresh path, and the start's colour.
-RGB = {0: (225, 225, 225), 1: (70, 190, 70), 2: (80, 120, 235), 3: (225, 70, 60)}
-
-
-def png(rows_list, path, cell=16, labels=None):
-    """Writes boards side by side as a PNG: fresh path full colour, worn
-    tiles striped, starts with a white centre, exits hollow, gems yellow
-    diamonds."""
-    import struct
-    import zlib
-    gap = cell
-    width = sum(max(len(r) for r in rows) * cell + gap for rows in rows_list) + gap
-    height = max(len(rows) for rows in rows_list) * cell + 2 * gap
-    image = [[(24, 24, 32)] * width for _ in range(height)]
-
-    def put(x, y, rgb):
-        if 0 <= x < width and 0 <= y < height:
-            image[y][x] = rgb
-
-    left = gap
-    for rows in rows_list:
-        for cy, row in enumerate(rows):
-            for cx, ch in enumerate(row):
-                if ch in '. ':
-                    continue
-                x0, y0 = left + cx * cell, gap + cy * cell
-                owner = OWNER.get(ch, {'P': 1, 'L': 2, 'O': 3, '1': 1, '2': 2, '3': 3}.get(ch, 0))
-                base = RGB[owner]
-                for dy in range(1, cell - 1):
-                    for dx in range(1, cell - 1):
-                        rgb = base
-                        if ch in WORN.values() and (dx + dy) % 6 < 3:
-                            rgb = tuple(v // 3 for v in base)
-                        if ch in '123' and 3 <= dx < cell - 4 and 3 <= dy < cell - 4:
-                            rgb = (24, 24, 32)
-                        if ch in 'PLO' and abs(dx - cell // 2) < 3 and abs(dy - cell // 2) < 3:
-                            rgb = (255, 255, 255)
-                        if ch == '*':
-                            inside = abs(dx - cell // 2) + abs(dy - cell // 2) < cell // 2 - 1
-                            rgb = (250, 210, 40) if inside else RGB[0]
-                        put(x0 + dx, y0 + dy, rgb)
-        left += max(len(r) for r in rows) * cell + gap
-    raw = b''.join(b'\x00' + bytes(v for px in line for v in px) for line in image)
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body) & 0xFFFFFFFF)
-
-    with open(path, 'wb') as f:
-        f.write(b'\x89PNG\r\n\x1a\n')
-        f.write(chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0)))
-        f.write(chunk(b'IDAT', zlib.compress(raw, 9)))
-        f.write(chunk(b'IEND', b''))
-
-
 def show(args, solver):
-    if args.png:
-        png([read_map(path) for path in args.files], args.png)
     for path in args.files:
         rows = read_map(path)
         m = solver.measure([rows])[0]
         print(path)
         print(picture(rows) if args.colour else '\n'.join(rows))
         if m:
-            corridor = round(100 * m['corridor'] / max(1, m['floor']))
             print(f"{m['steps']} steps, {m['states']} states, traps {m['traps']} "
                   f"({m['distinct']} different, {m['distinct_deep']} deep), at {m['trap_steps']} "
-                  f"steps, spread {m['spread']}/10, corridor {corridor}% (run {m['longest']})")
+                  f"steps, spread {m['spread']}/10; naive {m['naive']}% and "
+                  f"{m['interleaving']}%; {m['tiles']} tiles in {m['pieces']} piece(s), "
+                  f"{m['unreachable']} unreachable, {m['unused']}% unused; needs {m['needs']}")
         print()
     return 0
 
@@ -909,13 +998,16 @@ def check(args, solver):
     status = 0
     for path in args.files:
         rows = read_map(path)
-        m = solver.measure([rows], traps=False)[0]
+        m = solver.measure([rows], ['--needs'], traps=False)[0]
         if not m or not isinstance(m['steps'], int):
             print(f'{path}: cannot be finished')
             status = 1
             continue
-        needed = [c for c in CHECKS if holds(solver, rows, m['steps'], c)]
+        needed = [c for c in CHECKS if holds_many(solver, [rows], c)[0]]
         print(f"{path}: {m['steps']} steps; needs {', '.join(needed) or 'none of the ideas'}")
+        if args.explain:
+            for line in explain_lines(rows, m['solution']):
+                print('    ' + line)
     return status
 
 
@@ -951,8 +1043,12 @@ def main():
     s.add_argument('--out')
     t = sub.add_parser('tune', help='change a level until it meets the targets of its row')
     t.add_argument('file', help='the level source; rewritten unless --out is given')
-    t.add_argument('--level', type=int, required=True, help='its number, for its row\'s targets')
-    t.add_argument('--margin', type=int, default=2, help='deep decisions wanted beyond the least')
+    t.add_argument('--level', type=int, required=True, help='its number, for its targets')
+    t.add_argument('--least', type=int, help='fewest decisions wanted (default: by its place)')
+    t.add_argument('--most', type=int, help='most decisions wanted (default: by its place)')
+    t.add_argument('--more-gems', type=int, default=1, help='gems it may gain')
+    t.add_argument('--no-thin', dest='thin', action='store_false',
+                   help='never make a tile start worn')
     t.add_argument('--seed', type=int, default=1)
     t.add_argument('--steps', type=int, default=40, help='rounds of changes')
     t.add_argument('--batch', type=int, default=10, help='changed boards tried per round')
@@ -961,17 +1057,24 @@ def main():
     t.add_argument('--cooling', type=float, default=0.95)
     t.add_argument('--cap', type=int, default=300000, help='solver states a level may need')
     t.add_argument('--out')
+    for name, text in (('prune', 'take away the decoration of a level'),
+                       ('compact', 'squeeze corridors shorter, then prune')):
+        p = sub.add_parser(name, help=text)
+        p.add_argument('file', help='the level source; rewritten unless --out is given')
+        p.add_argument('--out')
     for name, text in (('show', 'draw levels with their measures'),
                        ('check', 'tell which ideas levels need')):
         p = sub.add_parser(name, help=text)
         p.add_argument('files', nargs='+')
         if name == 'show':
-            p.add_argument('--png', help='also draw the boards side by side into this PNG file')
             p.add_argument('--colour', action='store_true', help='draw in terminal colours')
+        else:
+            p.add_argument('--explain', action='store_true',
+                           help='also tell what the shortest solution does, step by step')
     args = ap.parse_args()
     solver = Solver(args.solver, args.max_states)
-    return {'search': search, 'show': show, 'check': check,
-            'tune': tune}[args.command](args, solver)
+    return {'search': search, 'show': show, 'check': check, 'tune': tune,
+            'prune': prune, 'compact': compact}[args.command](args, solver)
 
 
 if __name__ == '__main__':

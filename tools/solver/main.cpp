@@ -1,5 +1,5 @@
 // tripath-solve: solves the levels and prints a table of their shortest
-// solutions. See docs/levels.md.
+// solutions with the measures of a puzzle. See docs/levels.md.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/levels/level_source.h"
+#include "tools/solver/level_set.h"
 #include "tools/solver/naive_player.h"
 #include "tools/solver/solver.h"
 
@@ -27,12 +28,20 @@ const char kUsage[] =
     "  --traps          add the measures of a puzzle: the wrong moves along the\n"
     "                   solution that make the level impossible (traps, the deep\n"
     "                   ones, the steps offering one, and over how many tenths of\n"
-    "                   the solution they spread) and the board's corridors\n"
-    "                   (share of cells with two neighbours, longest run), the\n"
-    "                   share of 200 seeded plays a player without foresight wins\n"
-    "                   (Naive) and the steps per deep decision (Walk)\n"
+    "                   the solution they spread), the share of 200 seeded plays\n"
+    "                   each naive player wins (one character at a time, and\n"
+    "                   interleaving), the steps per deep decision (Walk), the\n"
+    "                   tiles no one can reach or the solution never stands on,\n"
+    "                   and the ideas the level needs; over all 64 levels also\n"
+    "                   the climb of decisions away from the start corner\n"
+    "  --needs          only the ideas each level needs, of the measures above\n"
+    "  --lint           find the decoration: tiles that can go without changing\n"
+    "                   the puzzle (slow); alone it lists them, with a table it\n"
+    "                   adds their share\n"
     "  --tsv            print the table as tab-separated values, for scripts (the\n"
-    "                   trap columns are 0 without --traps; Naive is always there)\n"
+    "                   trap columns are 0 without --traps, needs empty without\n"
+    "                   --traps or --needs,\n"
+    "                   decoration is -1 without --lint)\n"
     "  --check          fail when a stored solution is not a shortest one\n"
     "  --write          store each shortest solution found in its source\n"
     "  --file FILE      solve this level source (repeatable) instead\n"
@@ -42,12 +51,40 @@ const char kUsage[] =
     "  --sequential     design aid: each character moves in one turn only\n"
     "  --max-states N   give up on a level after N states (default 20000000)\n";
 
+enum class Format { kPlain, kTraps, kTsv, kMarkdown, kLint };
+
+struct Settings {
+  std::filesystem::path levelsDir = "levels";
+  std::filesystem::path imageFile;
+  Format format = Format::kPlain;
+  bool traps = false, needs = false, lint = false, check = false, write = false;
+  SolveOptions options;
+  std::vector<int> wanted;
+  std::vector<std::filesystem::path> files;
+};
+
 struct Level {
   int number = 0;
   std::string title;
   std::optional<std::vector<Move>> stored;
   LevelCodes codes{};
   std::filesystem::path source;
+  int originX = 0, originY = 0;  // board cell of the map's top-left character
+};
+
+// Everything measured of one level.
+struct Measures {
+  SolveResult result;
+  std::string steps;     // the count, "none" or "?"
+  std::string solution;  // the moves found, or why there are none
+  TrapReport traps;
+  LayoutReport layout;
+  NaiveReport naive, interleaving;
+  int unused = 0;
+  IdeaNeeds needs;
+  bool lintDone = false;
+  std::vector<int> decoration;
+  double seconds = 0;
 };
 
 std::string Characters(const Board& board) {
@@ -87,15 +124,8 @@ std::string ReadFile(const std::filesystem::path& file) {
   return text.str();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::filesystem::path levelsDir = "levels";
-  std::filesystem::path imageFile;
-  bool markdown = false, check = false, write = false, traps = false, tsv = false;
-  SolveOptions options;
-  std::vector<int> wanted;
-  std::vector<std::filesystem::path> files;
+Settings ParseArguments(int argc, char** argv) {
+  Settings s;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&]() -> std::string {
@@ -106,200 +136,333 @@ int main(int argc, char** argv) {
       return argv[++i];
     };
     if (arg == "--levels") {
-      levelsDir = value();
+      s.levelsDir = value();
     } else if (arg == "--image") {
-      imageFile = value();
+      s.imageFile = value();
     } else if (arg == "--markdown") {
-      markdown = true;
+      s.format = Format::kMarkdown;
     } else if (arg == "--tsv") {
-      tsv = true;
+      s.format = Format::kTsv;
     } else if (arg == "--traps") {
-      traps = true;
+      s.traps = true;
+    } else if (arg == "--needs") {
+      s.needs = true;
+    } else if (arg == "--lint") {
+      s.lint = true;
     } else if (arg == "--check") {
-      check = true;
+      s.check = true;
     } else if (arg == "--write") {
-      write = true;
+      s.write = true;
     } else if (arg == "--file") {
-      files.push_back(value());
+      s.files.push_back(value());
     } else if (arg == "--no-wear") {
-      options.ignoreWear = true;
+      s.options.ignoreWear = true;
     } else if (arg == "--private-exits") {
-      options.privateExits = true;
+      s.options.privateExits = true;
     } else if (arg == "--no-sharing") {
-      options.noSharing = true;
+      s.options.noSharing = true;
     } else if (arg == "--sequential") {
-      options.sequential = true;
+      s.options.sequential = true;
     } else if (arg == "--max-states") {
-      options.maxStates = std::strtoull(value().c_str(), nullptr, 10);
+      s.options.maxStates = std::strtoull(value().c_str(), nullptr, 10);
     } else if (arg == "-h" || arg == "--help") {
       std::cout << kUsage;
-      return 0;
+      std::exit(0);
     } else {
       char* end = nullptr;
       const long n = std::strtol(arg.c_str(), &end, 10);
       if (*end != '\0' || n < 1 || n > kLevelCount) {
         std::cerr << "unknown argument " << arg << "\n" << kUsage;
-        return 2;
+        std::exit(2);
       }
-      wanted.push_back(static_cast<int>(n));
+      s.wanted.push_back(static_cast<int>(n));
     }
   }
-  if (wanted.empty() && files.empty()) {
-    for (int n = 1; n <= kLevelCount; ++n) wanted.push_back(n);
+  if (s.wanted.empty() && s.files.empty()) {
+    for (int n = 1; n <= kLevelCount; ++n) s.wanted.push_back(n);
   }
-  const bool designAid =
-      options.ignoreWear || options.privateExits || options.noSharing || options.sequential;
-  if (write && (!imageFile.empty() || designAid)) {
-    std::cerr << "--write needs the level sources and the real rules\n";
-    return 2;
-  }
+  if (s.format == Format::kMarkdown) s.traps = true;
+  if (s.traps) s.needs = true;
+  if (s.format == Format::kPlain && s.traps) s.format = Format::kTraps;
+  if (s.format == Format::kPlain && s.lint) s.format = Format::kLint;
+  return s;
+}
 
-  std::vector<Level> levels;
-  if (!imageFile.empty()) {
+// The levels asked for, from the sources or the level image; false (with
+// the reason printed) when one cannot be read.
+bool LoadLevels(const Settings& s, std::vector<Level>* levels) {
+  if (!s.imageFile.empty()) {
     RgbaImage image;
     std::string error;
-    if (!ReadPng(imageFile, &image, &error)) {
+    if (!ReadPng(s.imageFile, &image, &error)) {
       std::cerr << error << "\n";
-      return 1;
+      return false;
     }
-    for (int n : wanted) {
+    for (int n : s.wanted) {
       Level level;
       level.number = n;
       if (!DecodeLevelFrame(image, n - 1, &level.codes)) {
-        std::cerr << imageFile.string() << ": has no frame for level " << n << "\n";
-        return 1;
+        std::cerr << s.imageFile.string() << ": has no frame for level " << n << "\n";
+        return false;
       }
-      levels.push_back(std::move(level));
+      levels->push_back(std::move(level));
     }
-  } else {
-    std::vector<std::pair<int, std::filesystem::path>> sources;
-    for (int n : wanted) sources.push_back({n, levelsDir / LevelFileName(n)});
-    for (std::size_t i = 0; i < files.size(); ++i) {
-      sources.push_back({static_cast<int>(i + 1), files[i]});
-    }
-    for (const auto& [n, path] : sources) {
-      std::string error;
-      Level level;
-      level.number = n;
-      level.source = path;
-      const auto source = LoadLevelSource(level.source, &error);
-      if (!source) {
-        std::cerr << error << "\n";
-        return 1;
-      }
-      level.title = source->title;
-      level.stored = source->solution;
-      level.codes = source->codes;
-      levels.push_back(std::move(level));
-    }
+    return true;
   }
+  std::vector<std::pair<int, std::filesystem::path>> sources;
+  for (int n : s.wanted) sources.push_back({n, s.levelsDir / LevelFileName(n)});
+  for (std::size_t i = 0; i < s.files.size(); ++i) {
+    sources.push_back({static_cast<int>(i + 1), s.files[i]});
+  }
+  for (const auto& [n, path] : sources) {
+    std::string error;
+    const auto source = LoadLevelSource(path, &error);
+    if (!source) {
+      std::cerr << error << "\n";
+      return false;
+    }
+    Level level;
+    level.number = n;
+    level.source = path;
+    level.title = source->title;
+    level.stored = source->solution;
+    level.codes = source->codes;
+    level.originX = source->originX;
+    level.originY = source->originY;
+    levels->push_back(std::move(level));
+  }
+  return true;
+}
 
-  if (markdown) traps = true;
-  if (tsv) {
-    std::printf(
-        "level\tsource\tsteps\tstates\ttraps\tobvious\tdeep\tdistinct\tdistinct_deep\t"
-        "trap_steps\tspread\talternatives\tunknown\tfloor\tcorridor\tlongest\tjunctions\t"
-        "naive\tper_deep\tsize\tsolution\n");
-  } else if (markdown) {
-    std::printf(
-        "| Level | Title | Characters | Gems | Size | Steps | States | Traps | Deep | Decisions | "
-        "Trap steps "
-        "| Spread | Corridor | Naive | Walk |\n");
-    std::printf("|---:|---|---|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
-  } else if (traps) {
-    std::printf("%-5s  %-24s %-12s %4s %6s %6s %9s %6s %5s %4s %5s %6s %5s %4s %5s %5s  %s\n",
-                "Level", "Title", "Characters", "Gems", "Size", "Steps", "States", "Traps", "Deep",
-                "Dec", "At", "Spread", "Corr", "Run", "Naive", "Walk", "Solution");
-  } else {
-    std::printf("%-5s  %-28s %-12s %4s %6s %6s %10s  %s\n", "Level", "Title", "Characters", "Gems",
-                "Size", "Steps", "States", "Solution");
+Measures Measure(const Level& level, const Settings& s) {
+  Measures m;
+  const Board board = Board::FromCodes(level.codes);
+  const auto started = std::chrono::steady_clock::now();
+  m.result = Solve(board, s.options);
+  switch (m.result.outcome) {
+    case SolveOutcome::kSolved:
+      m.steps = std::to_string(m.result.moves.size());
+      m.solution = MovesText(m.result.moves);
+      break;
+    case SolveOutcome::kUnsolvable:
+      m.steps = "none";
+      m.solution = "unsolvable";
+      break;
+    case SolveOutcome::kGaveUp:
+      m.steps = "?";
+      m.solution = "gave up";
+      break;
   }
-  int failures = 0;
-  for (const Level& level : levels) {
-    const Board board = Board::FromCodes(level.codes);
-    const auto started = std::chrono::steady_clock::now();
-    const SolveResult result = Solve(board, options);
-    std::string steps;
-    switch (result.outcome) {
-      case SolveOutcome::kSolved:
-        steps = std::to_string(result.moves.size());
-        break;
-      case SolveOutcome::kUnsolvable:
-        steps = "none";
-        ++failures;
-        break;
-      case SolveOutcome::kGaveUp:
-        steps = "?";
-        ++failures;
-        break;
-    }
-    const std::string solution = result.outcome == SolveOutcome::kSolved ? MovesText(result.moves)
-                                 : result.outcome == SolveOutcome::kUnsolvable ? "unsolvable"
-                                                                               : "gave up";
-    TrapReport trapReport;
-    if (traps) trapReport = FindTraps(board, result.moves, options, options.maxStates / 10);
-    const LayoutReport layout = MeasureLayout(board);
-    NaiveReport naive;
-    if (traps || tsv) naive = PlayNaively(board, kNaivePlays);
-    const double perDeep = StepsPerDeepDecision(result.moves.size(), trapReport.distinctDeepTraps);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    // A trap check that gave up is shown as "~", since the count may be short.
-    const std::string trapCount =
-        std::to_string(trapReport.traps) + (trapReport.unknown > 0 ? "~" : "");
-    if (tsv) {
+  // The measures follow the stored solution when it is a shortest one, so
+  // that they agree with what the tests check; else the one just found.
+  std::span<const Move> along = m.result.moves;
+  if (level.stored && level.stored->size() == m.result.moves.size()) along = *level.stored;
+  m.layout = MeasureLayout(board);
+  m.unused = UnusedTiles(board, along);
+  m.naive = PlayNaively(board, kNaivePlays);
+  m.interleaving = PlayNaively(board, kNaivePlays, kNaiveSeed, NaiveStyle::kInterleaving);
+  if (s.traps) m.traps = FindTraps(board, along, s.options, s.options.maxStates / 10);
+  if (s.needs) m.needs = FindNeeds(board, s.options);
+  if (s.lint) {
+    m.decoration = FindDecoration(board, s.options, s.options.maxStates / 10);
+    m.lintDone = true;
+  }
+  m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  return m;
+}
+
+void PrintHeader(Format format) {
+  switch (format) {
+    case Format::kTsv:
+      std::printf(
+          "level\tsource\tsteps\tstates\ttraps\tobvious\tdeep\tdistinct\tdistinct_deep\t"
+          "trap_steps\tspread\talternatives\tunknown\tfloor\tcorridor\tlongest\tjunctions\t"
+          "naive\tper_deep\tsize\ttiles\tunreachable\tpieces\tunused\tinterleaving\tneeds\t"
+          "decoration\tsolution\n");
+      break;
+    case Format::kMarkdown:
+      std::printf(
+          "| Level | Title | Characters | Gems | Size | Floor | Steps | States | Traps | Deep | "
+          "Decisions | Walk | Naive | Interleaving | Unreachable | Unused | Decoration | "
+          "Needs |\n");
+      std::printf(
+          "|---:|---|---|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+          "---|\n");
+      break;
+    case Format::kTraps:
+      std::printf("%-5s  %-20s %-11s %4s %5s %5s %5s %8s %5s %4s %4s %5s %5s %6s %5s %4s  %s\n",
+                  "Level", "Title", "Characters", "Gems", "Size", "Floor", "Steps", "States",
+                  "Traps", "Deep", "Dec", "Walk", "Naive", "Inter", "Unrch", "Unus", "Needs");
+      break;
+    case Format::kPlain:
+      std::printf("%-5s  %-28s %-12s %4s %6s %6s %10s  %s\n", "Level", "Title", "Characters",
+                  "Gems", "Size", "Steps", "States", "Solution");
+      break;
+    case Format::kLint:
+      break;
+  }
+}
+
+std::string FloorText(const LayoutReport& layout) {
+  std::string text = std::to_string(layout.tiles);
+  if (layout.pieces > 1) text += " (" + std::to_string(layout.pieces) + " pieces)";
+  return text;
+}
+
+// The decoration's cells as map columns and rows ("x,y"), from 0.
+std::string DecorationCells(const Level& level, const std::vector<int>& cells) {
+  std::string text;
+  for (int cell : cells) {
+    if (!text.empty()) text += ' ';
+    text += std::to_string(cell % kBoardSize - level.originX) + "," +
+            std::to_string(cell / kBoardSize - level.originY);
+  }
+  return text;
+}
+
+void PrintRow(const Level& level, const Measures& m, const Settings& s) {
+  const Board board = Board::FromCodes(level.codes);
+  const TrapReport& t = m.traps;
+  const double walk = StepsPerDeepDecision(m.result.moves.size(), t.distinctDeepTraps);
+  const int tiles = m.layout.tiles;
+  const int decoration = static_cast<int>(m.decoration.size());
+  // A trap check that gave up is shown as "~", since the count may be short.
+  const std::string trapCount = std::to_string(t.traps) + (t.unknown > 0 ? "~" : "");
+  switch (s.format) {
+    case Format::kTsv:
       std::printf(
           "%d\t%s\t%s\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%d\t%zu\t%zu\t%d\t%d\t%d\t%d\t%.1f\t"
-          "%.1f\t%s\t%s\n",
-          level.number, level.source.string().c_str(), steps.c_str(), result.statesStored,
-          trapReport.traps, trapReport.obviousTraps, trapReport.DeepTraps(),
-          trapReport.distinctTraps, trapReport.distinctDeepTraps, trapReport.TrapSteps(),
-          trapReport.Spread(), trapReport.alternatives, trapReport.unknown, layout.floorCells,
-          layout.corridorCells, layout.longestCorridor, layout.junctions, naive.WinPercent(),
-          perDeep, Size(level.codes).c_str(), solution.c_str());
-    } else if (markdown) {
+          "%.1f\t%s\t%d\t%d\t%d\t%d\t%.1f\t%s\t%d\t%s\n",
+          level.number, level.source.string().c_str(), m.steps.c_str(), m.result.statesStored,
+          t.traps, t.obviousTraps, t.DeepTraps(), t.distinctTraps, t.distinctDeepTraps,
+          t.TrapSteps(), t.Spread(), t.alternatives, t.unknown, m.layout.floorCells,
+          m.layout.corridorCells, m.layout.longestCorridor, m.layout.junctions,
+          m.naive.WinPercent(), walk, Size(level.codes).c_str(), tiles, m.layout.unreachable,
+          m.layout.pieces, Percent(m.unused, tiles), m.interleaving.WinPercent(),
+          s.needs ? NeedsText(m.needs).c_str() : "", m.lintDone ? Percent(decoration, tiles) : -1,
+          m.solution.c_str());
+      break;
+    case Format::kMarkdown:
       std::printf(
-          "| %d | %s | %s | %d | %s | %s | %zu | %s | %zu | %zu | %zu | %d/10 | %d%% (%d) | %.1f%% "
-          "| %.1f |\n",
+          "| %d | %s | %s | %d | %s | %s | %s | %zu | %s | %zu | %zu | %.1f | %.1f%% | %.1f%% | "
+          "%d | %d%% | %s | %s |\n",
           level.number, level.title.c_str(), Characters(board).c_str(), board.GemsRemaining(),
-          Size(level.codes).c_str(), steps.c_str(), result.statesStored, trapCount.c_str(),
-          trapReport.DeepTraps(), trapReport.distinctDeepTraps, trapReport.TrapSteps(),
-          trapReport.Spread(), layout.CorridorPercent(), layout.longestCorridor, naive.WinPercent(),
-          perDeep);
-    } else if (traps) {
+          Size(level.codes).c_str(), FloorText(m.layout).c_str(), m.steps.c_str(),
+          m.result.statesStored, trapCount.c_str(), t.DeepTraps(), t.distinctDeepTraps, walk,
+          m.naive.WinPercent(), m.interleaving.WinPercent(), m.layout.unreachable,
+          Percent(m.unused, tiles),
+          m.lintDone ? (std::to_string(Percent(decoration, tiles)) + "%").c_str() : "",
+          NeedsText(m.needs).c_str());
+      break;
+    case Format::kTraps:
       std::printf(
-          "%-5d  %-24s %-12s %4d %6s %6s %9zu %6s %5zu %4zu %5zu %6d %4d%% %4d %4.1f%% %5.1f  %s\n",
-          level.number, level.title.substr(0, 24).c_str(), Characters(board).c_str(),
-          board.GemsRemaining(), Size(level.codes).c_str(), steps.c_str(), result.statesStored,
-          trapCount.c_str(), trapReport.DeepTraps(), trapReport.distinctDeepTraps,
-          trapReport.TrapSteps(), trapReport.Spread(), layout.CorridorPercent(),
-          layout.longestCorridor, naive.WinPercent(), perDeep, solution.c_str());
-    } else {
+          "%-5d  %-20s %-11s %4d %5s %5d %5s %8zu %5s %4zu %4zu %5.1f %4.0f%% %5.0f%% %5d %3d%%  "
+          "%s\n",
+          level.number, level.title.substr(0, 20).c_str(), Characters(board).c_str(),
+          board.GemsRemaining(), Size(level.codes).c_str(), tiles, m.steps.c_str(),
+          m.result.statesStored, trapCount.c_str(), t.DeepTraps(), t.distinctDeepTraps, walk,
+          m.naive.WinPercent(), m.interleaving.WinPercent(), m.layout.unreachable,
+          Percent(m.unused, tiles), NeedsText(m.needs).c_str());
+      break;
+    case Format::kPlain:
       std::printf("%-5d  %-28s %-12s %4d %6s %6s %10zu  %s\n", level.number,
                   level.title.substr(0, 28).c_str(), Characters(board).c_str(),
-                  board.GemsRemaining(), Size(level.codes).c_str(), steps.c_str(),
-                  result.statesStored, solution.c_str());
-    }
-    std::fflush(stdout);
-    std::fprintf(stderr, "level %d: %zu states, %.2f s\n", level.number, result.statesStored,
-                 seconds);
-    if (result.outcome != SolveOutcome::kSolved) continue;
-    if (check && level.stored && level.stored->size() != result.moves.size()) {
-      std::fprintf(stderr, "level %d: stored solution has %zu steps, the shortest has %zu\n",
-                   level.number, level.stored->size(), result.moves.size());
+                  board.GemsRemaining(), Size(level.codes).c_str(), m.steps.c_str(),
+                  m.result.statesStored, m.solution.c_str());
+      break;
+    case Format::kLint:
+      std::printf("level %d: %d of %d tiles (%d%%) are decoration%s%s\n", level.number, decoration,
+                  tiles, Percent(decoration, tiles), decoration > 0 ? ": " : "",
+                  DecorationCells(level, m.decoration).c_str());
+      break;
+  }
+  std::fflush(stdout);
+}
+
+// Over the whole set: the climb of decisions and where each idea is first
+// needed.
+void PrintLevelSet(const std::vector<Level>& levels, const std::vector<Measures>& measures,
+                   Format format) {
+  if (levels.size() != static_cast<std::size_t>(kLevelCount)) return;
+  std::vector<std::size_t> decisions;
+  std::vector<IdeaNeeds> needs;
+  for (std::size_t i = 0; i < levels.size(); ++i) {
+    if (levels[i].number != static_cast<int>(i) + 1) return;
+    decisions.push_back(measures[i].traps.distinctDeepTraps);
+    needs.push_back(measures[i].needs);
+  }
+  const Climb climb = MeasureClimb(decisions);
+  const char* bullet = format == Format::kMarkdown ? "- " : "";
+  std::printf("\n%sClimb: rank correlation of distance from the corner and decisions %.2f\n",
+              bullet, climb.correlation);
+  std::printf("%sMedian decisions by row:", bullet);
+  for (int r = 0; r < kLevelGridRows; ++r) {
+    if (climb.rowMedians[r] >= 0) std::printf(" %d: %g", r + 1, climb.rowMedians[r]);
+  }
+  std::printf("\n%sLessons:", bullet);
+  const auto lessons = FindLessons(needs);
+  for (int idea = 0; idea < kIdeaCount; ++idea) {
+    std::printf(" %s %d%s", IdeaNames()[idea], lessons[idea].level,
+                idea + 1 < kIdeaCount ? "," : "\n");
+  }
+  for (int idea = 0; idea < kIdeaCount; ++idea) {
+    if (lessons[idea].tooEarly.empty()) continue;
+    std::printf("%sNeed %s no farther from the corner than its lesson:", bullet, IdeaNames()[idea]);
+    for (int n : lessons[idea].tooEarly) std::printf(" %d", n);
+    std::printf("\n");
+  }
+}
+
+// --check and --write for one level; the number of failures.
+int CheckAndWrite(const Level& level, const Measures& m, const Settings& s) {
+  if (m.result.outcome != SolveOutcome::kSolved) return 1;
+  int failures = 0;
+  const std::size_t shortest = m.result.moves.size();
+  if (s.check && level.stored && level.stored->size() != shortest) {
+    std::fprintf(stderr, "level %d: stored solution has %zu steps, the shortest has %zu\n",
+                 level.number, level.stored->size(), shortest);
+    ++failures;
+  }
+  if (s.check && !level.stored && s.imageFile.empty()) {
+    std::fprintf(stderr, "level %d: no stored solution\n", level.number);
+    ++failures;
+  }
+  if (s.write && (!level.stored || level.stored->size() != shortest)) {
+    const std::string text = StoreSolution(ReadFile(level.source), m.result.moves);
+    if (!WriteFile(level.source, text)) {
+      std::fprintf(stderr, "%s: cannot be written\n", level.source.string().c_str());
       ++failures;
     }
-    if (check && !level.stored && imageFile.empty()) {
-      std::fprintf(stderr, "level %d: no stored solution\n", level.number);
-      ++failures;
-    }
-    if (write && (!level.stored || level.stored->size() != result.moves.size())) {
-      const std::string text = StoreSolution(ReadFile(level.source), result.moves);
-      if (!WriteFile(level.source, text)) {
-        std::fprintf(stderr, "%s: cannot be written\n", level.source.string().c_str());
-        ++failures;
-      }
-    }
+  }
+  return failures;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Settings s = ParseArguments(argc, argv);
+  const SolveOptions& o = s.options;
+  const bool designAid = o.ignoreWear || o.privateExits || o.noSharing || o.sequential;
+  if (s.write && (!s.imageFile.empty() || designAid)) {
+    std::cerr << "--write needs the level sources and the real rules\n";
+    return 2;
+  }
+  std::vector<Level> levels;
+  if (!LoadLevels(s, &levels)) return 1;
+
+  PrintHeader(s.format);
+  int failures = 0;
+  std::vector<Measures> measures;
+  for (const Level& level : levels) {
+    measures.push_back(Measure(level, s));
+    const Measures& m = measures.back();
+    PrintRow(level, m, s);
+    std::fprintf(stderr, "level %d: %zu states, %.2f s\n", level.number, m.result.statesStored,
+                 m.seconds);
+    failures += CheckAndWrite(level, m, s);
+  }
+  if (s.traps && (s.format == Format::kMarkdown || s.format == Format::kTraps)) {
+    PrintLevelSet(levels, measures, s.format);
   }
   return failures == 0 ? 0 : 1;
 }

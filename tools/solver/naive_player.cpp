@@ -102,9 +102,30 @@ std::vector<int> NearestTargets(const Board& board, int character, std::vector<i
   return targets;
 }
 
+// One step of a character along a shortest way to `target`, at random
+// among equal ones; false when it has no way there.
+bool StepTowards(Board& board, int character, int target, Random& random,
+                 std::vector<int>* distance, std::vector<int>* queue) {
+  const CharacterPlace p = board.Character(character);
+  const int here = CellOf(p.x, p.y);
+  DistancesTo(board, character, target, distance, queue);
+  if ((*distance)[here] == kFar) return false;
+  std::vector<Direction> ways;
+  for (Direction d : kDirections) {
+    const int nx = p.x + DeltaX(d), ny = p.y + DeltaY(d);
+    if (Board::Inside(nx, ny) && CanEnter(character, board.At(nx, ny)) &&
+        (*distance)[CellOf(nx, ny)] == (*distance)[here] - 1) {
+      ways.push_back(d);
+    }
+  }
+  if (ways.empty()) return false;
+  board.Step(character, ways[random.Below(static_cast<int>(ways.size()))]);
+  return true;
+}
+
 }  // namespace
 
-bool PlayNaively(const Board& start, std::uint64_t seed) {
+bool PlayNaively(const Board& start, std::uint64_t seed, NaiveStyle style) {
   Board board = start;
   Random random(seed);
   std::vector<int> distance, queue;
@@ -120,25 +141,19 @@ bool PlayNaively(const Board& start, std::uint64_t seed) {
     if (candidates.empty()) return board.IsComplete();
     const int c = candidates[random.Below(static_cast<int>(candidates.size()))];
     const int target = targets[c][random.Below(static_cast<int>(targets[c].size()))];
+    if (style == NaiveStyle::kInterleaving) {
+      if (!StepTowards(board, c, target, random, &distance, &queue)) return false;
+      ++steps;
+      continue;
+    }
+    // One at a time: walk there, deciding each step afresh, until it
+    // arrives or the target is gone (a gem someone else took).
     const int wanted = board.cells()[target];
     const int before = steps;
-    // Walk there along a shortest way, deciding each step afresh.
     while (steps < kMaxSteps) {
       const CharacterPlace p = board.Character(c);
-      const int here = CellOf(p.x, p.y);
-      if (here == target || board.cells()[target] != wanted) break;
-      DistancesTo(board, c, target, &distance, &queue);
-      if (distance[here] == kFar) break;
-      std::vector<Direction> ways;
-      for (Direction d : kDirections) {
-        const int nx = p.x + DeltaX(d), ny = p.y + DeltaY(d);
-        if (Board::Inside(nx, ny) && CanEnter(c, board.At(nx, ny)) &&
-            distance[CellOf(nx, ny)] == distance[here] - 1) {
-          ways.push_back(d);
-        }
-      }
-      if (ways.empty()) break;
-      board.Step(c, ways[random.Below(static_cast<int>(ways.size()))]);
+      if (CellOf(p.x, p.y) == target || board.cells()[target] != wanted) break;
+      if (!StepTowards(board, c, target, random, &distance, &queue)) break;
       ++steps;
     }
     if (steps == before) return false;
@@ -146,11 +161,11 @@ bool PlayNaively(const Board& start, std::uint64_t seed) {
   return false;
 }
 
-NaiveReport PlayNaively(const Board& board, int plays, std::uint64_t seed) {
+NaiveReport PlayNaively(const Board& board, int plays, std::uint64_t seed, NaiveStyle style) {
   NaiveReport report;
   for (int i = 0; i < plays; ++i) {
     ++report.plays;
-    if (PlayNaively(board, seed + static_cast<std::uint64_t>(i))) ++report.wins;
+    if (PlayNaively(board, seed + static_cast<std::uint64_t>(i), style)) ++report.wins;
   }
   return report;
 }

@@ -1,14 +1,19 @@
-// A player without foresight, to tell a walk from a puzzle: a level that
+// Players without foresight, to tell a walk from a puzzle: a level that
 // such a player often wins asks for no idea at all.
 //
-// The naive player looks only at walking distances on the board as it is
-// now. It picks a character that still has somewhere to go and walks it,
-// one step after another along a shortest way, to its nearest target: the
-// nearest gem while that character can reach one, else its own exit. Then
-// it picks again. Among equal choices (which character, which of equally
-// near targets, which first step of equally short ways) it chooses at
-// random. A play is won when the level is complete, and lost when nobody
-// has a target left to walk to but the level is not complete.
+// A naive player looks only at walking distances on the board as it is
+// now. Each character's target is its nearest gem while it can reach one,
+// else its own exit (unless it stands there). Two ways of playing:
+// - one at a time: pick a character that has a target and walk it, one step
+//   after another along a shortest way, all the way to that target; then
+//   pick again;
+// - interleaving: every single step, pick a character that has a target and
+//   move it one step along a shortest way, so the characters' walks mix.
+// Among equal choices (which character, which of equally near targets,
+// which step of equally short ways) it chooses at random. A play is won when
+// the level is complete, and lost when nobody has a target left to walk to
+// but the level is not complete. A level tuned against one of them may
+// still be a walk for the other, so the measures use both.
 #pragma once
 
 #include <cstddef>
@@ -31,10 +36,14 @@ struct NaiveReport {
 constexpr int kNaivePlays = 200;
 constexpr std::uint64_t kNaiveSeed = 1;
 
-// Plays the level once from the board's state; true when it is won.
-bool PlayNaively(const Board& board, std::uint64_t seed);
+enum class NaiveStyle { kOneAtATime, kInterleaving };
 
-NaiveReport PlayNaively(const Board& board, int plays, std::uint64_t seed = kNaiveSeed);
+// Plays the level once from the board's state; true when it is won.
+bool PlayNaively(const Board& board, std::uint64_t seed,
+                 NaiveStyle style = NaiveStyle::kOneAtATime);
+
+NaiveReport PlayNaively(const Board& board, int plays, std::uint64_t seed = kNaiveSeed,
+                        NaiveStyle style = NaiveStyle::kOneAtATime);
 
 // How long the player walks between the decisions that matter: the steps
 // of a shortest solution over its distinct deep traps plus one.

@@ -11,6 +11,59 @@ namespace {
 constexpr Direction kDirections[4] = {Direction::kUp, Direction::kDown, Direction::kLeft,
                                       Direction::kRight};
 
+// The tiles of a board: how many, how many no character in the level can
+// ever reach from its start (on a board where nothing wears, so what can be
+// reached at all), and in how many pieces they lie.
+void MeasureFloor(const Board& board, LayoutReport* report) {
+  std::vector<bool> reached(kBoardCells, false);
+  std::vector<int> stack;
+  for (int c = kPim; c <= kOst; ++c) {
+    const CharacterPlace p = board.Character(c);
+    if (!p.active) continue;
+    std::vector<bool> seen(kBoardCells, false);
+    const int start = p.y * kBoardSize + p.x;
+    seen[start] = true;
+    stack.push_back(start);
+    while (!stack.empty()) {
+      const int a = stack.back();
+      stack.pop_back();
+      reached[a] = true;
+      for (Direction dir : kDirections) {
+        const int nx = a % kBoardSize + DeltaX(dir), ny = a / kBoardSize + DeltaY(dir);
+        if (!Board::Inside(nx, ny) || !CanEnter(c, board.At(nx, ny))) continue;
+        const int n = ny * kBoardSize + nx;
+        if (!seen[n]) {
+          seen[n] = true;
+          stack.push_back(n);
+        }
+      }
+    }
+  }
+  std::vector<bool> inPiece(kBoardCells, false);
+  for (int i = 0; i < kBoardCells; ++i) {
+    if (board.cells()[i] == kNoFloor) continue;
+    ++report->tiles;
+    if (!reached[i]) ++report->unreachable;
+    if (inPiece[i]) continue;
+    ++report->pieces;
+    inPiece[i] = true;
+    stack.push_back(i);
+    while (!stack.empty()) {
+      const int a = stack.back();
+      stack.pop_back();
+      for (Direction dir : kDirections) {
+        const int nx = a % kBoardSize + DeltaX(dir), ny = a / kBoardSize + DeltaY(dir);
+        if (board.At(nx, ny) == kNoFloor) continue;
+        const int n = ny * kBoardSize + nx;
+        if (!inPiece[n]) {
+          inPiece[n] = true;
+          stack.push_back(n);
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 
 std::size_t TrapReport::TrapSteps() const {
@@ -148,7 +201,130 @@ LayoutReport MeasureLayout(const Board& board) {
     report.longestCorridor = std::max(report.longestCorridor, run);
     if (run >= 2) report.corridorCells += run;
   }
+  MeasureFloor(board, &report);
   return report;
+}
+
+int UnusedTiles(const Board& board, std::span<const Move> moves) {
+  std::vector<bool> stood(kBoardCells, false);
+  Board play = board;
+  auto mark = [&](int c) {
+    const CharacterPlace p = play.Character(c);
+    if (p.active) stood[p.y * kBoardSize + p.x] = true;
+  };
+  for (int c = kPim; c <= kOst; ++c) mark(c);
+  for (const Move& move : moves) {
+    if (!play.Step(move.character, move.direction).moved) break;
+    mark(move.character);
+  }
+  int unused = 0;
+  for (int i = 0; i < kBoardCells; ++i) {
+    if (board.cells()[i] != kNoFloor && !stood[i]) ++unused;
+  }
+  return unused;
+}
+
+int Percent(int part, int whole) {
+  return whole <= 0 ? 0 : (200 * part + whole) / (2 * whole);
+}
+
+PuzzleFigures MeasurePuzzle(const Board& board, const SolveOptions& options,
+                            std::size_t maxStatesPerCheck) {
+  PuzzleFigures figures;
+  const SolveResult result = Solve(board, options);
+  if (result.outcome != SolveOutcome::kSolved) return figures;
+  figures.solved = true;
+  figures.steps = result.moves.size();
+  figures.decisions = FindTraps(board, result.moves, options, maxStatesPerCheck).distinctDeepTraps;
+  figures.naiveWins = PlayNaively(board, kNaivePlays).wins;
+  figures.interleavingWins =
+      PlayNaively(board, kNaivePlays, kNaiveSeed, NaiveStyle::kInterleaving).wins;
+  return figures;
+}
+
+std::vector<int> FindDecoration(const Board& board, const SolveOptions& options,
+                                std::size_t maxStatesPerCheck) {
+  std::vector<int> decoration;
+  const PuzzleFigures base = MeasurePuzzle(board, options, maxStatesPerCheck);
+  if (!base.solved) return decoration;
+  for (int i = 0; i < kBoardCells; ++i) {
+    const int x = i % kBoardSize, y = i / kBoardSize;
+    if (board.cells()[i] == kNoFloor) continue;
+    bool standing = false;
+    for (int c = kPim; c <= kOst; ++c) {
+      const CharacterPlace p = board.Character(c);
+      standing = standing || (p.active && p.x == x && p.y == y);
+    }
+    if (standing) continue;
+    Board without = board;
+    without.Set(x, y, kNoFloor);
+    // The cheap questions first: most tiles fail one of them.
+    const SolveResult result = Solve(without, options);
+    if (result.outcome != SolveOutcome::kSolved || result.moves.size() != base.steps) continue;
+    if (PlayNaively(without, kNaivePlays).wins > base.naiveWins) continue;
+    if (PlayNaively(without, kNaivePlays, kNaiveSeed, NaiveStyle::kInterleaving).wins >
+        base.interleavingWins) {
+      continue;
+    }
+    if (FindTraps(without, result.moves, options, maxStatesPerCheck).distinctDeepTraps <
+        base.decisions) {
+      continue;
+    }
+    decoration.push_back(i);
+  }
+  return decoration;
+}
+
+IdeaNeeds FindNeeds(const Board& board, const SolveOptions& options) {
+  IdeaNeeds needs;
+  const SolveResult base = Solve(board, options);
+  if (base.outcome != SolveOutcome::kSolved) return needs;
+  auto unsolvableWith = [&](auto change) {
+    SolveOptions changed = options;
+    change(changed);
+    return Solve(board, changed).outcome == SolveOutcome::kUnsolvable;
+  };
+  auto shorterOn = [&](const Board& other, const SolveOptions& with) {
+    const SolveResult result = Solve(other, with);
+    return result.outcome == SolveOutcome::kSolved && result.moves.size() < base.moves.size();
+  };
+  needs.sharing = unsolvableWith([](SolveOptions& o) { o.noSharing = true; });
+  needs.exits = unsolvableWith([](SolveOptions& o) { o.privateExits = true; });
+  SolveOptions noWear = options;
+  noWear.ignoreWear = true;
+  needs.wear = shorterOn(board, noWear);
+  Board fresh = board, noGems = board;
+  bool worn = false, gems = false;
+  for (int i = 0; i < kBoardCells; ++i) {
+    const int code = board.cells()[i];
+    const int x = i % kBoardSize, y = i / kBoardSize;
+    if (IsPathTile(code) && TileKind(code) != 1) {
+      fresh.Set(x, y, code - TileKind(code) + 1);
+      worn = true;
+    }
+    if (code == kGem) {
+      noGems.Set(x, y, kCollectedGem);
+      gems = true;
+    }
+  }
+  needs.worn = worn && shorterOn(fresh, options);
+  needs.gems = gems && shorterOn(noGems, options);
+  return needs;
+}
+
+std::string NeedsText(const IdeaNeeds& needs) {
+  std::string text;
+  const std::pair<bool, const char*> ideas[] = {{needs.sharing, "sharing"},
+                                                {needs.exits, "exits"},
+                                                {needs.wear, "wear"},
+                                                {needs.worn, "worn"},
+                                                {needs.gems, "gems"}};
+  for (const auto& [needed, name] : ideas) {
+    if (!needed) continue;
+    if (!text.empty()) text += ' ';
+    text += name;
+  }
+  return text.empty() ? "-" : text;
 }
 
 }  // namespace tripath

@@ -1,16 +1,19 @@
 // The design measures of a level, beside its shortest solution: the
-// tempting wrong moves along a solution (traps) and how much of a board is
-// plain corridor. The search itself lives with the play rules
-// (game/play/search.h), shared with the game's hints; this header passes it
-// on, so the level tools need only this one.
+// tempting wrong moves along a solution (traps), how much of a board is
+// plain corridor, floor that no one can reach or that the puzzle does not
+// need, and which of the rules' ideas a level cannot do without. The search itself lives with the
+// play rules (game/play/search.h), shared with the game's hints; this header passes it on, so the
+// level tools need only this one.
 #pragma once
 
 #include <cstddef>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "game/play/rules.h"
 #include "game/play/search.h"
+#include "tools/solver/naive_player.h"
 
 namespace tripath {
 
@@ -63,6 +66,13 @@ struct LayoutReport {
   // The most such cells in a row: the longest walk without a junction.
   int longestCorridor = 0;
   int junctions = 0;  // cells with three or four such neighbours
+  // Every cell with a tile, also paths of characters not in the level.
+  int tiles = 0;
+  // Tiles that no character in the level can ever enter from its start,
+  // even on a board where nothing wears.
+  int unreachable = 0;
+  // Groups of tiles joined side by side: 1 when the floor is one piece.
+  int pieces = 0;
 
   // Corridor cells in percent of the floor.
   int CorridorPercent() const {
@@ -73,5 +83,52 @@ struct LayoutReport {
 // Two neighbouring cells are joined when some character in the level may
 // stand on both.
 LayoutReport MeasureLayout(const Board& board);
+
+// Tiles that no character stands on while `moves` are played from the
+// board's state (where the characters start counts as stood on).
+int UnusedTiles(const Board& board, std::span<const Move> moves);
+
+// A share in whole percent, rounded; 0 of nothing is 0.
+int Percent(int part, int whole);
+
+// ---------------------------------------------------------------------------
+// Decoration: tiles the puzzle would be the same without.
+
+// The figures that make a puzzle what it is.
+struct PuzzleFigures {
+  bool solved = false;
+  std::size_t steps = 0;      // of a shortest solution
+  std::size_t decisions = 0;  // distinct deep traps along it
+  int naiveWins = 0;          // of kNaivePlays, one character at a time
+  int interleavingWins = 0;   // of kNaivePlays, interleaving
+};
+PuzzleFigures MeasurePuzzle(const Board& board, const SolveOptions& options,
+                            std::size_t maxStatesPerCheck);
+
+// The cells (y * kBoardSize + x) whose tile can be taken away without
+// changing the puzzle: the level stays solvable in as few steps, with as
+// many decisions or more, and neither naive player wins it more often.
+// Cells a character starts on are kept.
+std::vector<int> FindDecoration(const Board& board, const SolveOptions& options,
+                                std::size_t maxStatesPerCheck);
+
+// ---------------------------------------------------------------------------
+// Needs: the ideas of the rules a level cannot do without. The solver can
+// switch each off. Sharing a tile and crossing another's exit are
+// permissions: a level needs one when it cannot be finished without it.
+// Wear, tiles that start worn and gems are burdens: a level needs one when
+// it takes fewer steps without it, so the player must plan for it.
+
+struct IdeaNeeds {
+  bool sharing = false;  // two characters on one tile (--no-sharing)
+  bool exits = false;    // stepping across another's exit (--private-exits)
+  bool wear = false;     // paths wear away (--no-wear)
+  bool worn = false;     // tiles that start worn (started fresh instead)
+  bool gems = false;     // gems to collect (taken away instead)
+  friend bool operator==(const IdeaNeeds&, const IdeaNeeds&) = default;
+};
+IdeaNeeds FindNeeds(const Board& board, const SolveOptions& options = {});
+// "sharing exits wear worn gems", the needed ones only; "-" for none.
+std::string NeedsText(const IdeaNeeds& needs);
 
 }  // namespace tripath

@@ -7,8 +7,10 @@
 #include <cmath>
 #include <numbers>
 #include <set>
+#include <tuple>
 
 #include "tools/assets/art.h"
+#include "tools/assets/board_picture.h"
 #include "tools/assets/catalog.h"
 #include "tools/assets/font.h"
 #include "tools/assets/generate.h"
@@ -398,6 +400,43 @@ TEST(Catalog, FileNamesAreTheOnesTheLoadersAskFor) {
   const SheetSpec& font = *FindSheet("fonts/editundo");
   EXPECT_EQ(font.frameCount, 128);
   EXPECT_EQ(font.frameWidth, 16);
+}
+
+// A board is drawn as the play screen draws it: each floor tile is its frame
+// of the floor sheet at the cell size, cells without floor show the
+// backdrop, and a character stands on its start, lifted a little.
+TEST(BoardPicture, FloorFramesBackdropAndCharacters) {
+  std::array<int, tripath::kBoardCells> codes{};
+  const int row = tripath::kBoardSize;
+  codes[5 * row + 7] = tripath::StartCode(tripath::kPim);
+  codes[5 * row + 8] = tripath::kSharedPath;
+  codes[5 * row + 9] = tripath::ExitCode(tripath::kPim);
+  codes[6 * row + 9] = tripath::kGem;
+  const int cell = 32;  // the frames' own size, so pixels compare one to one
+  const Canvas board = DrawBoard(codes, cell);
+  ASSERT_EQ(board.width(), 4 * cell);
+  ASSERT_EQ(board.height(), 3 * cell);
+  auto same = [](const Rgba& a, const Rgba& b) {
+    return std::fabs(a.r - b.r) < 0.01f && std::fabs(a.g - b.g) < 0.01f &&
+           std::fabs(a.b - b.b) < 0.01f;
+  };
+  const int m = cell / 2;  // the margin
+  for (auto [column, line, code] :
+       {std::tuple{1, 0, tripath::kSharedPath}, std::tuple{2, 0, tripath::ExitCode(tripath::kPim)},
+        std::tuple{2, 1, tripath::kGem}}) {
+    const Canvas tile = Frame("flr", code);
+    for (auto [x, y] : {std::pair{16, 16}, std::pair{6, 25}, std::pair{27, 4}}) {
+      ASSERT_EQ(tile.At(x, y).a, 1.0f);
+      EXPECT_TRUE(same(board.At(m + column * cell + x, m + line * cell + y), tile.At(x, y)))
+          << "code " << code << " at " << x << "," << y;
+    }
+  }
+  // No floor below the start: the backdrop, as in the margin.
+  EXPECT_TRUE(same(board.At(m + cell / 2, m + cell + cell / 2), board.At(1, 1)));
+  // Pim covers his start tile, above its centre more than below.
+  const Canvas start = Frame("flr", tripath::StartCode(tripath::kPim));
+  EXPECT_FALSE(same(board.At(m + 16, m + 12), start.At(16, 12)));
+  EXPECT_TRUE(same(board.At(m + 16, m + 31), start.At(16, 31)));
 }
 
 TEST(Icon, TheIcoDirectoryPointsAtEachSizedImage) {

@@ -1,7 +1,10 @@
 // The 64 levels that ship with the game.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "tools/levels/level_source.h"
+#include "tools/solver/level_set.h"
 #include "tools/solver/naive_player.h"
 #include "tools/solver/solver.h"
 
@@ -44,22 +47,32 @@ TEST_F(ShippedLevels, StoredSolutionsFinishEveryLevel) {
   }
 }
 
-// Beyond the levels that teach one idea each (the top row and the first
-// level of every later row), every level is a puzzle: a player without
-// foresight rarely wins it, its shortest solution passes several wrong
-// moves that only show some steps later (more of them row by row), it stays
-// short, and no corridor walks the player far without a junction.
-bool IsTutorial(int n) {
-  return n <= kLevelGridColumns || (n - 1) % kLevelGridColumns == 0;
+// Every tile of every level can be reached, and the floor is one piece:
+// only the three-path tutorial shows three paths apart.
+TEST_F(ShippedLevels, EveryTileCanBeReachedAndTheFloorIsOnePiece) {
+  ASSERT_TRUE(loaded_) << error_;
+  for (int n = 1; n <= kLevelCount; ++n) {
+    const LayoutReport layout = MeasureLayout(Board::FromCodes(levels_[n - 1].codes));
+    EXPECT_EQ(layout.unreachable, 0) << "level " << n;
+    EXPECT_EQ(layout.pieces, n == 2 ? 3 : 1) << "level " << n;
+  }
 }
 
-TEST_F(ShippedLevels, EveryLevelBeyondTheTutorialsIsAPuzzle) {
+// Beyond the levels that teach one idea each (the top row and the first
+// level of every later row), every level is a puzzle: neither naive player
+// wins it, its shortest solution passes wrong moves that only show some
+// steps later (more of them row by row), it stays short, and most of its
+// floor is stood on. Over the grid, the decisions climb with the distance
+// from the corner where play starts, row by row, up to several levels of
+// ten decisions or more in the last two rows.
+TEST_F(ShippedLevels, EveryLevelBeyondTheTutorialsIsAPuzzleAndTheyClimb) {
   ASSERT_TRUE(loaded_) << error_;
   SolveOptions options;
   options.maxStates = 2'000'000;
+  std::vector<std::size_t> decisions(kLevelCount, 0);
   int hardest = 0;
   for (int n = 1; n <= kLevelCount; ++n) {
-    if (IsTutorial(n)) continue;
+    if (IsTutorialLevel(n)) continue;
     const LevelSource& level = levels_[n - 1];
     ASSERT_TRUE(level.solution.has_value()) << "level " << n;
     const Board board = Board::FromCodes(level.codes);
@@ -68,21 +81,73 @@ TEST_F(ShippedLevels, EveryLevelBeyondTheTutorialsIsAPuzzle) {
 
     const NaiveReport naive = PlayNaively(board, kNaivePlays);
     EXPECT_LE(naive.wins * 100, 5 * naive.plays) << "level " << n << " is a walk";
+    const NaiveReport mixed =
+        PlayNaively(board, kNaivePlays, kNaiveSeed, NaiveStyle::kInterleaving);
+    EXPECT_LE(mixed.wins * 100, 5 * mixed.plays) << "level " << n << " is a walk, interleaved";
 
     const TrapReport traps = FindTraps(board, *level.solution, options, 200'000);
     ASSERT_TRUE(traps.valid) << "level " << n;
-    const std::size_t decisions = traps.distinctDeepTraps;
+    decisions[n - 1] = traps.distinctDeepTraps;
     const std::size_t least = row <= 3 ? 2 : row <= 5 ? 4 : 6;
-    EXPECT_GE(decisions, least) << "level " << n << " (row " << row << ")";
-    if (row >= 7 && decisions >= 10) ++hardest;
+    EXPECT_GE(decisions[n - 1], least) << "level " << n << " (row " << row << ")";
+    if (row >= 7 && decisions[n - 1] >= 10) ++hardest;
 
     EXPECT_LE(steps, 90u) << "level " << n;
     if (row >= 4) {
-      EXPECT_LE(StepsPerDeepDecision(steps, decisions), 15.0) << "level " << n;
+      EXPECT_LE(StepsPerDeepDecision(steps, decisions[n - 1]), 15.0) << "level " << n;
     }
-    EXPECT_LE(MeasureLayout(board).longestCorridor, 6) << "level " << n;
+    const int tiles = MeasureLayout(board).tiles;
+    EXPECT_LE(100 * UnusedTiles(board, *level.solution), 40 * tiles) << "level " << n;
   }
   EXPECT_GE(hardest, 4) << "rows 7 and 8 need four levels with ten decisions or more";
+  const Climb climb = MeasureClimb(decisions);
+  EXPECT_GE(climb.correlation, 0.75);
+  EXPECT_TRUE(climb.RowsClimb());
+}
+
+// Beyond the tutorials, at most a tenth of a level's tiles are decoration:
+// tiles the puzzle would be no worse without. (The slowest check here, so
+// CTest runs it on its own, beside the others.)
+TEST_F(ShippedLevels, DecorationIsAtMostATenth) {
+  ASSERT_TRUE(loaded_) << error_;
+  SolveOptions options;
+  options.maxStates = 2'000'000;
+  for (int n = 1; n <= kLevelCount; ++n) {
+    if (IsTutorialLevel(n)) continue;
+    const Board board = Board::FromCodes(levels_[n - 1].codes);
+    const std::size_t decoration = FindDecoration(board, options, 200'000).size();
+    EXPECT_LE(10 * decoration, static_cast<std::size_t>(MeasureLayout(board).tiles))
+        << "level " << n << " has " << decoration << " tiles of decoration";
+  }
+}
+
+// The first level of every row is a short lesson. Every idea the level
+// needs is taught first: the level nearest the corner that needs it lies
+// nearer than every other that does. And each level's idea line is its
+// own.
+TEST_F(ShippedLevels, LessonsComeFirstAndEveryIdeaIsTheLevelsOwn) {
+  ASSERT_TRUE(loaded_) << error_;
+  SolveOptions options;
+  options.maxStates = 2'000'000;
+  std::vector<IdeaNeeds> needs;
+  std::set<std::string> ideas;
+  for (int n = 1; n <= kLevelCount; ++n) {
+    const LevelSource& level = levels_[n - 1];
+    if ((n - 1) % kLevelGridColumns == 0) {
+      ASSERT_TRUE(level.solution.has_value()) << "level " << n;
+      EXPECT_LE(level.solution->size(), 40u) << "level " << n;
+    }
+    needs.push_back(FindNeeds(Board::FromCodes(level.codes), options));
+    EXPECT_FALSE(level.idea.empty()) << "level " << n;
+    EXPECT_TRUE(ideas.insert(level.idea).second) << "level " << n << " repeats an idea line";
+  }
+  const auto lessons = FindLessons(needs);
+  for (int idea = 0; idea < kIdeaCount; ++idea) {
+    for (int n : lessons[idea].tooEarly) {
+      ADD_FAILURE() << "level " << n << " needs " << IdeaNames()[idea]
+                    << " before its lesson, level " << lessons[idea].level;
+    }
+  }
 }
 
 // The game's first two levels are the tutorial: Pim alone, then all three

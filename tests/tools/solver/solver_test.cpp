@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <map>
 #include <optional>
 #include <random>
 
 #include "tools/levels/level_source.h"
+#include "tools/solver/level_set.h"
 #include "tools/solver/naive_player.h"
 
 namespace tripath {
@@ -444,6 +446,98 @@ TEST(Layout, ASingleCellBetweenJunctionsIsNoCorridor) {
   EXPECT_EQ(LayoutReport{}.CorridorPercent(), 0);
 }
 
+// Floor that no character in the level can reach (here Lu's path without
+// Lu, and a piece of its own), the pieces the floor lies in, and the floor
+// that a solution never stands on.
+TEST(Layout, UnreachableFloorPiecesAndUnusedFloor) {
+  const Board board = MakeBoard(
+      "P#1.#\n"
+      ".l..#\n");
+  const LayoutReport report = MeasureLayout(board);
+  EXPECT_EQ(report.tiles, 6);
+  EXPECT_EQ(report.unreachable, 3);
+  EXPECT_EQ(report.pieces, 2);
+  const LayoutReport whole = MeasureLayout(MakeBoard("P#1\n"));
+  EXPECT_EQ(whole.unreachable, 0);
+  EXPECT_EQ(whole.pieces, 1);
+  EXPECT_EQ(UnusedTiles(board, *ParseMoves("P R, P R")), 3);
+  EXPECT_EQ(UnusedTiles(board, {}), 5);
+  EXPECT_EQ(Percent(1, 3), 33);
+  EXPECT_EQ(Percent(2, 3), 67);
+  EXPECT_EQ(Percent(0, 0), 0);
+}
+
+// On this board the left column changes nothing, and neither does (4, 2);
+// without (2, 2) both naive players even win less often. Without (3, 0) or
+// (3, 1), fewer wrong moves would be traps; without (1, 1) or (1, 2), the
+// interleaving player would win more often; without the gem, the level
+// would be shorter. So only the first five are decoration.
+TEST(Decoration, OnlyTilesThePuzzleIsNoWorseWithout) {
+  const Board board = MakeBoard(
+      "+P1+.\n"
+      "##2+L\n"
+      "#++*+\n");
+  const int row = kBoardSize;
+  EXPECT_EQ(FindDecoration(board, {}, 100'000),
+            (std::vector<int>{0, row, 2 * row, 2 * row + 2, 2 * row + 4}));
+}
+
+// Each idea on a board that needs it and no other: Pim and Lu must stand on
+// the thin tile together; Pim must cross Lu's exit; the crossing in the
+// middle cannot carry Pim to three gems and back; the thin tile will not
+// carry Pim back from the gem.
+TEST(Needs, TheIdeasALevelCannotDoWithout) {
+  EXPECT_EQ(NeedsText(FindNeeds(MakeBoard(".1.\nP+2\n.L.\n"))), "sharing");
+  EXPECT_EQ(NeedsText(FindNeeds(MakeBoard("P2#1\n.l..\n.L..\n"))), "exits");
+  EXPECT_EQ(NeedsText(FindNeeds(MakeBoard(".####\n.*..#\n*#*.#\n.P..#\n.1###\n"))), "wear gems");
+  EXPECT_EQ(NeedsText(FindNeeds(MakeBoard("*+P1\n####\n"))), "wear worn gems");
+  EXPECT_EQ(NeedsText(FindNeeds(MakeBoard("P#1\n"))), "-");
+}
+
+// The climb over the grid and where each idea is first needed.
+TEST(LevelSet, TheClimbAndTheLessons) {
+  const std::vector<double> x = {1, 2, 3, 4};
+  EXPECT_DOUBLE_EQ(RankCorrelation(x, std::vector<double>{10, 20, 30, 45}), 1.0);
+  EXPECT_DOUBLE_EQ(RankCorrelation(x, std::vector<double>{9, 7, 5, 1}), -1.0);
+  // Ties share their mean rank.
+  EXPECT_NEAR(RankCorrelation(x, std::vector<double>{1, 1, 2, 2}), 4 / std::sqrt(20.0), 1e-12);
+  EXPECT_DOUBLE_EQ(Median({3, 1, 2}), 2.0);
+  EXPECT_DOUBLE_EQ(Median({4, 1, 2, 3}), 2.5);
+  EXPECT_EQ(CornerDistance(1), 0);
+  EXPECT_EQ(CornerDistance(8), 7);
+  EXPECT_EQ(CornerDistance(9), 1);
+  EXPECT_EQ(CornerDistance(64), 14);
+  EXPECT_TRUE(IsTutorialLevel(8) && IsTutorialLevel(57));
+  EXPECT_FALSE(IsTutorialLevel(10) || IsTutorialLevel(64));
+
+  std::vector<std::size_t> rising(kLevelCount), falling(kLevelCount);
+  for (int n = 1; n <= kLevelCount; ++n) {
+    rising[n - 1] = static_cast<std::size_t>(CornerDistance(n));
+    // The tutorials count for nothing: wild values there change nothing.
+    if (IsTutorialLevel(n)) rising[n - 1] = 99;
+    falling[n - 1] = static_cast<std::size_t>(20 - CornerDistance(n));
+  }
+  const Climb up = MeasureClimb(rising);
+  EXPECT_DOUBLE_EQ(up.correlation, 1.0);
+  EXPECT_EQ(up.rowMedians[0], -1);
+  EXPECT_EQ(up.rowMedians[1], 5);  // distances 2 to 8
+  EXPECT_EQ(up.rowMedians[7], 11);
+  EXPECT_TRUE(up.RowsClimb());
+  const Climb down = MeasureClimb(falling);
+  EXPECT_DOUBLE_EQ(down.correlation, -1.0);
+  EXPECT_FALSE(down.RowsClimb());
+
+  std::vector<IdeaNeeds> needs(kLevelCount);
+  needs[20 - 1].sharing = needs[10 - 1].sharing = true;
+  needs[11 - 1].exits = needs[4 - 1].exits = true;  // both three from the corner
+  const auto lessons = FindLessons(needs);
+  EXPECT_EQ(lessons[0].level, 10);
+  EXPECT_TRUE(lessons[0].tooEarly.empty());
+  EXPECT_EQ(lessons[1].level, 4);
+  EXPECT_EQ(lessons[1].tooEarly, std::vector<int>{11});
+  EXPECT_EQ(lessons[2].level, 0);
+}
+
 // A player without foresight walks to the nearest gem: it wins a level
 // that is a walk every time, and never one whose nearest gem lies past a
 // tile that carries it only once. Seeds give the same plays every time,
@@ -467,6 +561,21 @@ TEST(NaivePlayer, WinsWalksAndFallsIntoTheNearestTrap) {
   EXPECT_LT(half.wins, kNaivePlays);
   EXPECT_EQ(half.wins, PlayNaively(either, kNaivePlays).wins);
   EXPECT_DOUBLE_EQ(StepsPerDeepDecision(30, 2), 10.0);
+}
+
+// Pim and Lu must stand on the thin tile together. A player who walks one
+// character all the way first never manages that; one who interleaves
+// their steps does whenever the other comes second, about half the time.
+TEST(NaivePlayer, InterleavingMixesTheCharactersSteps) {
+  const Board together = MakeBoard(
+      ".1.\n"
+      "P+2\n"
+      ".L.\n");
+  EXPECT_EQ(PlayNaively(together, kNaivePlays).wins, 0);
+  const NaiveReport mixed =
+      PlayNaively(together, kNaivePlays, kNaiveSeed, NaiveStyle::kInterleaving);
+  EXPECT_GT(mixed.wins, kNaivePlays / 4);
+  EXPECT_LT(mixed.wins, 3 * kNaivePlays / 4);
 }
 
 }  // namespace
