@@ -29,6 +29,12 @@ export async function launchBrowser() {
   const child = spawn(process.env.TRIPATH_CHROMIUM || '/usr/bin/chromium', args,
                       { stdio: ['ignore', 'ignore', 'pipe'] });
   child.stderr.resume();
+  // However the test ends (a failure thrown, a timeout's SIGTERM, Ctrl+C),
+  // the browser goes with it rather than running on, orphaned, at full CPU.
+  process.once('exit', () => child.kill('SIGKILL'));
+  for (const signal of ['SIGINT', 'SIGTERM', 'SIGHUP']) {
+    process.once(signal, () => process.exit(128 + os.constants.signals[signal]));
+  }
   const portFile = path.join(profile, 'DevToolsActivePort');
   for (let i = 0; i < 300 && !fs.existsSync(portFile); ++i) await sleep(100);
   if (!fs.existsSync(portFile)) throw new Error('chromium did not start');
