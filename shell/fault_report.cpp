@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <string>
 
 #include "shell/shell.h"
 
@@ -117,6 +119,40 @@ void ShowReport(const char* message, std::size_t size) {
     WriteText(1, "\n\n");  // the message, then the (empty) stack trace line
     DebugStop(fromFault);
   }
+}
+
+namespace {
+
+std::string UncaughtDescription() {
+  try {
+    if (std::exception_ptr current = std::current_exception()) std::rethrow_exception(current);
+  } catch (const std::exception& error) {
+    return std::string("Uncaught exception: ") + error.what();
+  } catch (const ThrowableObject&) {
+    return "Uncaught Quarry Exception";
+  } catch (...) {
+    return "Uncaught exception";
+  }
+  return "Stopped by the C++ runtime";
+}
+
+[[noreturn]] void ReportTerminate() {
+  // Guard against a second exception thrown while this one is reported.
+  static bool reporting = false;
+  if (!reporting) {
+    reporting = true;
+    const std::string text = "Quarry Runtime Error : " + UncaughtDescription();
+    std::fflush(stdout);
+    PrintErrorLine(text);
+    ShowWhereNoConsole(text + "\n\n" + PlatformAdvice(PlayerAdvice::kStopped));
+  }
+  std::abort();
+}
+
+}  // namespace
+
+void InstallTerminateReport() {
+  std::set_terminate(ReportTerminate);
 }
 
 }  // namespace fault_report

@@ -17,4 +17,10 @@ long RawRead(int fd, char* data, std::size_t size);
 // running exit handlers, which are not safe inside a fault handler.
 [[noreturn]] void ReportForever(const char* message, std::size_t size, bool fromFault);
 
+// Makes an exception that nothing catches (outside the guarded calls into
+// the game, or on a worker thread) say what it was, on standard error and,
+// without a console, in the platform's message box, before the runtime
+// aborts as it always did.
+void InstallTerminateReport();
+
 }  // namespace fault_report

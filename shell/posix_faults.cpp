@@ -83,6 +83,7 @@ void OnFault(int signal, siginfo_t* info, void*) {
 }  // namespace
 
 void InstallFaultTranslator() {
+  fault_report::InstallTerminateReport();
   pthread_attr_t attributes;
   if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
     void* base = nullptr;

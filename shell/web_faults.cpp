@@ -99,5 +99,6 @@ EM_JS(void, InstallQuitHandler, (), {
 }  // namespace
 
 void InstallFaultTranslator() {
+  fault_report::InstallTerminateReport();
   InstallQuitHandler();
 }

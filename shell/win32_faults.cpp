@@ -87,6 +87,7 @@ LONG WINAPI OnFault(EXCEPTION_POINTERS* pointers) {
 }  // namespace
 
 void InstallFaultTranslator() {
+  fault_report::InstallTerminateReport();
   // After an overflow the handler runs on what is left of the stack; keep
   // enough of it back for the report and the debug stop.
   ULONG reserve = 64 * 1024;

@@ -2,6 +2,7 @@
 // runtime error report, the debug stop and the fault translator from outside.
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 #include "shell/shell.h"
@@ -56,5 +57,7 @@ int main(int argc, char** argv) {
     game.AttachDelegate(&delegate);
     game.BeginGame();
   }
+  // Outside every guarded call: only the C++ runtime's terminate sees it.
+  if (mode == "escape") throw std::runtime_error("Broken beyond repair");
   return 3;
 }

@@ -64,6 +64,14 @@ TEST(RuntimeErrorReport, AnUncaughtGameExceptionEndsTheProcess) {
   ProcessResult r = Probe({"throw"});
   EXPECT_EQ(r.out, "Quarry Runtime Error : Uncaught Quarry Exception\n");
   EXPECT_EQ(r.status, 255);
+
+  // One that escapes every guarded call still says what it was, and the
+  // runtime then aborts as before.
+  r = Probe({"escape"});
+  EXPECT_NE(r.err.find("Quarry Runtime Error : Uncaught exception: Broken beyond repair\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.status, 128 + 6);  // SIGABRT
 }
 
 }  // namespace

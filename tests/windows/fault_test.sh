@@ -28,6 +28,15 @@ check ill "Illegal instruction" "" 255
 # any handler runs, where Windows hands it the stack overflow exception.)
 check error "Broken" "?\nq\n" 0
 check error "Broken" "x\n" 255
+# An exception nothing catches names itself before the runtime aborts (3).
+wine "$probe" escape >"$out" 2>"$err"
+status=$?
+if ! grep -q "^Quarry Runtime Error : Uncaught exception: Broken beyond repair" "$err" ||
+  [ "$status" -ne 3 ]; then
+  echo "FAIL: escape: status $status, output:" >&2
+  cat "$out" "$err" >&2
+  failed=1
+fi
 rm -f "$out" "$err"
 [ $failed -eq 0 ] && echo "PASS: faults reported as on Linux"
 exit $failed
