@@ -225,6 +225,17 @@ void RestartLevel(c_MyApp& app) {
   app.PlaySfx(2, 1.0f, 1.0f, 0);
 }
 
+// The player looks around, with one finger or two: the view moves against
+// the pointer's motion and no longer follows a character until one moves or
+// is chosen again.
+namespace {
+void PanView(c_MyApp& app, float dx, float dy) {
+  app.control.camera.followFrames = 0;
+  app.focusX -= dx * 1.5f / app.tileSize;
+  app.focusY -= dy * 1.5f / app.tileSize;
+}
+}  // namespace
+
 void HandleBoardGestures(c_MyApp& app) {
   const bool free = app.pauseMenuOpen == 0 && app.levelEnd == 0;
   if (app.pointerDown && app.touchCount > 1 && free && app.prevTouchX[0] > kNoTouch &&
@@ -237,8 +248,7 @@ void HandleBoardGestures(c_MyApp& app) {
     // empty board.
     const int movedX = app.touchX[0] + app.touchX[1] - app.prevTouchX[0] - app.prevTouchX[1];
     const int movedY = app.touchY[0] + app.touchY[1] - app.prevTouchY[0] - app.prevTouchY[1];
-    app.focusX -= static_cast<float>(movedX) * 0.5f * 1.5f / app.tileSize;
-    app.focusY -= static_cast<float>(movedY) * 0.5f * 1.5f / app.tileSize;
+    PanView(app, static_cast<float>(movedX) * 0.5f, static_cast<float>(movedY) * 0.5f);
     // Until every finger is up the gesture stays one of the view's: the
     // finger left on the glass pans, it never grabs a character.
     app.pointerLatch = 2;
@@ -287,11 +297,8 @@ void HandleBoardGestures(c_MyApp& app) {
         }
       }
       if (app.pointerLatch == 2) {
-        // The player looks around: the view no longer follows a character
-        // until one moves or is chosen again.
-        app.control.camera.followFrames = 0;
-        app.focusX -= static_cast<float>(app.pointerX - app.prevPointerX) * 1.5f / app.tileSize;
-        app.focusY -= static_cast<float>(app.pointerY - app.prevPointerY) * 1.5f / app.tileSize;
+        PanView(app, static_cast<float>(app.pointerX - app.prevPointerX),
+                static_cast<float>(app.pointerY - app.prevPointerY));
       }
       app.dragDistance += static_cast<float>(std::abs(app.pointerX - app.prevPointerX) +
                                              std::abs(app.pointerY - app.prevPointerY));

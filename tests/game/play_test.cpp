@@ -178,6 +178,13 @@ TEST_F(Play, TwoFingersZoomAndPanAndTheFingerLeftNeverGrabs) {
     a.pointerDown = 1;
     a.touchCount = 2;
   };
+  // A step just before has the view follow Pim; the two-finger pan ends
+  // that as a one-finger pan does.
+  ASSERT_TRUE(StepCharacter(a, 1, 3, 5));
+  Frames(20);
+  ASSERT_TRUE(StepCharacter(a, 1, 2, 5));
+  Frames(20);
+  ASSERT_GT(a.control.camera.followFrames, 0);
   a.touchX[0] = a.touchX[1] = kNoTouch;
   fingers(ScreenX(2), ScreenX(2) + 100, ScreenY(5));
   Frame();
@@ -187,6 +194,17 @@ TEST_F(Play, TwoFingersZoomAndPanAndTheFingerLeftNeverGrabs) {
   EXPECT_FLOAT_EQ(a.tileSizeTarget, 48 + 8 * 0.25f);
   EXPECT_FLOAT_EQ(a.focusX, focusX - 24 * 1.5f / 48);
   EXPECT_FLOAT_EQ(a.focusY, focusY + 12 * 1.5f / 48);
+  // Farther, till Pim lies beyond the edge margin; held there, the view
+  // stays where the fingers left it.
+  const int x0 = a.touchX[0], x1 = a.touchX[1];
+  for (int d : {100, 200, 300}) {
+    fingers(x0 - d, x1 - d, ScreenY(5) - 12);
+    Frame();
+  }
+  const float panned = a.focusX;
+  ASSERT_GT(panned, 2 + 5);
+  Frames(60);
+  EXPECT_FLOAT_EQ(a.focusX, panned);
   // The second finger lifts; the first, back over Pim, still only pans.
   a.touchDown[1] = 0;
   a.touchX[1] = kNoTouch;
