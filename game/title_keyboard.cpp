@@ -23,12 +23,10 @@ bool StickOut(c_InputDevice& in, int direction) {
   return x > kStickThreshold;
 }
 
-}  // namespace
-
-void UpdateTitleCursor(c_MyApp& app, float cell, bool live) {
+// The arrows, d-pad and stick move the cursor; Enter, Space or pad A open
+// the level under it.
+void ReadTitleKeys(c_MyApp& app, c_InputDevice* in) {
   TitleCursor& cursor = app.control.title;
-  c_InputDevice* in = TheInputDevice();
-  if (!in || !live) return;
   for (int d = 0; d < 4; ++d) {
     // Held keys repeat at the system's pace; each repeat moves one cell.
     int moves = 0;
@@ -55,6 +53,15 @@ void UpdateTitleCursor(c_MyApp& app, float cell, bool live) {
       app.currentLevel = level;
     }
   }
+}
+
+}  // namespace
+
+void UpdateTitleCursor(c_MyApp& app, float cell, bool live) {
+  // Keys obey the same lock as clicks; the cursor stays drawn meanwhile.
+  c_InputDevice* in = TheInputDevice();
+  if (in && live) ReadTitleKeys(app, in);
+  const TitleCursor& cursor = app.control.title;
   if (cursor.level == 0) return;
   const float W = app.screenW, H = app.screenH;
   const int column = (cursor.level - 1) % 8, row = (cursor.level - 1) / 8;
