@@ -12,7 +12,6 @@ namespace {
 constexpr int kCursorKeys[4][3] = {{38, 87, 265}, {40, 83, 267}, {37, 65, 264}, {39, 68, 266}};
 constexpr int kCursorDX[4] = {0, 0, -1, 1};
 constexpr int kCursorDY[4] = {-1, 1, 0, 0};
-constexpr int kOpenKeys[] = {13, 32, 256};
 constexpr float kStickThreshold = 0.5f;
 
 bool StickOut(c_InputDevice& in, int direction) {
@@ -42,7 +41,7 @@ void ReadTitleKeys(c_MyApp& app, c_InputDevice* in) {
     app.PlaySfx(99, 1.2f, 0.5f, 0);
   }
   int opens = 0;
-  for (int code : kOpenKeys) opens += in->PressCount(code);
+  for (int code : kMenuConfirmKeys) opens += in->PressCount(code);
   if (opens > 0) {
     const int level = cursor.level == 0 ? std::clamp(app.currentLevel, 1, 64) : cursor.level;
     // Only open levels start, as with a click.

@@ -20,14 +20,10 @@ void FocusRing(c_MyApp& app, float x, float y) {
   app.QueueImage(97, x, y, 6);
 }
 
-// Confirm in the menu: Enter, Space or the pad's A only. Z, which the
-// game's confirm action also counts, is undo in play: pressed here out of
-// habit it must not pick a button (with the focus on give up, it would end
-// the level).
 bool ConfirmDown() {
   c_InputDevice* in = TheInputDevice();
   if (!in) return false;
-  for (int code : {13, 32, 256})
+  for (int code : kMenuConfirmKeys)
     if (in->IsDown(code) || in->HitCount(code) > 0) return true;
   return false;
 }
