@@ -39,9 +39,11 @@ store its solution with `tripath-solve --write N`.
 """
 
 import argparse
+import atexit
 import math
 import os
 import random
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -76,6 +78,8 @@ class Solver:
         self.binary = binary
         self.max_states = max_states
         self.dir = tempfile.mkdtemp(prefix='tripath-design-')
+        # The boards written for the solver are scratch: none outlives the run.
+        atexit.register(shutil.rmtree, self.dir, True)
         self.count = 0
 
     def measure(self, boards, flags=(), traps=True):
