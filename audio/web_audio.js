@@ -23,5 +23,4 @@
   ['pointerdown', 'pointerup', 'mousedown', 'touchend', 'keydown', 'click'].forEach(function(type) {
     window.addEventListener(type, resume, true);
   });
-  Module['audioContexts'] = contexts;
 })();

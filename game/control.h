@@ -43,6 +43,12 @@ struct CameraFollow {
   bool fitOnBuild = false;
 };
 
+// The keys that pick in a menu: Enter, Space and the pad's A. Not Z, the
+// game's other confirm key: in play it is undo, and pressed out of habit in
+// the pause menu it must not pick a button (on give up it would end the
+// level).
+constexpr int kMenuConfirmKeys[] = {13, 32, 256};
+
 // The keyboard cursor on the title's level grid.
 struct TitleCursor {
   int level = 0;  // 0 until a key has moved it

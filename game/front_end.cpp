@@ -1,21 +1,7 @@
-// Shared front-end rules: the two sound switches in one mode word, the par
-// mark, and the one-line news.
+// Shared front-end rules: the par mark and the one-line news.
 #include "game/front_end.h"
 
 #include <cstdint>
-
-bool EffectsOn(int soundMode) {
-  return soundMode == 1 || soundMode == 2;
-}
-
-bool MusicOn(int soundMode) {
-  return soundMode == 1 || soundMode == 3;
-}
-
-int SoundMode(bool effects, bool music) {
-  if (effects) return music ? 1 : 2;
-  return music ? 3 : 0;
-}
 
 bool EarnsParMark(const LevelFinish& finish) {
   return finish.par > 0 && finish.steps <= finish.par && finish.hintsUsed == 0;

@@ -6,13 +6,13 @@
 #include <array>
 #include <span>
 
+#include "game/play/rules.h"
 #include "shell/shell.h"
 
-// The sound mode (settings word 5) holds two switches: 0 all off, 1 effects
-// and music, 2 effects only, 3 music only.
-bool EffectsOn(int soundMode);
-bool MusicOn(int soundMode);
-int SoundMode(bool effects, bool music);
+// The sound mode's two switches, as the level rules keep them.
+using tripath::EffectsOn;
+using tripath::MusicOn;
+using tripath::SoundMode;
 
 // What a finished level is judged on for its par mark. Par 0 means the
 // level has no stored solution, so nothing can be finished in par; a level
@@ -61,8 +61,9 @@ void LoadLevelPars(c_MyApp& app);
 // stops at once when music is switched off.
 void DriveMusic(c_MyApp& app);
 // The steps and par counter at the top left of play: the top of each of
-// its lines, and where its last line ends (1.5 times the font's height).
-constexpr float kPlayStepsY = 40, kPlayParY = 56, kPlayCounterBottom = 71;
+// its lines, and the scale of its text (the last line ends that many font
+// heights below its top).
+constexpr float kPlayStepsY = 40, kPlayParY = 56, kPlayCounterScale = 1.5f;
 // After each play frame: a level just finished is recorded (with its par
 // mark) and saved at once; the steps and par are shown.
 void AfterPlayFrame(c_MyApp& app);

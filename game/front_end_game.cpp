@@ -54,7 +54,7 @@ void AfterPlayFrame(c_MyApp& app) {
 
   if (app.levelLoadState != 2) return;
   app.ResetDrawState();
-  app.SetDrawScale(1.5f);
+  app.SetDrawScale(kPlayCounterScale);
   app.SetDrawColor(255, 255, 255, 0.85f);
   app.QueueText(12, kPlayStepsY, u"Steps: " + IntToString(app.stepsTaken), 0, 0);
   const int par =

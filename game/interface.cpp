@@ -5,6 +5,7 @@
 
 #include "audio/audio.h"
 #include "game/my_app.h"
+#include "game/play/rules.h"
 
 namespace {
 constexpr float kDegrees = std::numbers::pi_v<float> / 180.0f;
@@ -168,7 +169,7 @@ int c_MyApp::TouchInCentredRect(float centreX, float centreY, float width, float
 }
 
 int c_MyApp::PlaySfx(int slot, float pitch, float gain, float balance) {
-  if (settings[5] != 1 && settings[5] != 2) return 0;
+  if (!tripath::EffectsOn(settings[tripath::kSoundModeWord])) return 0;
   sfxChannelCursor = (sfxChannelCursor + 1) % 24;
   if (sfxChannelCursor < 0) sfxChannelCursor = 0;
   const int channel = sfxChannels[sfxChannelCursor];

@@ -14,6 +14,74 @@ constexpr float kScorePanelWidth = 160;
 // Frames of the icon strip.
 constexpr int kStarIconFrame = 8;
 constexpr int kMusicIconFrame = 12;
+
+// Sound effects and music, each with its own button; `slide` is how far
+// the title still has to slide in.
+void QueueSoundButtons(c_MyApp& app, float slide, bool buttonsLive) {
+  app.SetDrawScale(2);
+  app.SetDrawColor(50, 250, 50, 1);
+  int* mode = &app.settings[5];
+  const bool effects = EffectsOn(*mode), music = MusicOn(*mode);
+  app.buttonFrame = effects ? 4 : 5;
+  const bool landscape = app.orientation == 1;
+  const float soundX = landscape ? 32 + 4 * slide : 32;
+  const float soundY =
+      landscape ? static_cast<float>(static_cast<int>(app.screenH / 2)) : 32 + 4 * slide;
+  if (app.ImageButton(97, soundX, soundY, app.buttonFrame) && buttonsLive &&
+      app.pointerLatch == 0) {
+    *mode = SoundMode(!effects, music);
+    app.pointerLatch = 1;
+    app.PlaySfx(98, 1, 0.5f, 0);
+  }
+  const float musicX = landscape ? soundX : soundX + 72;
+  const float musicY = landscape ? soundY + 72 : soundY;
+  // The note is dimmed while music is off.
+  app.SetDrawColor(music ? 50.0f : 120.0f, music ? 250.0f : 120.0f, music ? 50.0f : 120.0f,
+                   music ? 1.0f : 0.5f);
+  if (app.ImageButton(97, musicX, musicY, kMusicIconFrame) && buttonsLive &&
+      app.pointerLatch == 0) {
+    *mode = SoundMode(effects, !music);
+    app.pointerLatch = 1;
+    app.PlaySfx(98, 1.2f, 0.5f, 0);
+  }
+}
+
+// The 8 x 8 level buttons, a star on those finished in par, and the
+// keyboard cursor over them.
+void QueueLevelGrid(c_MyApp& app, float cell, bool buttonsLive) {
+  app.SetDrawScale(cell);
+  // The buttons take the tint the draw colour has here; a par star
+  // changes the colour, so it is put back after each one.
+  const float tintRed = app.drawRed, tintGreen = app.drawGreen, tintBlue = app.drawBlue,
+              tintAlpha = app.drawAlpha;
+  tripath::OpenStartingLevels(app.settings);
+  for (int row = 0; row < 8; ++row) {
+    for (int column = 0; column < 8; ++column) {
+      const int n = 8 * row + column + 1;
+      int state = tripath::IsLevelOpen(app.settings, n) ? 1 : 0;
+      if (tripath::IsLevelCompleted(app.settings, n)) state = 2;
+      const float x = app.screenW / 2 - 280 * cell + 80 * cell * static_cast<float>(column);
+      const float y = app.screenH / 2 - 280 * cell + 80 * cell * static_cast<float>(row);
+      const bool pressed = app.ImageButton(95, x, y, state) != 0;
+      if (state == 2 && IsLevelInPar(app.settings, n)) {
+        // Finished in par: a gold star in the button's corner.
+        app.SetDrawColor(255, 215, 40, 1);
+        app.SetDrawScale(cell * 1.2f);
+        app.QueueImage(97, x + 24 * cell, y - 24 * cell, kStarIconFrame);
+        app.SetDrawColor(tintRed, tintGreen, tintBlue, tintAlpha);
+        app.SetDrawScale(cell);
+      }
+      if (pressed && buttonsLive && state > 0 && app.pointerLatch == 0) {
+        app.PlaySfx(98, 1, 1, 0);
+        app.pointerLatch = 1;
+        app.gameState = kStateLevelStart;
+        app.currentLevel = n;
+      }
+    }
+  }
+  UpdateTitleCursor(app, cell, buttonsLive && app.controlLatch == 0);
+}
+
 }  // namespace
 
 int c_MyApp::UpdateTitle() {
@@ -65,28 +133,7 @@ int c_MyApp::UpdateTitle() {
     QueueText(newsX, H - 12 - 4 * s, FitNewsLine(newsText, fits), 0, 0);
   }
 
-  // Sound effects and music, each with its own button.
-  SetDrawScale(2);
-  SetDrawColor(50, 250, 50, 1);
-  const bool effects = EffectsOn(settings[5]), music = MusicOn(settings[5]);
-  buttonFrame = effects ? 4 : 5;
-  const float soundX = orientation == 1 ? 32 + 4 * s : 32;
-  const float soundY = orientation == 1 ? static_cast<float>(static_cast<int>(H / 2)) : 32 + 4 * s;
-  if (ImageButton(97, soundX, soundY, buttonFrame) && buttonsLive && pointerLatch == 0) {
-    settings[5] = SoundMode(!effects, music);
-    pointerLatch = 1;
-    PlaySfx(98, 1, 0.5f, 0);
-  }
-  const float musicX = orientation == 1 ? soundX : soundX + 72;
-  const float musicY = orientation == 1 ? soundY + 72 : soundY;
-  // The note is dimmed while music is off.
-  SetDrawColor(music ? 50.0f : 120.0f, music ? 250.0f : 120.0f, music ? 50.0f : 120.0f,
-               music ? 1.0f : 0.5f);
-  if (ImageButton(97, musicX, musicY, kMusicIconFrame) && buttonsLive && pointerLatch == 0) {
-    settings[5] = SoundMode(effects, !music);
-    pointerLatch = 1;
-    PlaySfx(98, 1.2f, 0.5f, 0);
-  }
+  QueueSoundButtons(*this, s, buttonsLive);
 
   const int base = 10 * (gameMode - 1);
   SetDrawColor(255, 200, 100, 1);
@@ -115,39 +162,7 @@ int c_MyApp::UpdateTitle() {
   String last = list(u"Last ", u"Last", base + 30);
   if (panelsClosed) QueueText(W - titlePanelX + 20, lastTop, last, 0, 0);
 
-  if (creditsOpen == 0) {
-    SetDrawScale(cell);
-    // The buttons take the tint the draw colour has here; a par star
-    // changes the colour, so it is put back after each one.
-    const float tintRed = drawRed, tintGreen = drawGreen, tintBlue = drawBlue,
-                tintAlpha = drawAlpha;
-    tripath::OpenStartingLevels(settings);
-    for (int row = 0; row < 8; ++row) {
-      for (int column = 0; column < 8; ++column) {
-        const int n = 8 * row + column + 1;
-        int state = tripath::IsLevelOpen(settings, n) ? 1 : 0;
-        if (tripath::IsLevelCompleted(settings, n)) state = 2;
-        const float x = W / 2 - 280 * cell + 80 * cell * static_cast<float>(column);
-        const float y = H / 2 - 280 * cell + 80 * cell * static_cast<float>(row);
-        const bool pressed = ImageButton(95, x, y, state) != 0;
-        if (state == 2 && IsLevelInPar(settings, n)) {
-          // Finished in par: a gold star in the button's corner.
-          SetDrawColor(255, 215, 40, 1);
-          SetDrawScale(cell * 1.2f);
-          QueueImage(97, x + 24 * cell, y - 24 * cell, kStarIconFrame);
-          SetDrawColor(tintRed, tintGreen, tintBlue, tintAlpha);
-          SetDrawScale(cell);
-        }
-        if (pressed && buttonsLive && state > 0 && pointerLatch == 0) {
-          PlaySfx(98, 1, 1, 0);
-          pointerLatch = 1;
-          gameState = kStateLevelStart;
-          currentLevel = n;
-        }
-      }
-    }
-    UpdateTitleCursor(*this, cell, buttonsLive && controlLatch == 0);
-  }
+  if (creditsOpen == 0) QueueLevelGrid(*this, cell, buttonsLive);
 
   ResetDrawState();
   // Small enough to sit wholly inside the top edge, above the score lists.

@@ -12,7 +12,6 @@ namespace {
 constexpr int kCursorKeys[4][3] = {{38, 87, 265}, {40, 83, 267}, {37, 65, 264}, {39, 68, 266}};
 constexpr int kCursorDX[4] = {0, 0, -1, 1};
 constexpr int kCursorDY[4] = {-1, 1, 0, 0};
-constexpr int kOpenKeys[] = {13, 32, 256};
 constexpr float kStickThreshold = 0.5f;
 
 bool StickOut(c_InputDevice& in, int direction) {
@@ -23,12 +22,10 @@ bool StickOut(c_InputDevice& in, int direction) {
   return x > kStickThreshold;
 }
 
-}  // namespace
-
-void UpdateTitleCursor(c_MyApp& app, float cell, bool live) {
+// The arrows, d-pad and stick move the cursor; Enter, Space or pad A open
+// the level under it.
+void ReadTitleKeys(c_MyApp& app, c_InputDevice* in) {
   TitleCursor& cursor = app.control.title;
-  c_InputDevice* in = TheInputDevice();
-  if (!in || !live) return;
   for (int d = 0; d < 4; ++d) {
     // Held keys repeat at the system's pace; each repeat moves one cell.
     int moves = 0;
@@ -44,7 +41,7 @@ void UpdateTitleCursor(c_MyApp& app, float cell, bool live) {
     app.PlaySfx(99, 1.2f, 0.5f, 0);
   }
   int opens = 0;
-  for (int code : kOpenKeys) opens += in->PressCount(code);
+  for (int code : kMenuConfirmKeys) opens += in->PressCount(code);
   if (opens > 0) {
     const int level = cursor.level == 0 ? std::clamp(app.currentLevel, 1, 64) : cursor.level;
     // Only open levels start, as with a click.
@@ -55,6 +52,15 @@ void UpdateTitleCursor(c_MyApp& app, float cell, bool live) {
       app.currentLevel = level;
     }
   }
+}
+
+}  // namespace
+
+void UpdateTitleCursor(c_MyApp& app, float cell, bool live) {
+  // Keys obey the same lock as clicks; the cursor stays drawn meanwhile.
+  c_InputDevice* in = TheInputDevice();
+  if (in && live) ReadTitleKeys(app, in);
+  const TitleCursor& cursor = app.control.title;
   if (cursor.level == 0) return;
   const float W = app.screenW, H = app.screenH;
   const int column = (cursor.level - 1) % 8, row = (cursor.level - 1) / 8;

@@ -91,8 +91,9 @@ void DebugStop(bool fromFault) {
   }
 }
 
-// The report as a player without a console sees it: what happened, and
-// what to do. Built in a fixed buffer, as a fault handler may be running.
+}  // namespace
+
+// Built in a fixed buffer, as a fault handler may be running.
 void ShowReport(const char* message, std::size_t size) {
   static char text[1024];
   std::size_t length = 0;
@@ -102,19 +103,17 @@ void ShowReport(const char* message, std::size_t size) {
     length += n;
   };
   const char* advice = PlatformAdvice(PlayerAdvice::kStopped);
-  add("Quarry Runtime Error : ", 23);
+  add(kReportPrefix.data(), kReportPrefix.size());
   add(message, size);
   add("\n\n", 2);
   add(advice, std::strlen(advice));
   ShowWhereNoConsole(std::string_view(text, length));
 }
 
-}  // namespace
-
 [[noreturn]] void ReportForever(const char* message, std::size_t size, bool fromFault) {
   ShowReport(message, size);
   for (;;) {
-    WriteText(1, "Quarry Runtime Error : ");
+    WriteAll(1, kReportPrefix.data(), kReportPrefix.size());
     WriteAll(1, message, size);
     WriteText(1, "\n\n");  // the message, then the (empty) stack trace line
     DebugStop(fromFault);
@@ -141,10 +140,10 @@ std::string UncaughtDescription() {
   static bool reporting = false;
   if (!reporting) {
     reporting = true;
-    const std::string text = "Quarry Runtime Error : " + UncaughtDescription();
+    const std::string what = UncaughtDescription();
     std::fflush(stdout);
-    PrintErrorLine(text);
-    ShowWhereNoConsole(text + "\n\n" + PlatformAdvice(PlayerAdvice::kStopped));
+    PrintErrorLine(std::string(kReportPrefix) + what);
+    ShowReport(what.data(), what.size());
   }
   std::abort();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 namespace fault_report {
 
@@ -11,6 +12,14 @@ namespace fault_report {
 // the byte count moved, or 0 or less on failure.
 long RawWrite(int fd, const char* data, std::size_t size);
 long RawRead(int fd, char* data, std::size_t size);
+
+// The words every fatal report starts with.
+inline constexpr std::string_view kReportPrefix = "Quarry Runtime Error : ";
+
+// The report as a player without a console sees it (a message box on
+// Windows, nothing where there is a console): the prefix, the message, and
+// what to do next.
+void ShowReport(const char* message, std::size_t size);
 
 // Prints "Quarry Runtime Error : " and the message, then holds in the debug
 // stop until its commands end the process. `fromFault` ends it without

@@ -222,7 +222,7 @@ class GlfwWindow : public HostWindow {
     if (ms < 1) ms = 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
   }
-  void Yield() override { std::this_thread::yield(); }
+  void YieldSlice() override { std::this_thread::yield(); }
   void PollEvents() override { glfwPollEvents(); }
   void WaitEvents() override {
     glfwWaitEvents();

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 
+#include "shell/fault_report.h"
 #include "shell/shell.h"
 
 namespace {
@@ -44,9 +45,9 @@ void NxGame::Guarded(Call call) {
 }
 
 void NxGame::DieOnThrowable() {
-  PrintLine("Quarry Runtime Error : Uncaught Quarry Exception");
-  ShowWhereNoConsole(std::string("Quarry Runtime Error : Uncaught Quarry Exception\n\n") +
-                     PlatformAdvice(PlayerAdvice::kStopped));
+  constexpr std::string_view kWhat = "Uncaught Quarry Exception";
+  PrintLine(std::string(fault_report::kReportPrefix) + std::string(kWhat));
+  fault_report::ShowReport(kWhat.data(), kWhat.size());
   std::exit(-1);
 }
 
@@ -319,7 +320,7 @@ void NxGlfwGame::WaitToward(double deadline) {
   const double delay = deadline - Now();
   const double request = delay - sleepSlack_;
   if (request < 0.001) {
-    window_->Yield();
+    window_->YieldSlice();
     return;
   }
   const double before = Now();

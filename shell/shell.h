@@ -14,13 +14,6 @@
 #include <string_view>
 #include <vector>
 
-// <windows.h> defines Yield() as an empty macro (left over from 16-bit
-// Windows); in the platform files that include it first it would erase the
-// window's Yield below.
-#ifdef Yield
-#undef Yield
-#endif
-
 // ---------------------------------------------------------------------------
 // Text. All game text is a sequence of 16-bit code units.
 using String = std::u16string;
@@ -179,7 +172,7 @@ class HostWindow {
   virtual void Sleep(double seconds) = 0;  // rounded to ms, at least 1 ms
   // Gives up the rest of this time slice; the frame loop yields instead of
   // sleeping when the next update is closer than a sleep can be trusted.
-  virtual void Yield() {}
+  virtual void YieldSlice() {}
   // Drives the frame loop's passes. The desktop runs them back to back,
   // each allowed to wait for its frame, until one returns false. The
   // browser hands the loop one pass per animation frame, never waiting, and
@@ -310,9 +303,6 @@ class NxGlfwGame : public NxGame {
 
   HostWindow* Window() { return window_.get(); }
   bool Iconified() const { return iconified_; }
-  // How long before an update the loop stops sleeping and yields instead:
-  // the worst recent overshoot of a sleep (seconds).
-  double SleepSlack() const { return sleepSlack_; }
 
  private:
   double Now() { return window_ ? window_->Now() : 0.0; }

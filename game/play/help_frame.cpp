@@ -106,8 +106,9 @@ void QueueNotice(c_MyApp& app, int line, const String& text) {
   const float fit = width > 0 ? (app.screenW - 2 * kSideRoom) / width : kScale;
   const float scale = std::min(kScale, fit);
   app.SetDrawScale(scale);
-  const float lineHeight = static_cast<float>(app.imageDims[3 * app.currentFont + 1]) * kScale;
-  const float top = kPlayCounterBottom + kLineGap / 2 + lineHeight / 2;
+  const float fontHeight = static_cast<float>(app.imageDims[3 * app.currentFont + 1]);
+  const float counterBottom = kPlayParY + fontHeight * kPlayCounterScale;
+  const float top = counterBottom + kLineGap / 2 + fontHeight * kScale / 2;
   app.QueueText(app.screenW / 2, top + kLineGap * static_cast<float>(line), text, 1, 1);
 }
 

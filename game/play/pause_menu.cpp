@@ -20,14 +20,10 @@ void FocusRing(c_MyApp& app, float x, float y) {
   app.QueueImage(97, x, y, 6);
 }
 
-// Confirm in the menu: Enter, Space or the pad's A only. Z, which the
-// game's confirm action also counts, is undo in play: pressed here out of
-// habit it must not pick a button (with the focus on give up, it would end
-// the level).
 bool ConfirmDown() {
   c_InputDevice* in = TheInputDevice();
   if (!in) return false;
-  for (int code : {13, 32, 256})
+  for (int code : kMenuConfirmKeys)
     if (in->IsDown(code) || in->HitCount(code) > 0) return true;
   return false;
 }
@@ -63,21 +59,25 @@ int c_MyApp::UpdatePlayButtons() {
   return 0;
 }
 
-int c_MyApp::UpdatePauseMenu() {
-  const float W = screenW, H = screenH;
-  const bool landscape = orientation == 1;
-  ResetDrawState();
-  SetDrawColor(0, 0, 0, std::fabs(static_cast<float>(pauseMenuY)) / (H * 0.8f));
-  QueueRect(0, 0, W, H);
+namespace {
 
-  if (pauseMenuSlide == 1 && static_cast<float>(pauseMenuY) < H * 0.5f) pauseMenuY += 24;
-  if (pauseMenuSlide == -1) {
-    if (pauseMenuY > -64) pauseMenuY -= 24;
-    if (pauseMenuY < -32) pauseMenuOpen = 0;
+// The menu slides down as it opens and up as it closes, over a darkened
+// screen; its three coloured bars follow it. Returns where its middle is.
+float SlideAndDrawPanel(c_MyApp& app) {
+  const float W = app.screenW, H = app.screenH;
+  app.ResetDrawState();
+  app.SetDrawColor(0, 0, 0, std::fabs(static_cast<float>(app.pauseMenuY)) / (H * 0.8f));
+  app.QueueRect(0, 0, W, H);
+
+  if (app.pauseMenuSlide == 1 && static_cast<float>(app.pauseMenuY) < H * 0.5f)
+    app.pauseMenuY += 24;
+  if (app.pauseMenuSlide == -1) {
+    if (app.pauseMenuY > -64) app.pauseMenuY -= 24;
+    if (app.pauseMenuY < -32) app.pauseMenuOpen = 0;
   }
 
-  const float y = static_cast<float>(pauseMenuY);
-  ResetDrawState();
+  const float y = static_cast<float>(app.pauseMenuY);
+  app.ResetDrawState();
   struct Bar {
     float r, g, b, a;
     float landscape[4], portrait[4];
@@ -88,10 +88,19 @@ int c_MyApp::UpdatePauseMenu() {
       {10, 150, 255, 0.6f, {-128, 56, 256, 8}, {-96, 84, 192, 8}},
   };
   for (const Bar& bar : kBars) {
-    const float* box = landscape ? bar.landscape : bar.portrait;
-    SetDrawColor(bar.r, bar.g, bar.b, bar.a);
-    QueueRect(W / 2 + box[0], y + box[1], box[2], box[3]);
+    const float* box = app.orientation == 1 ? bar.landscape : bar.portrait;
+    app.SetDrawColor(bar.r, bar.g, bar.b, bar.a);
+    app.QueueRect(W / 2 + box[0], y + box[1], box[2], box[3]);
   }
+  return y;
+}
+
+}  // namespace
+
+int c_MyApp::UpdatePauseMenu() {
+  const float W = screenW;
+  const bool landscape = orientation == 1;
+  const float y = SlideAndDrawPanel(*this);
 
   // Resume.
   SetDrawScale(2);

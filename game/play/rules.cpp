@@ -284,8 +284,21 @@ void RecordLevelCompleted(std::span<int> settings, int level) {
   for (int neighbour : LevelNeighbours(level)) SetLevelBit(settings, kOpenLevelsWord, neighbour);
 }
 
+bool EffectsOn(int soundMode) {
+  return soundMode == 1 || soundMode == 2;
+}
+
+bool MusicOn(int soundMode) {
+  return soundMode == 1 || soundMode == 3;
+}
+
+int SoundMode(bool effects, bool music) {
+  if (effects) return music ? 1 : 2;
+  return music ? 3 : 0;
+}
+
 int SoundModeAfterToggle(int mode) {
-  return mode == 1 || mode == 2 ? 0 : 1;
+  return EffectsOn(mode) ? SoundMode(false, false) : SoundMode(true, true);
 }
 
 int SoundModeAfterCycle(int mode) {

@@ -257,6 +257,10 @@ void RecordLevelCompleted(std::span<int> settings, int level);
 // of those four.
 constexpr int kSoundModeWord = 5;
 constexpr int kSoundModeCount = 4;
+// The two switches the mode holds, and the mode that holds them.
+bool EffectsOn(int soundMode);
+bool MusicOn(int soundMode);
+int SoundMode(bool effects, bool music);
 // The pause menu's speaker, which shows the effects as the title's does:
 // shown on (effects on), a click silences everything; shown off, it
 // switches everything on.

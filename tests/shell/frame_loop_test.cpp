@@ -33,7 +33,7 @@ class ScriptedWindow : public HostWindow {
     now += std::max(ms, 1.0) / 1000.0;
     if (tick > 0) now = std::ceil(now / tick - 1e-9) * tick;
   }
-  void Yield() override {
+  void YieldSlice() override {
     ++yields;
     now += 0.0001;
   }

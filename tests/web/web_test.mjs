@@ -127,6 +127,25 @@ check('the canvas follows a window resize', async () => {
   await waitForTitle(desk, { progress: true, timeout: 10000 });
 });
 
+check('the cursor keys on the title pick a level and Enter opens it', async () => {
+  const press = async (code, key, keyCode) => {
+    await desk.key('keyDown', code, key, keyCode);
+    await sleep(60);
+    await desk.key('keyUp', code, key, keyCode);
+    await sleep(120);
+  };
+  const from = desk.lines.length;
+  // Three to the right from level 1 is level 4, still locked: Enter opens
+  // nothing. One back to the left, level 3 opens.
+  for (let i = 0; i < 3; ++i) await press('ArrowRight', 'ArrowRight', 39);
+  await press('Enter', 'Enter', 13);
+  await sleep(1000);
+  if (desk.lines.slice(from).includes('Level Loaded')) throw new Error('a locked level opened');
+  await press('ArrowLeft', 'ArrowLeft', 37);
+  await press('Enter', 'Enter', 13);
+  await desk.waitForLine('Level Loaded', { from });
+});
+
 check('level 1 is played with touches on a phone held upright', async (browser) => {
   if (desk) await desk.close();
   const phone = await browser.newPage({ width: 390, height: 844, mobile: true, scale: 3 });

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/assets/board_picture.h"
@@ -86,16 +87,18 @@ bool DrawLevels(const std::filesystem::path& levels, const std::string& what,
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::filesystem::path data, levels, stamp, preview, icons, picture;
-  std::string drawn;  // what --draw draws; empty with --sheet
+  std::filesystem::path data, levels, stamp, preview, icons;
+  // Each --draw and --sheet in turn: what it draws (empty for the sheet)
+  // and the file it writes.
+  std::vector<std::pair<std::string, std::filesystem::path>> pictures;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (i + 1 >= argc) return Usage();
     if (arg == "--draw" && i + 2 < argc) {
-      drawn = argv[++i];
-      picture = argv[++i];
+      const std::string what = argv[++i];
+      pictures.emplace_back(what, argv[++i]);
     } else if (arg == "--sheet") {
-      picture = argv[++i];
+      pictures.emplace_back("", argv[++i]);
     } else if (arg == "--data") {
       data = argv[++i];
     } else if (arg == "--levels") {
@@ -110,10 +113,10 @@ int main(int argc, char** argv) {
       return Usage();
     }
   }
-  if (data.empty() && preview.empty() && icons.empty() && picture.empty()) return Usage();
+  if (data.empty() && preview.empty() && icons.empty() && pictures.empty()) return Usage();
   std::string error;
-  if (!picture.empty()) {
-    if (!DrawLevels(levels.empty() ? "levels" : levels, drawn, picture, &error)) return Fail(error);
+  for (const auto& [what, file] : pictures) {
+    if (!DrawLevels(levels.empty() ? "levels" : levels, what, file, &error)) return Fail(error);
   }
   if (!preview.empty()) {
     if (!assets::WritePng(preview, assets::BuildPreview(), &error)) return Fail(error);

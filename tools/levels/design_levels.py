@@ -39,9 +39,11 @@ store its solution with `tripath-solve --write N`.
 """
 
 import argparse
+import atexit
 import math
 import os
 import random
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -76,6 +78,8 @@ class Solver:
         self.binary = binary
         self.max_states = max_states
         self.dir = tempfile.mkdtemp(prefix='tripath-design-')
+        # The boards written for the solver are scratch: none outlives the run.
+        atexit.register(shutil.rmtree, self.dir, True)
         self.count = 0
 
     def measure(self, boards, flags=(), traps=True):
@@ -142,9 +146,11 @@ class Solver:
         return out
 
 
-def holds_many(solver, boards, check):
-    """Whether each board needs the idea `check` (one of CHECKS)."""
-    ms = solver.measure(boards, ['--needs'], traps=False)
+def holds_many(solver, boards, check, ms=None):
+    """Whether each board needs the idea `check` (one of CHECKS); `ms`, when
+    given, are the boards' measures with their needs, taken already."""
+    if ms is None:
+        ms = solver.measure(boards, ['--needs'], traps=False)
     idea = 'sharing' if check == 'order' else check
     ok = [m is not None and idea in needs_of(m) for m in ms]
     if check == 'order':
@@ -522,7 +528,9 @@ def search(args, solver):
             live = [i for i in range(len(hopeful)) if ok[i]]
             if not live:
                 break
-            result = holds_many(solver, [hopeful[i][1] for i in live], check)
+            # The measures with --traps hold the needs already.
+            result = holds_many(solver, [hopeful[i][1] for i in live], check,
+                                [hopeful[i][2] for i in live])
             for i, r in zip(live, result):
                 # An idea to avoid is one the level must not need yet.
                 ok[i] = r if check in checks else not r
@@ -665,10 +673,6 @@ def shortfall(m, t):
     return miss
 
 
-def tiles_of(rows):
-    return sum(ch not in '. ' for r in rows for ch in r)
-
-
 def puzzle_score(m, t, cap, rows):
     """Higher is better: meet the targets first, then decisions close to the
     aim on a compact board where little floor goes unused and the solution
@@ -679,7 +683,7 @@ def puzzle_score(m, t, cap, rows):
     decisions = m.get('distinct_deep', 0)
     value -= 2.0 * abs(decisions - t.aim)
     value += 0.3 * min(m.get('distinct', 0), 2 * t.aim)
-    value -= 0.15 * tiles_of(rows) + 0.08 * m['unused'] + 0.02 * m['steps']
+    value -= 0.15 * m['tiles'] + 0.08 * m['unused'] + 0.02 * m['steps']
     value -= 0.05 * (m['naive'] + m['interleaving'])
     value -= 0.5 * tidiness(rows)
     if m.get('unknown'):
@@ -877,7 +881,7 @@ def prune_rows(solver, rows, log=sys.stderr):
                     kept += 1
             if kept == len(cells):
                 return trim(rows), base
-        print(f"pruned to {tiles_of(rows)} tiles, {base['distinct_deep']} decisions", file=log)
+        print(f"pruned to {base['tiles']} tiles, {base['distinct_deep']} decisions", file=log)
 
 
 def compact_rows(solver, rows, log=sys.stderr):
@@ -899,7 +903,7 @@ def compact_rows(solver, rows, log=sys.stderr):
         if not fine:
             return rows, base
         _, _, rows, base = min(fine, key=lambda e: e[:2])
-        print(f"squeezed to {base['steps']} steps, {tiles_of(rows)} tiles, "
+        print(f"squeezed to {base['steps']} steps, {base['tiles']} tiles, "
               f"{base['distinct_deep']} decisions", file=log)
 
 
@@ -926,7 +930,7 @@ def report(entry, label, t):
     s, rows, m = entry
     print(f"{label}: score {s:.1f}, {m['steps']} steps, {m.get('distinct_deep')} decisions "
           f"(aim {t.aim}, {t.least}-{t.most}), walk {m.get('per_deep')}, naive {m['naive']}% "
-          f"and {m['interleaving']}%, {tiles_of(rows)} tiles, {m['unused']}% unused, needs "
+          f"and {m['interleaving']}%, {m['tiles']} tiles, {m['unused']}% unused, needs "
           f"{m.get('needs') or '?'}, {m['states']} states, miss {shortfall(m, t):.1f}",
           file=sys.stderr)
     for row in trim(rows):
@@ -1003,7 +1007,7 @@ def check(args, solver):
             print(f'{path}: cannot be finished')
             status = 1
             continue
-        needed = [c for c in CHECKS if holds_many(solver, [rows], c)[0]]
+        needed = [c for c in CHECKS if holds_many(solver, [rows], c, [m])[0]]
         print(f"{path}: {m['steps']} steps; needs {', '.join(needed) or 'none of the ideas'}")
         if args.explain:
             for line in explain_lines(rows, m['solution']):

@@ -84,17 +84,6 @@ Climb MeasureClimb(std::span<const std::size_t> decisions) {
   return climb;
 }
 
-const std::array<const char*, kIdeaCount>& IdeaNames() {
-  static const std::array<const char*, kIdeaCount> names = {"sharing", "exits", "wear", "worn",
-                                                            "gems"};
-  return names;
-}
-
-bool Needs(const IdeaNeeds& needs, int idea) {
-  const bool all[kIdeaCount] = {needs.sharing, needs.exits, needs.wear, needs.worn, needs.gems};
-  return idea >= 0 && idea < kIdeaCount && all[idea];
-}
-
 std::array<Lesson, kIdeaCount> FindLessons(std::span<const IdeaNeeds> needs) {
   std::array<Lesson, kIdeaCount> lessons;
   const int count = std::min(kLevelCount, static_cast<int>(needs.size()));

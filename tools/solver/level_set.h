@@ -45,11 +45,6 @@ struct Climb {
 // `decisions` holds levels 1..64 in order.
 Climb MeasureClimb(std::span<const std::size_t> decisions);
 
-// The ideas a level can need, by name, in the order of IdeaNeeds.
-constexpr int kIdeaCount = 5;
-const std::array<const char*, kIdeaCount>& IdeaNames();
-bool Needs(const IdeaNeeds& needs, int idea);
-
 // Where an idea is taught: the level nearest the corner that needs it
 // (0 when no level does), and the other levels that need it without lying
 // farther from the corner than that one, so that they test it before it

@@ -1,5 +1,6 @@
 // tripath-solve: solves the levels and prints a table of their shortest
 // solutions with the measures of a puzzle. See docs/levels.md.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -34,10 +35,11 @@ const char kUsage[] =
     "                   tiles no one can reach or the solution never stands on,\n"
     "                   and the ideas the level needs; over all 64 levels also\n"
     "                   the climb of decisions away from the start corner\n"
-    "  --needs          only the ideas each level needs, of the measures above\n"
+    "  --needs          only the ideas each level needs, of the measures above (a\n"
+    "                   Needs column in the plain table)\n"
     "  --lint           find the decoration: tiles that can go without changing\n"
-    "                   the puzzle (slow); alone it lists them, with a table it\n"
-    "                   adds their share\n"
+    "                   the puzzle (slow); alone it lists them, with a table\n"
+    "                   (--traps, --needs, --markdown, --tsv) it adds their share\n"
     "  --tsv            print the table as tab-separated values, for scripts (the\n"
     "                   trap columns are 0 without --traps, needs empty without\n"
     "                   --traps or --needs,\n"
@@ -184,7 +186,9 @@ Settings ParseArguments(int argc, char** argv) {
   if (s.format == Format::kMarkdown) s.traps = true;
   if (s.traps) s.needs = true;
   if (s.format == Format::kPlain && s.traps) s.format = Format::kTraps;
-  if (s.format == Format::kPlain && s.lint) s.format = Format::kLint;
+  // --lint alone lists the decoration; beside another measure it is a
+  // column of the table.
+  if (s.format == Format::kPlain && s.lint && !s.needs) s.format = Format::kLint;
   return s;
 }
 
@@ -258,21 +262,40 @@ Measures Measure(const Level& level, const Settings& s) {
   std::span<const Move> along = m.result.moves;
   if (level.stored && level.stored->size() == m.result.moves.size()) along = *level.stored;
   m.layout = MeasureLayout(board);
-  m.unused = UnusedTiles(board, along);
-  m.naive = PlayNaively(board, kNaivePlays);
-  m.interleaving = PlayNaively(board, kNaivePlays, kNaiveSeed, NaiveStyle::kInterleaving);
-  if (s.traps) m.traps = FindTraps(board, along, s.options, s.options.maxStates / 10);
-  if (s.needs) m.needs = FindNeeds(board, s.options);
-  if (s.lint) {
-    m.decoration = FindDecoration(board, s.options, s.options.maxStates / 10);
-    m.lintDone = true;
+  // Only the tables with the measures of a puzzle show the naive players
+  // and the unused floor; the decoration compares against the naive wins.
+  const bool puzzleTable = s.traps || s.format == Format::kTsv;
+  if (puzzleTable) m.unused = UnusedTiles(board, along);
+  if (puzzleTable || s.lint) {
+    m.naive = PlayNaively(board, kNaivePlays);
+    m.interleaving = PlayNaively(board, kNaivePlays, kNaiveSeed, NaiveStyle::kInterleaving);
   }
+  const std::size_t perCheck = s.options.maxStates / 10;
+  if (s.traps) m.traps = FindTraps(board, along, s.options, perCheck);
+  if (s.needs) m.needs = FindNeeds(board, s.options, m.result);
+  if (s.lint && m.result.outcome == SolveOutcome::kSolved) {
+    // The decoration is weighed against the decisions along the solution
+    // just found, as the shipped-level test does; the trap count already
+    // made serves when it followed the same moves.
+    const bool sameMoves = s.traps && std::ranges::equal(along, m.result.moves);
+    const PuzzleFigures base{
+        .solved = true,
+        .steps = m.result.moves.size(),
+        .decisions = sameMoves
+                         ? m.traps.distinctDeepTraps
+                         : FindTraps(board, m.result.moves, s.options, perCheck).distinctDeepTraps,
+        .naiveWins = m.naive.wins,
+        .interleavingWins = m.interleaving.wins,
+        .pieces = m.layout.pieces};
+    m.decoration = FindDecoration(board, base, s.options, perCheck);
+  }
+  m.lintDone = s.lint;
   m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   return m;
 }
 
-void PrintHeader(Format format) {
-  switch (format) {
+void PrintHeader(const Settings& s) {
+  switch (s.format) {
     case Format::kTsv:
       std::printf(
           "level\tsource\tsteps\tstates\ttraps\tobvious\tdeep\tdistinct\tdistinct_deep\t"
@@ -290,17 +313,25 @@ void PrintHeader(Format format) {
           "---|\n");
       break;
     case Format::kTraps:
-      std::printf("%-5s  %-20s %-11s %4s %5s %5s %5s %8s %5s %4s %4s %5s %5s %6s %5s %4s  %s\n",
+      std::printf("%-5s  %-20s %-11s %4s %5s %5s %5s %8s %5s %4s %4s %5s %5s %6s %5s %4s%s  %s\n",
                   "Level", "Title", "Characters", "Gems", "Size", "Floor", "Steps", "States",
-                  "Traps", "Deep", "Dec", "Walk", "Naive", "Inter", "Unrch", "Unus", "Needs");
+                  "Traps", "Deep", "Dec", "Walk", "Naive", "Inter", "Unrch", "Unus",
+                  s.lint ? " Decor" : "", "Needs");
       break;
     case Format::kPlain:
-      std::printf("%-5s  %-28s %-12s %4s %6s %6s %10s  %s\n", "Level", "Title", "Characters",
-                  "Gems", "Size", "Steps", "States", "Solution");
+      std::printf("%-5s  %-28s %-12s %4s %6s %6s %10s%s%s  %s\n", "Level", "Title", "Characters",
+                  "Gems", "Size", "Steps", "States", s.lint ? " Decor" : "",
+                  s.needs ? "  Needs             " : "", "Solution");
       break;
     case Format::kLint:
       break;
   }
+}
+
+// `text` filled with blanks to `width`, on the left when `right`.
+std::string Pad(const std::string& text, std::size_t width, bool right) {
+  const std::string blanks(text.size() < width ? width - text.size() : 0, ' ');
+  return right ? blanks + text : text + blanks;
 }
 
 std::string FloorText(const LayoutReport& layout) {
@@ -326,6 +357,10 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
   const double walk = StepsPerDeepDecision(m.result.moves.size(), t.distinctDeepTraps);
   const int tiles = m.layout.tiles;
   const int decoration = static_cast<int>(m.decoration.size());
+  // The columns only some options add, each with its leading space.
+  const std::string decorColumn =
+      s.lint ? " " + Pad(std::to_string(Percent(decoration, tiles)) + "%", 5, true) : "";
+  const std::string needsColumn = s.needs ? "  " + Pad(NeedsText(m.needs), 18, false) : "";
   // A trap check that gave up is shown as "~", since the count may be short.
   const std::string trapCount = std::to_string(t.traps) + (t.unknown > 0 ? "~" : "");
   switch (s.format) {
@@ -356,19 +391,20 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
       break;
     case Format::kTraps:
       std::printf(
-          "%-5d  %-20s %-11s %4d %5s %5d %5s %8zu %5s %4zu %4zu %5.1f %4.0f%% %5.0f%% %5d %3d%%  "
+          "%-5d  %-20s %-11s %4d %5s %5d %5s %8zu %5s %4zu %4zu %5.1f %4.0f%% %5.0f%% %5d %3d%%%s  "
           "%s\n",
           level.number, level.title.substr(0, 20).c_str(), Characters(board).c_str(),
           board.GemsRemaining(), Size(level.codes).c_str(), tiles, m.steps.c_str(),
           m.result.statesStored, trapCount.c_str(), t.DeepTraps(), t.distinctDeepTraps, walk,
           m.naive.WinPercent(), m.interleaving.WinPercent(), m.layout.unreachable,
-          Percent(m.unused, tiles), NeedsText(m.needs).c_str());
+          Percent(m.unused, tiles), decorColumn.c_str(), NeedsText(m.needs).c_str());
       break;
     case Format::kPlain:
-      std::printf("%-5d  %-28s %-12s %4d %6s %6s %10zu  %s\n", level.number,
+      std::printf("%-5d  %-28s %-12s %4d %6s %6s %10zu%s%s  %s\n", level.number,
                   level.title.substr(0, 28).c_str(), Characters(board).c_str(),
                   board.GemsRemaining(), Size(level.codes).c_str(), m.steps.c_str(),
-                  m.result.statesStored, m.solution.c_str());
+                  m.result.statesStored, decorColumn.c_str(), needsColumn.c_str(),
+                  m.solution.c_str());
       break;
     case Format::kLint:
       std::printf("level %d: %d of %d tiles (%d%%) are decoration%s%s\n", level.number, decoration,
@@ -450,7 +486,7 @@ int main(int argc, char** argv) {
   std::vector<Level> levels;
   if (!LoadLevels(s, &levels)) return 1;
 
-  PrintHeader(s.format);
+  PrintHeader(s);
   int failures = 0;
   std::vector<Measures> measures;
   for (const Level& level : levels) {

@@ -239,13 +239,13 @@ PuzzleFigures MeasurePuzzle(const Board& board, const SolveOptions& options,
   figures.naiveWins = PlayNaively(board, kNaivePlays).wins;
   figures.interleavingWins =
       PlayNaively(board, kNaivePlays, kNaiveSeed, NaiveStyle::kInterleaving).wins;
+  figures.pieces = MeasureLayout(board).pieces;
   return figures;
 }
 
-std::vector<int> FindDecoration(const Board& board, const SolveOptions& options,
-                                std::size_t maxStatesPerCheck) {
+std::vector<int> FindDecoration(const Board& board, const PuzzleFigures& base,
+                                const SolveOptions& options, std::size_t maxStatesPerCheck) {
   std::vector<int> decoration;
-  const PuzzleFigures base = MeasurePuzzle(board, options, maxStatesPerCheck);
   if (!base.solved) return decoration;
   for (int i = 0; i < kBoardCells; ++i) {
     const int x = i % kBoardSize, y = i / kBoardSize;
@@ -259,6 +259,9 @@ std::vector<int> FindDecoration(const Board& board, const SolveOptions& options,
     Board without = board;
     without.Set(x, y, kNoFloor);
     // The cheap questions first: most tiles fail one of them.
+    LayoutReport floor;
+    MeasureFloor(without, &floor);
+    if (floor.pieces > base.pieces) continue;
     const SolveResult result = Solve(without, options);
     if (result.outcome != SolveOutcome::kSolved || result.moves.size() != base.steps) continue;
     if (PlayNaively(without, kNaivePlays).wins > base.naiveWins) continue;
@@ -275,9 +278,18 @@ std::vector<int> FindDecoration(const Board& board, const SolveOptions& options,
   return decoration;
 }
 
+std::vector<int> FindDecoration(const Board& board, const SolveOptions& options,
+                                std::size_t maxStatesPerCheck) {
+  return FindDecoration(board, MeasurePuzzle(board, options, maxStatesPerCheck), options,
+                        maxStatesPerCheck);
+}
+
 IdeaNeeds FindNeeds(const Board& board, const SolveOptions& options) {
+  return FindNeeds(board, options, Solve(board, options));
+}
+
+IdeaNeeds FindNeeds(const Board& board, const SolveOptions& options, const SolveResult& base) {
   IdeaNeeds needs;
-  const SolveResult base = Solve(board, options);
   if (base.outcome != SolveOutcome::kSolved) return needs;
   auto unsolvableWith = [&](auto change) {
     SolveOptions changed = options;
@@ -312,17 +324,23 @@ IdeaNeeds FindNeeds(const Board& board, const SolveOptions& options) {
   return needs;
 }
 
+const std::array<const char*, kIdeaCount>& IdeaNames() {
+  static const std::array<const char*, kIdeaCount> names = {"sharing", "exits", "wear", "worn",
+                                                            "gems"};
+  return names;
+}
+
+bool Needs(const IdeaNeeds& needs, int idea) {
+  const bool all[kIdeaCount] = {needs.sharing, needs.exits, needs.wear, needs.worn, needs.gems};
+  return idea >= 0 && idea < kIdeaCount && all[idea];
+}
+
 std::string NeedsText(const IdeaNeeds& needs) {
   std::string text;
-  const std::pair<bool, const char*> ideas[] = {{needs.sharing, "sharing"},
-                                                {needs.exits, "exits"},
-                                                {needs.wear, "wear"},
-                                                {needs.worn, "worn"},
-                                                {needs.gems, "gems"}};
-  for (const auto& [needed, name] : ideas) {
-    if (!needed) continue;
+  for (int idea = 0; idea < kIdeaCount; ++idea) {
+    if (!Needs(needs, idea)) continue;
     if (!text.empty()) text += ' ';
-    text += name;
+    text += IdeaNames()[idea];
   }
   return text.empty() ? "-" : text;
 }

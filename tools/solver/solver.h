@@ -6,6 +6,7 @@
 // level tools need only this one.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -101,14 +102,19 @@ struct PuzzleFigures {
   std::size_t decisions = 0;  // distinct deep traps along it
   int naiveWins = 0;          // of kNaivePlays, one character at a time
   int interleavingWins = 0;   // of kNaivePlays, interleaving
+  int pieces = 0;             // of floor (LayoutReport::pieces)
 };
 PuzzleFigures MeasurePuzzle(const Board& board, const SolveOptions& options,
                             std::size_t maxStatesPerCheck);
 
 // The cells (y * kBoardSize + x) whose tile can be taken away without
 // changing the puzzle: the level stays solvable in as few steps, with as
-// many decisions or more, and neither naive player wins it more often.
-// Cells a character starts on are kept.
+// many decisions or more, neither naive player wins it more often, and the
+// floor lies in no more pieces (a board split in two is not the same
+// puzzle, however it plays). Cells a character starts on are kept. `base`
+// holds the board's own figures, for a caller who has measured them.
+std::vector<int> FindDecoration(const Board& board, const PuzzleFigures& base,
+                                const SolveOptions& options, std::size_t maxStatesPerCheck);
 std::vector<int> FindDecoration(const Board& board, const SolveOptions& options,
                                 std::size_t maxStatesPerCheck);
 
@@ -128,6 +134,13 @@ struct IdeaNeeds {
   friend bool operator==(const IdeaNeeds&, const IdeaNeeds&) = default;
 };
 IdeaNeeds FindNeeds(const Board& board, const SolveOptions& options = {});
+// The same for a board already solved under `options` (`solved`).
+IdeaNeeds FindNeeds(const Board& board, const SolveOptions& options, const SolveResult& solved);
+
+// The ideas by name, in the order of IdeaNeeds.
+constexpr int kIdeaCount = 5;
+const std::array<const char*, kIdeaCount>& IdeaNames();
+bool Needs(const IdeaNeeds& needs, int idea);
 // "sharing exits wear worn gems", the needed ones only; "-" for none.
 std::string NeedsText(const IdeaNeeds& needs);
 

@@ -471,7 +471,9 @@ TEST(Layout, UnreachableFloorPiecesAndUnusedFloor) {
 // without (2, 2) both naive players even win less often. Without (3, 0) or
 // (3, 1), fewer wrong moves would be traps; without (1, 1) or (1, 2), the
 // interleaving player would win more often; without the gem, the level
-// would be shorter. So only the first five are decoration.
+// would be shorter. So only the first five are decoration. Lu's two tiles
+// beyond Pim's exit change nothing either, but without the first the floor
+// would lie in two pieces: only the last is decoration.
 TEST(Decoration, OnlyTilesThePuzzleIsNoWorseWithout) {
   const Board board = MakeBoard(
       "+P1+.\n"
@@ -480,6 +482,7 @@ TEST(Decoration, OnlyTilesThePuzzleIsNoWorseWithout) {
   const int row = kBoardSize;
   EXPECT_EQ(FindDecoration(board, {}, 100'000),
             (std::vector<int>{0, row, 2 * row, 2 * row + 2, 2 * row + 4}));
+  EXPECT_EQ(FindDecoration(MakeBoard("P#1ll\n"), {}, 100'000), std::vector<int>{4});
 }
 
 // Each idea on a board that needs it and no other: Pim and Lu must stand on
