@@ -3,7 +3,8 @@
 #   dist/tripath-web/      index.html, tripath.js, tripath.wasm, the data
 #                          package tripath.data and icon.png: put the folder
 #                          on any static web host, in a sub-folder too
-#   dist/tripath-web.zip   the same folder, for upload
+#   dist/tripath-<version>-web.zip
+#                          the same folder, for upload
 # Installs what is missing (Debian's emscripten and binaryen), makes the
 # data with the asset tools of a native build (build/) and builds the game
 # with emscripten in build-web/.
@@ -34,7 +35,7 @@ mkdir -p "$stage"
 for file in index.html tripath.js tripath.wasm tripath.data icon.png; do
   cp "$web/game/$file" "$stage/"
 done
-zip_file="$ROOT/dist/tripath-web.zip"
+zip_file="$ROOT/dist/tripath-$(tripath_version)-web.zip"
 rm -f "$zip_file"
 (cd "$ROOT/dist" && zip -q -r -9 "$zip_file" tripath-web)
 echo "Wrote $stage and $zip_file"

@@ -13,7 +13,7 @@
 . "$(dirname "$0")/scripts/common.sh"
 
 PACKAGES="$PACKAGES g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 \
-dpkg-dev zip unzip nsis vorbis-tools imagemagick optipng"
+zip unzip nsis optipng"
 install_packages
 
 jobs=$(nproc)

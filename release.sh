@@ -5,7 +5,7 @@
 #   ./release.sh
 . "$(dirname "$0")/scripts/common.sh"
 
-PACKAGES="$PACKAGES dpkg-dev lintian appstream optipng xz-utils zip"
+# Each step's script installs what it needs; this one needs only git.
 install_packages
 version=$(tripath_version)
 dist=$ROOT/dist
@@ -28,8 +28,6 @@ step_debian() {
 # The browser version: its folder for a web host, zipped.
 step_web() {
   "$ROOT/build-web.sh"
-  mv "$dist/tripath-web.zip" "$dist/tripath-$version-web.zip"
-  echo "Wrote $dist/tripath-$version-web.zip"
 }
 
 # The source of this commit, as a tarball (what is committed, nothing else).

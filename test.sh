@@ -6,8 +6,6 @@
 #   ./test.sh package    the Debian package test (installs and removes it)
 . "$(dirname "$0")/scripts/common.sh"
 
-# The package test builds the package with Debian's tools and checks it.
-[ "${1:-}" = package ] && PACKAGES="$PACKAGES dpkg-dev lintian appstream optipng xz-utils"
 install_packages
 case "${1:-}" in
   address) dir="$ROOT/build-asan"; build "$dir" -DTRIPATH_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug

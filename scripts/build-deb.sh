@@ -3,10 +3,14 @@
 #   <out>/tripath_<version>_amd64.deb
 #   <out>/tripath-<version>-linux-amd64-debug.tar.xz   the program's debug information
 # in its own build folder (build-deb/, Debian's build flags, no tests), and
-# checks the package with lintian. Needs the packages of scripts/common.sh
-# plus dpkg-dev, fakeroot-free dpkg-deb, lintian and appstream.
+# checks the package with lintian and its metainfo with appstreamcli.
+# Installs the missing Debian packages it needs (those of scripts/common.sh
+# and Debian's packaging tools).
 #   scripts/build-deb.sh [<out folder>]      (default dist/)
 . "$(dirname "$0")/common.sh"
+
+PACKAGES="$PACKAGES dpkg-dev lintian appstream optipng xz-utils"
+install_packages
 
 out=${1:-$ROOT/dist}
 mkdir -p "$out"
@@ -80,8 +84,6 @@ find "$stage/usr" -type f -exec chmod 0644 {} +
 chmod 0755 "$program" "$stage/usr/games/tripath"
 
 dpkg-deb --root-owner-group -Zxz --build "$stage" "$deb" >/dev/null || fail "dpkg-deb failed"
-if command -v lintian >/dev/null 2>&1; then
-  lintian --fail-on error "$deb" >&2 || fail "lintian found errors in $deb"
-fi
+lintian --fail-on error "$deb" >&2 || fail "lintian found errors in $deb"
 echo "Wrote $deb"
 echo "Wrote $debug"

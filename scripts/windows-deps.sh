@@ -54,55 +54,87 @@ private_apt() {
     -o Dir::State::Lists="$APT/lists" -o Dir::Cache="$APT/cache" -o Dir::State::Status=/var/lib/dpkg/status \
     -o APT::Sandbox::User="$(id -un)" -o Debug::NoLocking=1 "$@"
 }
-# Source lists older than a day may name files the mirror has dropped.
-if [ -z "$(find "$APT/lists" -maxdepth 1 -name '*Sources*' -mtime -1 2>/dev/null | head -n 1)" ]; then
+refreshed=0
+refresh_lists() {
   echo "Updating the source package lists in $APT" >&2
   private_apt update >&2 || fail "apt-get update of the source lists failed"
-fi
+  refreshed=1
+}
 
 # Bookworm's openal-soft source files are gone from the mirrors, so OpenAL
 # Soft comes from the next release's source package; GLFW stays at the
 # version the Linux build uses.
 SOURCES="glfw3/bookworm openal-soft/trixie"
-uris=$(private_apt source --print-uris $SOURCES) || fail "apt-get source found no $SOURCES"
+GTEST_VERSION=$(dpkg-query -W -f='${Version}' googletest)
+GCC_VERSION=$(x86_64-w64-mingw32-g++-posix -dumpversion)
+BUILD_HASH=$( (cat "$TOOLCHAIN"; echo "$COMMON_FLAGS|$GLFW_FLAGS|$OPENAL_FLAGS|$GTEST_FLAGS") |
+  sha256sum | cut -c1-12)
 dsc_version() {  # dsc_version <package>: the version apt-get source would fetch
   printf '%s\n' "$uris" | sed -n "s/.* $1_\([^ ]*\)\.dsc .*/\1/p" | head -n 1
 }
-GLFW_VERSION=$(dsc_version glfw3)
-OPENAL_VERSION=$(dsc_version openal-soft)
-GTEST_VERSION=$(dpkg-query -W -f='${Version}' googletest)
-GCC_VERSION=$(x86_64-w64-mingw32-g++-posix -dumpversion)
-[ -n "$GLFW_VERSION" ] && [ -n "$OPENAL_VERSION" ] || fail "no source versions for glfw3/openal-soft"
-BUILD_HASH=$( (cat "$TOOLCHAIN"; echo "$COMMON_FLAGS|$GLFW_FLAGS|$OPENAL_FLAGS|$GTEST_FLAGS") |
-  sha256sum | cut -c1-12)
-KEY=$(echo "glfw3-$GLFW_VERSION-openal-soft-$OPENAL_VERSION-googletest-$GTEST_VERSION-gcc-$GCC_VERSION-$BUILD_HASH" |
-  tr ':~+' '___')
-PREFIX=$CACHE/$KEY
-if [ -f "$PREFIX/.complete" ]; then
-  echo "$PREFIX"
-  exit 0
-fi
+# lookup: the source versions the lists name, and the cache folder of a
+# build from them (PREFIX).
+lookup() {
+  uris=$(private_apt source --print-uris $SOURCES) || return 1
+  GLFW_VERSION=$(dsc_version glfw3)
+  OPENAL_VERSION=$(dsc_version openal-soft)
+  [ -n "$GLFW_VERSION" ] && [ -n "$OPENAL_VERSION" ] || return 1
+  KEY=$(echo "glfw3-$GLFW_VERSION-openal-soft-$OPENAL_VERSION-googletest-$GTEST_VERSION-gcc-$GCC_VERSION-$BUILD_HASH" |
+    tr ':~+' '___')
+  PREFIX=$CACHE/$KEY
+}
+# A finished build ends the script here.
+use_cached() {
+  if [ -f "$PREFIX/.complete" ]; then
+    echo "$PREFIX"
+    exit 0
+  fi
+}
 
-WORK=$CACHE/work-$KEY
-rm -rf "$WORK" "$PREFIX"
-mkdir -p "$WORK" "$PREFIX/share/licenses" "$PREFIX/share/source"
+# fetch: the upstream tarballs of the sources, unpacked in WORK. Only they
+# are needed (Debian's packaging files are not, and trixie's are missing
+# from some mirrors). apt's own downloader checks each against the checksum
+# from the signed source index.
+fetch() {
+  WORK=$CACHE/work-$KEY
+  rm -rf "$WORK" "$PREFIX"
+  mkdir -p "$WORK" "$PREFIX/share/licenses" "$PREFIX/share/source"
+  echo "Fetching Debian sources: glfw3 $GLFW_VERSION, openal-soft $OPENAL_VERSION" >&2
+  printf '%s\n' "$uris" | grep "^'" | grep '\.orig\.tar\.' >"$WORK/tarballs" || return 1
+  while read -r uri name size hash; do
+    uri=${uri#\'}
+    uri=${uri%\'}
+    /usr/lib/apt/apt-helper -o APT::Sandbox::User="$(id -un)" download-file "$uri" "$WORK/$name" "$hash" >&2 || {
+      echo "windows-deps: could not download $name" >&2
+      return 1
+    }
+    package=${name%%_*}
+    mkdir -p "$WORK/$package-src"
+    tar -xf "$WORK/$name" -C "$WORK/$package-src" --strip-components=1 || return 1
+  done <"$WORK/tarballs"
+  [ -d "$WORK/glfw3-src" ] && [ -d "$WORK/openal-soft-src" ]
+}
+
+# The lists are fetched only when they are missing or fail us: a finished
+# build found through them needs no network, however old they are. Old
+# lists may name files the mirror has dropped; then they are updated and
+# the lookup and the download tried once more.
+[ -n "$(find "$APT/lists" -maxdepth 1 -name '*Sources*' | head -n 1)" ] || refresh_lists
+if ! lookup; then
+  [ $refreshed -eq 0 ] || fail "apt-get source found no $SOURCES"
+  refresh_lists
+  lookup || fail "apt-get source found no $SOURCES"
+fi
+use_cached
+if ! fetch; then
+  [ $refreshed -eq 0 ] || fail "could not fetch the sources of $SOURCES"
+  echo "windows-deps: trying again with updated lists" >&2
+  refresh_lists
+  lookup || fail "apt-get source found no $SOURCES"
+  use_cached
+  fetch || fail "could not fetch the sources of $SOURCES"
+fi
 cd "$WORK"
-echo "Fetching Debian sources: glfw3 $GLFW_VERSION, openal-soft $OPENAL_VERSION" >&2
-# Only the upstream tarballs are needed (Debian's packaging files are not,
-# and trixie's are missing from some mirrors). apt's own downloader checks
-# each against the checksum from the signed source index.
-printf '%s\n' "$uris" | grep "^'" | grep '\.orig\.tar\.' >"$WORK/tarballs" ||
-  fail "no upstream archives among the sources"
-while read -r uri name size hash; do
-  uri=${uri#\'}
-  uri=${uri%\'}
-  /usr/lib/apt/apt-helper -o APT::Sandbox::User="$(id -un)" download-file "$uri" "$WORK/$name" "$hash" >&2 ||
-    fail "could not download $name"
-  package=${name%%_*}
-  mkdir -p "$WORK/$package-src"
-  tar -xf "$WORK/$name" -C "$WORK/$package-src" --strip-components=1 || fail "could not unpack $name"
-done <"$WORK/tarballs"
-[ -d "$WORK/glfw3-src" ] && [ -d "$WORK/openal-soft-src" ] || fail "could not fetch the sources"
 cp "$WORK"/openal-soft_*.orig.tar.* "$PREFIX/share/source/"
 
 cross() {  # cross <source> <build> [cmake args...]

@@ -9,16 +9,19 @@ set -u
 root=$1
 work=$(mktemp -d "${TMPDIR:-/tmp}/tripath-package.XXXXXX")
 installed=0
+game=
 if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
 remove() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -q tripath >"$work/remove.txt" 2>&1
 }
 fail() {
   echo "FAIL: $*" >&2
+  [ -n "$game" ] && kill "$game" 2>/dev/null
   [ $installed -eq 1 ] && remove
   rm -rf "$work"
   exit 1
 }
+. "$(dirname "$0")/../support/game_window.sh"
 dpkg-query -W -f='${Status}' tripath 2>/dev/null | grep -q "install ok installed" &&
   fail "tripath is installed on this machine already; the test would replace it"
 
@@ -44,11 +47,10 @@ mkdir -p "$home"
 env -u TRIPATH_HOME -u XDG_DATA_HOME HOME="$home" ALSOFT_DRIVERS=null /usr/games/tripath \
   >"$work/game.txt" 2>&1 &
 game=$!
-xdotool search --sync --onlyvisible --name '^Tripath$' >/dev/null
+[ -n "$(find_window)" ] || { cat "$work/game.txt" >&2; fail "the game opened no window"; }
 sleep 2
-wmctrl -c Tripath || fail "wmctrl could not close the window"
-status=0
-wait $game || status=$?
+close_game "$game"
+game=
 [ $status -eq 0 ] || { cat "$work/game.txt" >&2; fail "the game ended with status $status"; }
 progress=$home/.local/share/tripath/.quarrystate
 [ -s "$progress" ] || fail "closing saved no progress in ~/.local/share/tripath"

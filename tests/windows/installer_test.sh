@@ -13,6 +13,7 @@ fail() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   exit 1
 }
+. "$(dirname "$0")/../support/game_window.sh"
 unset WINEPATH
 c="$WINEPREFIX/drive_c"
 dir="$c/Program Files/Tripath"
@@ -37,12 +38,9 @@ mkdir -p "$roaming"
 echo "kept" >"$roaming/.quarrystate"
 (cd "$c" && exec wine "$dir/tripath.exe") >/dev/null 2>&1 &
 pid=$!
-timeout 180 xdotool search --sync --onlyvisible --name '^Tripath$' >/dev/null 2>&1 ||
-  fail "the installed game opened no window"
+[ -n "$(find_window 180)" ] || fail "the installed game opened no window"
 sleep 2
-wmctrl -c Tripath || fail "wmctrl could not close the window"
-wait "$pid"
-status=$?
+close_game "$pid"
 pid=
 [ "$status" -eq 0 ] || fail "the installed game ended with status $status"
 

@@ -23,6 +23,7 @@ fail() {
   rm -rf "$work"
   exit 1
 }
+. "$(dirname "$0")/../support/game_window.sh"
 # The game finds its DLLs beside itself, not through the tests' search path.
 unset WINEPATH
 
@@ -47,12 +48,13 @@ for binary in tripath.exe glfw3.dll OpenAL32.dll; do
   done
 done
 
-# start <folder to start in> [program]: the game under Wine, output kept.
+# start <folder to start in>: the game under Wine, output kept.
 start() {
-  (cd "$1" && exec wine "${2:-$install/tripath.exe}") >"$work/out.txt" 2>&1 &
+  (cd "$1" && exec wine "$install/tripath.exe") >"$work/out.txt" 2>&1 &
   pid=$!
 }
-# window_size <window>: its size once it has settled to <expected>.
+# wait_size <window> <expected>: waits for the window to settle to the
+# expected size (as WIDTHxHEIGHT); the last size seen is left in $size.
 wait_size() {
   i=0
   while [ $i -lt 100 ]; do
@@ -63,26 +65,16 @@ wait_size() {
   done
   return 1
 }
-find_window() {
-  timeout 180 xdotool search --sync --onlyvisible --name '^Tripath$' 2>/dev/null | head -n 1
-}
-close_game() {
-  wmctrl -c Tripath || fail "wmctrl could not close the window"
-  i=0
-  while kill -0 "$pid" 2>/dev/null; do
-    i=$((i + 1))
-    [ $i -gt 600 ] && fail "the game did not end after the close request"
-    sleep 0.1
-  done
-  wait "$pid"
-  status=$?
+close_wine_game() {
+  close_game "$pid"
   pid=
   [ "$status" -eq 0 ] || fail "exit status $status, not 0"
 }
 
 # Started from another folder: the game finds data\ beside the executable.
+# (Wine's first start in a fresh prefix is slow, hence the long wait.)
 start "$work/elsewhere"
-window=$(find_window)
+window=$(find_window 180)
 [ -n "$window" ] || fail "no window titled Tripath appeared"
 wait_size "$window" 640x480 || fail "window is $size, not 640x480"
 # Let the game draw a few frames (loading screen) before it is closed.
@@ -101,7 +93,7 @@ until [ -s "$roaming/.quarrystate" ]; do
 done
 wmctrl -a Tripath
 sleep 1
-close_game
+close_wine_game
 
 # No state file beside the game or in the folder it was started from; one
 # in the prefix must be under the user's roaming application data.
@@ -115,11 +107,11 @@ wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/
   fail "cannot set LogPixels"
 wineserver -w
 start "$work/elsewhere"
-window=$(find_window)
+window=$(find_window 180)
 [ -n "$window" ] || fail "no window at 150 %"
 wait_size "$window" 960x720 || fail "window at 150 % is $size, not 960x720"
 sleep 1
-close_game
+close_wine_game
 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
 wineserver -w
 

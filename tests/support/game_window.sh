@@ -1,0 +1,24 @@
+# Sourced by the tests that start the real game and close it as a player
+# would: through the window manager. The test defines fail <message>.
+
+# find_window [seconds]: prints the id of the game's visible window once it
+# has opened, or nothing when none opens within <seconds> (default 60), so a
+# game that never opens one fails the test instead of hanging it.
+find_window() {
+  timeout "${1:-60}" xdotool search --sync --onlyvisible --name '^Tripath$' 2>/dev/null | head -n 1
+}
+
+# close_game <pid>: asks the window manager to close the game's window and
+# waits up to a minute for the game to end; leaves its exit status in
+# $status.
+close_game() {
+  wmctrl -c Tripath || fail "wmctrl could not close the window"
+  i=0
+  while kill -0 "$1" 2>/dev/null; do
+    i=$((i + 1))
+    [ $i -gt 600 ] && fail "the game did not end after the close request"
+    sleep 0.1
+  done
+  status=0
+  wait "$1" || status=$?
+}
