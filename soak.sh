@@ -39,8 +39,11 @@ export UBSAN_OPTIONS="log_path=$work/sanitizer:print_stacktrace=1:halt_on_error=
 
 (cd "$work" && exec "$build/game/tripath" >"$work/out.txt" 2>&1) &
 game=$!
-window=$(xdotool search --sync --onlyvisible --name '^Tripath$' | head -n1)
-[ -n "$window" ] || { echo "soak: the game window did not appear" >&2; exit 1; }
+. "$ROOT/tests/support/game_window.sh"
+# The sanitizer build starts slowly; a game that never opens a window still
+# ends the run instead of hanging it.
+window=$(find_window 180)
+[ -n "$window" ] || { echo "soak: the game window did not appear" >&2; kill "$game" 2>/dev/null; exit 1; }
 eval "$(xdotool getwindowgeometry --shell "$window")"
 left=$X
 top=$Y
