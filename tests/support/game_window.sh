@@ -4,8 +4,19 @@
 # find_window [seconds]: prints the id of the game's visible window once it
 # has opened, or nothing when none opens within <seconds> (default 60), so a
 # game that never opens one fails the test instead of hanging it.
+# It asks again and again rather than once with --sync: xdotool gives up
+# with an X error when a window it is looking at closes meanwhile, as
+# Wine's start-up windows do.
 find_window() {
-  timeout "${1:-60}" xdotool search --sync --onlyvisible --name '^Tripath$' 2>/dev/null | head -n 1
+  deadline=$(($(date +%s) + ${1:-60}))
+  while :; do
+    found=$(xdotool search --onlyvisible --name '^Tripath$' 2>/dev/null | head -n 1)
+    if [ -n "$found" ] || [ "$(date +%s)" -ge "$deadline" ]; then
+      echo "$found"
+      return
+    fi
+    sleep 0.2
+  done
 }
 
 # close_game <pid>: asks the window manager to close the game's window and
