@@ -7,6 +7,7 @@
 #include <span>
 
 #include "game/play/rules.h"
+#include "game/workshop.h"
 #include "shell/shell.h"
 
 // The sound mode's two switches, as the level rules keep them.
@@ -50,6 +51,7 @@ struct FrontEndState {
   bool newsFailed = false;
   // Updates left to show "Progress could not be saved" (0: hidden).
   int saveNotice = 0;
+  WorkshopState workshop;
 };
 
 class c_MyApp;
@@ -72,5 +74,10 @@ void AfterPlayFrame(c_MyApp& app);
 void SaveProgress(c_MyApp& app);
 // Queues the notice while it shows.
 void DrawSaveNotice(c_MyApp& app);
+// One line of text at `scale`, or smaller when it would be wider than
+// `width`; aligned as QueueText aligns (alignX 0 starts at x, 1 centres on
+// it), centred on y.
+void QueueFittedText(c_MyApp& app, float x, float y, const String& text, float scale, float width,
+                     float alignX);
 // The window's close request: whatever is in progress is kept.
 void SaveBeforeClosing(c_MyApp& app);

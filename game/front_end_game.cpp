@@ -1,6 +1,8 @@
 // The front-end rules wired into the game: music through the title and
 // play, the par of each level with its mark and the steps display, and
 // saving whenever progress could otherwise be lost.
+#include <algorithm>
+
 #include "game/front_end.h"
 #include "game/my_app.h"
 #include "game/play/rules.h"
@@ -47,6 +49,8 @@ void AfterPlayFrame(c_MyApp& app) {
     if (app.levelEnd == 2 && app.currentLevel >= 1 && app.currentLevel <= 64) {
       const LevelFinish finish{app.stepsTaken, fe.levelPars[app.currentLevel], app.help.hintsUsed};
       if (EarnsParMark(finish)) RecordLevelInPar(app.settings, app.currentLevel);
+    } else if (app.levelEnd == 2 && PlayingDrawnBoard(app)) {
+      RecordDrawnBoardFinish(app, {app.stepsTaken, DrawnBoardPar(app), app.help.hintsUsed});
     }
     // The level counts as done now, not only after the banner.
     app.SaveState();
@@ -57,8 +61,9 @@ void AfterPlayFrame(c_MyApp& app) {
   app.SetDrawScale(kPlayCounterScale);
   app.SetDrawColor(255, 255, 255, 0.85f);
   app.QueueText(12, kPlayStepsY, u"Steps: " + IntToString(app.stepsTaken), 0, 0);
-  const int par =
-      app.currentLevel >= 1 && app.currentLevel <= 64 ? fe.levelPars[app.currentLevel] : 0;
+  const int par = PlayingDrawnBoard(app)                            ? DrawnBoardPar(app)
+                  : app.currentLevel >= 1 && app.currentLevel <= 64 ? fe.levelPars[app.currentLevel]
+                                                                    : 0;
   if (par > 0) {
     app.SetDrawColor(255, 220, 90, 0.85f);
     app.QueueText(12, kPlayParY, u"Par: " + IntToString(par), 0, 0);
@@ -69,6 +74,7 @@ void AfterPlayFrame(c_MyApp& app) {
 void SaveProgress(c_MyApp& app) {
   // Four seconds at the game's 60 updates a second.
   constexpr int kNoticeUpdates = 240;
+  SaveMyLevels(app, true);
   const bool saved = StoreState(app.StateText()) == 0;
   app.frontEnd.saveNotice = saved ? 0 : kNoticeUpdates;
   if (!saved && HostGame())
@@ -88,10 +94,18 @@ void DrawSaveNotice(c_MyApp& app) {
   app.ResetDrawState();
 }
 
+void QueueFittedText(c_MyApp& app, float x, float y, const String& text, float scale, float width,
+                     float alignX) {
+  const float advance = static_cast<float>(app.imageDims[3 * app.currentFont]);
+  const float wide = advance * static_cast<float>(text.size());
+  app.SetDrawScale(wide > 0 ? std::min(scale, width / wide) : scale);
+  app.QueueText(x, y, text, alignX, 1);
+}
+
 void SaveBeforeClosing(c_MyApp& app) {
   // Closed during the level-end banner: the score it was about to enter is
   // entered now (which saves); otherwise the state is saved as it is.
-  if (app.gameState == kStatePlay && app.levelEnd > 0) {
+  if (app.gameState == kStatePlay && app.levelEnd > 0 && !PlayingDrawnBoard(app)) {
     app.SubmitScore();
   } else {
     app.SaveState();

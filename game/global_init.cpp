@@ -65,7 +65,7 @@ const std::array<String, 39>& CreditsText() {
   return lines;
 }
 
-void GlobalInitialisation(int, char**) {
+void GlobalInitialisation(int argc, char** argv) {
   InstallFaultTranslator();
   // Without its data the game would show next to nothing: say why, and
   // what to do, and end as a start-up failure.
@@ -81,5 +81,5 @@ void GlobalInitialisation(int, char**) {
   TheGraphicsContext();
   // The game object lives until the process ends.
   static c_MyApp* game = new c_MyApp();
-  (void)game;
+  game->frontEnd.workshop.start = ReadStartRequest(argc, argv);
 }

@@ -37,6 +37,8 @@ int c_MyApp::Create() {
   LoadState();
   LoadLevelTitles();
   LoadLevelPars(*this);
+  LoadMyLevels(*this);
+  FollowStartRequest(*this);
   for (int i = 0; i < 33; ++i) sfxChannels[i] = i;
   if (MusicSwitch() == 1) musicPlayer->Configure(32, 4, 3, 3, 4);
   return 0;
@@ -206,11 +208,16 @@ int c_MyApp::Update() {
       case kStateLevelStart:
         StartLevel();
         break;
+      case kStateWorkshop:
+        UpdateWorkshop(*this);
+        break;
       default:
         break;
     }
     if (gameState == kStatePlay && levelEnd > 0) UpdateLevelEndBanner();
-    if (gameState == kStateTitle || gameState == kStateSubmitScore) UpdateLevelEndBanner();
+    // The banner finishes over the screen play returned to.
+    if (gameState == kStateTitle || gameState == kStateSubmitScore || gameState == kStateWorkshop)
+      UpdateLevelEndBanner();
     if (gameState == kStateTitle && (creditsOpen == 1 || creditsAnim > 0)) UpdateCredits();
     if (creditsOpen == 0 && creditsAnim > 0) --creditsAnim;
     if (creditsOpen == 1 && creditsAnim < 30) ++creditsAnim;

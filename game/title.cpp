@@ -6,6 +6,7 @@
 #include "game/front_end.h"
 #include "game/my_app.h"
 #include "game/play/rules.h"
+#include "input/input.h"
 
 namespace {
 // Width of the side panel that carries the score lists, when it fits beside
@@ -80,6 +81,27 @@ void QueueLevelGrid(c_MyApp& app, float cell, bool buttonsLive) {
     }
   }
   UpdateTitleCursor(app, cell, buttonsLive && app.controlLatch == 0);
+}
+
+// The way into the workshop: a quiet button below the grid, and its key.
+void QueueWorkshopButton(c_MyApp& app, bool buttonsLive) {
+  constexpr int kKeyWorkshop = 69;  // E
+  const ScreenRect r{app.screenW / 2 - 50, app.screenH - 44, 100, 22};
+  const bool over = app.TouchInRect(r.x, r.y, r.w, r.h) != 0;
+  app.ResetDrawState();
+  app.SetDrawColor(0, 0, 0, over ? 0.55f : 0.3f);
+  app.QueueRect(r.x, r.y, r.w, r.h);
+  app.SetDrawColor(255, 255, 255, over ? 0.95f : 0.6f);
+  app.SetDrawScale(1.25f);
+  app.QueueText(r.CentreX(), r.CentreY(), u"Workshop", 1, 1);
+  app.ResetDrawState();
+  c_InputDevice* in = TheInputDevice();
+  const bool key = in && in->PressCount(kKeyWorkshop) > 0 && app.controlLatch == 0;
+  const bool click = over && app.pointerLatch == 0;
+  if (!buttonsLive || !(key || click)) return;
+  app.pointerLatch = 1;
+  app.PlaySfx(99, 1, 1, 0);
+  OpenWorkshop(app);
 }
 
 }  // namespace
@@ -163,6 +185,7 @@ int c_MyApp::UpdateTitle() {
   if (panelsClosed) QueueText(W - titlePanelX + 20, lastTop, last, 0, 0);
 
   if (creditsOpen == 0) QueueLevelGrid(*this, cell, buttonsLive);
+  if (creditsOpen == 0 && gameState == kStateTitle) QueueWorkshopButton(*this, buttonsLive);
 
   ResetDrawState();
   // Small enough to sit wholly inside the top edge, above the score lists.

@@ -116,6 +116,36 @@ std::string PlatformStatePath();
 std::tm LocalTimeNow();
 
 // ---------------------------------------------------------------------------
+// What the player started the game for, besides the title: the workshop, or
+// a level passed on as a code. The desktops read the command line
+// ("--workshop", "--level CODE"), a browser the page's address ("?workshop",
+// "?level=CODE").
+struct StartRequest {
+  bool workshop = false;
+  std::string levelCode;
+};
+StartRequest ReadStartRequest(int argc, char** argv);
+
+// The clipboard. Copying puts text there for the player to paste anywhere.
+// Pasting is asked for, and the text arrives later: at once on the
+// desktops, when the browser has it in a browser (which may ask the player
+// first, and where Ctrl+V or the browser's own paste delivers text too).
+void CopyToClipboard(const std::string& utf8);
+void RequestClipboardText();
+struct PastedText {
+  bool arrived = false;
+  bool refused = false;  // the clipboard could not be read
+  std::string text;      // UTF-8
+};
+// What arrived since the last call.
+PastedText TakePastedText();
+
+// Hands the player a file the game made: the desktops write it into the
+// folder "exported" beside the state file, a browser offers it as a
+// download. Returns where it went, to tell the player; empty on failure.
+std::string OfferFile(const std::string& name, const std::string& bytes);
+
+// ---------------------------------------------------------------------------
 // Background work: a computation the frame must not wait for, done in steps.
 // Each call of the step does a bounded piece of the work and returns whether
 // more is left. The desktops run the steps on a worker thread of their own

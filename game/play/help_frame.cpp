@@ -66,7 +66,7 @@ void ShowHint(c_MyApp& app, const tripath::Move& move) {
   help.hintDY = tripath::DeltaY(move.direction);
   help.hintTimer = kHintFrames;
   ++help.hintsUsed;
-  PrintLine("Hint: " + std::string(CharacterName(move.character)) + " at " +
+  PrintLine("Hint: " + std::string(tripath::CharacterName(move.character)) + " at " +
             std::to_string(help.hintX) + "," + std::to_string(help.hintY) + " steps " +
             DirectionName(move.direction));
 }
@@ -101,15 +101,11 @@ void QueueHintMark(c_MyApp& app) {
 // too narrow for the line gets it smaller.
 void QueueNotice(c_MyApp& app, int line, const String& text) {
   constexpr float kScale = 1.5f, kLineGap = 20, kSideRoom = 8;
-  const float advance = static_cast<float>(app.imageDims[3 * app.currentFont]);
-  const float width = advance * static_cast<float>(text.size());
-  const float fit = width > 0 ? (app.screenW - 2 * kSideRoom) / width : kScale;
-  const float scale = std::min(kScale, fit);
-  app.SetDrawScale(scale);
   const float fontHeight = static_cast<float>(app.imageDims[3 * app.currentFont + 1]);
   const float counterBottom = kPlayParY + fontHeight * kPlayCounterScale;
   const float top = counterBottom + kLineGap / 2 + fontHeight * kScale / 2;
-  app.QueueText(app.screenW / 2, top + kLineGap * static_cast<float>(line), text, 1, 1);
+  QueueFittedText(app, app.screenW / 2, top + kLineGap * static_cast<float>(line), text, kScale,
+                  app.screenW - 2 * kSideRoom, 1);
 }
 
 }  // namespace

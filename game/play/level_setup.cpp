@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "game/my_app.h"
+#include "game/play/level_text.h"
 #include "game/play/play.h"
 #include "game/play/rules.h"
 
@@ -38,14 +39,26 @@ int c_MyApp::PlaceCharacter(int index, int cellX, int cellY) {
 
 namespace {
 
+// The board of the workshop in play, or the level image's frame as the
+// render decoded it.
+tripath::LevelCodes LevelCodesToBuild(const c_MyApp& app) {
+  if (PlayingDrawnBoard(app)) return DrawnBoardCodes(app);
+  tripath::LevelCodes codes{};
+  for (int i = 0; i < 64 * 64; ++i) {
+    const int* levels = &app.imageLevels[i * 4];
+    codes[i] = tripath::TileCodeForLevels({levels[0], levels[1], levels[2]});
+  }
+  return codes;
+}
+
 void BuildBoard(c_MyApp& app) {
   app.levelLoadState = 2;
   app.undoHistory.clear();
   for (CharacterRecord& c : app.characters) c.active = 0;
+  const tripath::LevelCodes codes = LevelCodesToBuild(app);
   for (int y = 0; y < 64; ++y) {
     for (int x = 0; x < 64; ++x) {
-      const int* levels = &app.imageLevels[(y * 64 + x) * 4];
-      const int code = tripath::TileCodeForLevels({levels[0], levels[1], levels[2]});
+      const int code = codes[y * 64 + x];
       app.SetCell(x, y, code);
       if (code == tripath::StartCode(tripath::kPim)) {
         PrintLine("Pim!");
@@ -83,7 +96,8 @@ void UpdateView(c_MyApp& app) {
 // The build step and view update of a play frame.
 void BuildAndView(c_MyApp& app) {
   if (app.levelLoadState == 0) {
-    app.RequestImageData(8, app.levelToLoad);
+    // A drawn board needs no image read back.
+    if (!PlayingDrawnBoard(app)) app.RequestImageData(8, app.levelToLoad);
     app.levelLoadState = 1;
   } else if (app.levelLoadState == 1 && app.pendingImageFrame == 0) {
     BuildBoard(app);

@@ -153,11 +153,6 @@ void FollowTrail(c_MyApp& app) {
 
 }  // namespace
 
-const char* CharacterName(int k) {
-  static const char* const kNames[] = {"", "Pim", "Lu", "Ost"};
-  return k >= 1 && k <= 3 ? kNames[k] : "?";
-}
-
 bool StepCharacter(c_MyApp& app, int k, int tx, int ty) {
   if (k < 1 || k > 9 || app.characters[k].active <= 0) return false;
   CharacterRecord& c = app.characters[k];
@@ -308,7 +303,7 @@ void HandleBoardGestures(c_MyApp& app) {
   if (app.pointerDown == 0) {
     if (app.draggedCharacter > 0) {
       const CharacterRecord& c = app.characters[app.draggedCharacter];
-      PrintLine("Let go of " + std::string(CharacterName(app.draggedCharacter)) + " at " +
+      PrintLine("Let go of " + std::string(tripath::CharacterName(app.draggedCharacter)) + " at " +
                 std::to_string(static_cast<int>(c.cellX)) + "," +
                 std::to_string(static_cast<int>(c.cellY)) + ", steps " +
                 std::to_string(app.stepsTaken));
@@ -337,7 +332,7 @@ void CheckLevelComplete(c_MyApp& app) {
 
 void UpdateFocusAndRestartButtons(c_MyApp& app) {
   const float W = app.screenW, H = app.screenH;
-  if (app.currentLevel > 1) {
+  if (app.currentLevel != 1) {
     app.ResetDrawState();
     app.SetDrawAlpha(0.8f);
     app.SetDrawScale(1);

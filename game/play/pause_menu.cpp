@@ -6,6 +6,7 @@
 #include "game/front_end.h"
 #include "game/my_app.h"
 #include "game/play/rules.h"
+#include "game/workshop.h"
 #include "input/input.h"
 #include "music/music.h"
 
@@ -203,7 +204,12 @@ int c_MyApp::UpdateLevelEndBanner() {
   }
   if (gameState == kStatePlay) {
     if (++levelEndTimer == 90) {
-      gameState = kStateSubmitScore;
+      // A drawn board has no score: play goes back to it as drawn.
+      if (PlayingDrawnBoard(*this)) {
+        ReturnToWorkshop(*this);
+      } else {
+        gameState = kStateSubmitScore;
+      }
       levelEndTimer = 75;
       musicPlayer->SilenceVoices(1);
     }

@@ -14,7 +14,5 @@ void CheckLevelComplete(c_MyApp& app);
 void UpdateFocusAndRestartButtons(c_MyApp& app);
 // The backdrop tint of a character: green for Pim, blue for Lu, red for Ost.
 void SetBackdropFor(c_MyApp& app, int character);
-// "Pim", "Lu" or "Ost", for the lines the game prints.
-const char* CharacterName(int character);
 // Hints and the stuck notice (help_frame.cpp).
 void UpdatePlayHelp(c_MyApp& app);

@@ -199,6 +199,8 @@ void QueueHud(c_MyApp& app) {
     app.QueueText(W / 2, H - 48, lines[0], 1, 1);
     app.QueueText(W / 2, H - 30, lines[1], 1, 1);
     app.QueueText(W / 2, H - 12, lines[2], 1, 1);
+  } else if (PlayingDrawnBoard(app)) {
+    QueueDrawnBoardHud(app);
   } else if (app.currentLevel >= 1 && app.currentLevel <= 64 &&
              !app.levelTitles[app.currentLevel].empty()) {
     // Later levels show their number and name along the bottom edge.

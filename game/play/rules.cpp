@@ -278,6 +278,34 @@ void OpenStartingLevels(std::span<int> settings) {
   for (int level = 1; level <= 3; ++level) SetLevelBit(settings, kOpenLevelsWord, level);
 }
 
+const char* CharacterName(int character) {
+  static const char* const kNames[] = {"", "Pim", "Lu", "Ost"};
+  return character >= kPim && character <= kOst ? kNames[character] : "";
+}
+
+std::vector<std::string> BoardProblems(std::span<const int> codes) {
+  int starts[kCharacterCount + 1] = {};
+  int exits[kCharacterCount + 1] = {};
+  for (int code : codes) {
+    const int owner = TileOwner(code);
+    if (owner < kPim || owner > kOst || !IsTileCode(code)) continue;
+    if (TileKind(code) == 0) ++starts[owner];
+    if (TileKind(code) == 4) ++exits[owner];
+  }
+  std::vector<std::string> problems;
+  int present = 0;
+  for (int c = kPim; c <= kOst; ++c) {
+    const std::string who = CharacterName(c);
+    if (starts[c] > 1) problems.push_back(who + " has more than one start");
+    if (starts[c] > 0 && exits[c] == 0) problems.push_back(who + " has no exit");
+    if (starts[c] == 0 && exits[c] > 0)
+      problems.push_back(who + " has an exit but is not in the level");
+    present += starts[c] > 0 ? 1 : 0;
+  }
+  if (present == 0) problems.push_back("the level has no character");
+  return problems;
+}
+
 void RecordLevelCompleted(std::span<int> settings, int level) {
   if (level < 1 || level > kLevelCount) return;
   SetLevelBit(settings, kCompletedLevelsWord, level);

@@ -205,6 +205,16 @@ class Board {
   std::array<CharacterPlace, kCharacterCount + 1> characters_{};
 };
 
+// "Pim", "Lu" or "Ost"; empty for any other number.
+const char* CharacterName(int character);
+
+// What keeps the cells of a board from making a level: a character with
+// more than one start, a character without an exit, an exit whose
+// character is not there, no character at all. Empty for a sound board.
+// The level tools refuse such a board; the game plays it all the same, and
+// the workshop shows the problems while a board is drawn.
+std::vector<std::string> BoardProblems(std::span<const int> codes);
+
 // ---------------------------------------------------------------------------
 // Moves written as text: a character letter (P, L, O) and a direction
 // letter (U, D, L, R), e.g. "P R". Sequences are separated by commas.

@@ -10,22 +10,6 @@ namespace tripath {
 
 namespace {
 
-struct LegendEntry {
-  char ch;
-  int code;
-};
-
-// Fresh paths are lower-case letters, paths worn twice their thinner
-// neighbours, starts capitals and exits the character numbers.
-constexpr LegendEntry kLegend[] = {
-    {'.', kNoFloor},        {'#', kSharedPath},    {'+', kSharedPath + 2},    {'*', kGem},
-    {'P', StartCode(kPim)}, {'p', PathCode(kPim)}, {'q', PathCode(kPim) + 2}, {'1', ExitCode(kPim)},
-    {'L', StartCode(kLu)},  {'l', PathCode(kLu)},  {'i', PathCode(kLu) + 2},  {'2', ExitCode(kLu)},
-    {'O', StartCode(kOst)}, {'o', PathCode(kOst)}, {'u', PathCode(kOst) + 2}, {'3', ExitCode(kOst)},
-};
-
-const char* const kCharacterNames[] = {"", "Pim", "Lu", "Ost"};
-
 std::string Trim(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r\n");
   if (first == std::string_view::npos) return {};
@@ -47,26 +31,8 @@ bool ParseInt(const std::string& text, int* value) {
 // Checks the characters and exits of a built board and, if there is one,
 // replays the stored solution.
 bool CheckLevel(const LevelSource& level, const std::string& name, std::string* error) {
-  int starts[kCharacterCount + 1] = {};
-  int exits[kCharacterCount + 1] = {};
-  for (int code : level.codes) {
-    const int owner = TileOwner(code);
-    if (owner >= kPim && owner <= kOst) {
-      if (TileKind(code) == 0) ++starts[owner];
-      if (TileKind(code) == 4) ++exits[owner];
-    }
-  }
-  int present = 0;
-  for (int c = kPim; c <= kOst; ++c) {
-    const std::string who = kCharacterNames[c];
-    if (starts[c] > 1) return Fail(error, name + ": " + who + " has more than one start");
-    if (starts[c] == 1 && exits[c] == 0) return Fail(error, name + ": " + who + " has no exit");
-    if (starts[c] == 0 && exits[c] > 0) {
-      return Fail(error, name + ": " + who + " has an exit but is not in the level");
-    }
-    present += starts[c];
-  }
-  if (present == 0) return Fail(error, name + ": the level has no character");
+  const std::vector<std::string> problems = BoardProblems(level.codes);
+  if (!problems.empty()) return Fail(error, name + ": " + problems.front());
   if (level.solution.has_value()) {
     Board board = Board::FromCodes(level.codes);
     const std::size_t done = ReplayMoves(board, *level.solution);
@@ -80,21 +46,6 @@ bool CheckLevel(const LevelSource& level, const std::string& name, std::string* 
 }
 
 }  // namespace
-
-char LegendChar(int code) {
-  for (const LegendEntry& entry : kLegend) {
-    if (entry.code == code) return entry.ch;
-  }
-  return '\0';
-}
-
-int CodeForLegendChar(char ch) {
-  if (ch == ' ') return kNoFloor;
-  for (const LegendEntry& entry : kLegend) {
-    if (entry.ch == ch) return entry.code;
-  }
-  return -1;
-}
 
 std::optional<LevelSource> ParseLevelSource(std::string_view text, const std::string& name,
                                             std::string* error) {
@@ -266,19 +217,6 @@ bool LoadLevelSources(const std::filesystem::path& levelsDir, std::vector<LevelS
 
 namespace {
 
-// "steps:" and "solution:" lines, the solution wrapped after every 16 moves.
-std::string SolutionLines(const std::vector<Move>& moves) {
-  std::string text = "steps: " + std::to_string(moves.size()) + "\n";
-  text += "solution:";
-  constexpr std::size_t kPerLine = 16;
-  for (std::size_t i = 0; i < moves.size(); ++i) {
-    if (i > 0 && i % kPerLine == 0) text += "\n ";
-    text += " " + MoveText(moves[i]);
-    if (i + 1 < moves.size()) text += ",";
-  }
-  return text + "\n";
-}
-
 std::string LineKey(const std::string& line) {
   const auto colon = line.find(':');
   if (colon == std::string::npos || line.empty() ||
@@ -320,25 +258,6 @@ std::string StoreSolution(const std::string& text, const std::vector<Move>& move
   }
   if (!stored) out += SolutionLines(moves);
   return out;
-}
-
-std::string FormatLevelSource(const LevelSource& level) {
-  std::string text;
-  if (!level.title.empty()) text += "title: " + level.title + "\n";
-  if (!level.idea.empty()) text += "idea: " + level.idea + "\n";
-  if (level.solution.has_value()) text += SolutionLines(*level.solution);
-  if (level.explicitOrigin) {
-    text += "origin: " + std::to_string(level.originX) + " " + std::to_string(level.originY) + "\n";
-  }
-  text += "map:\n";
-  for (const std::string& row : level.map) {
-    std::string trimmed = row;
-    while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '.')) {
-      trimmed.pop_back();
-    }
-    text += trimmed + "\n";
-  }
-  return text;
 }
 
 bool RenderLevelImage(const std::vector<LevelCodes>& levels, RgbaImage* image, std::string* error) {

@@ -14,34 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "game/play/rules.h"
+#include "game/play/level_text.h"
 
 namespace tripath {
-
-using LevelCodes = std::array<int, kBoardCells>;
-
-struct LevelSource {
-  std::string title;
-  std::string idea;
-  // The stored shortest solution, when the source has one.
-  std::optional<std::vector<Move>> solution;
-  // Where the map's top-left character lies on the board; by default the
-  // map is centred.
-  int originX = 0;
-  int originY = 0;
-  bool explicitOrigin = false;  // given by an "origin:" line
-  // The map as written (rows of legend characters, trailing blank rows
-  // removed).
-  std::vector<std::string> map;
-  // The board cells, row-major, 64 x 64.
-  LevelCodes codes{};
-};
-
-// The legend: one character per tile code that a level image can hold.
-// Returns '\0' for codes without a character (tiles worn once, collected
-// gems) and -1 from CodeForLegendChar for characters outside the legend.
-char LegendChar(int code);
-int CodeForLegendChar(char ch);
 
 // Parses one source. Checks that the map fits the board, that every
 // character in the level has one start and an exit, that no exit lacks its
@@ -57,10 +32,6 @@ std::string LevelFileName(int level);
 // file.
 bool LoadLevelSources(const std::filesystem::path& levelsDir, std::vector<LevelSource>* levels,
                       std::string* error);
-
-// Writes a source back as text (metadata, the solution wrapped over
-// several lines, then the map).
-std::string FormatLevelSource(const LevelSource& level);
 
 // Replaces the "steps:" and "solution:" lines of a source text (or adds
 // them just before "map:"), keeping every other line as it was.

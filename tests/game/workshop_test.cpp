@@ -1,0 +1,179 @@
+// The workshop's parts that need no window: level codes against every
+// shipped level and against damaged input, the proof's three answers on
+// boards built for them, and the My levels file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "game/play/level_text.h"
+#include "game/play/proof.h"
+#include "game/play/search.h"
+#include "game/play/share_code.h"
+#include "tests/game/game_fixture.h"
+#include "tools/levels/level_source.h"
+
+namespace {
+
+using tripath::DecodeShareCode;
+using tripath::DrawnBoard;
+using tripath::EncodeShareCode;
+using tripath::ShareCodeError;
+
+// A board drawn from rows of legend characters.
+DrawnBoard Drawn(const std::vector<std::string>& rows, const std::string& name = "Test") {
+  DrawnBoard board;
+  board.name = name;
+  board.height = static_cast<int>(rows.size());
+  board.width = static_cast<int>(rows[0].size());
+  for (int y = 0; y < board.height; ++y)
+    for (int x = 0; x < board.width; ++x) board.Set(x, y, tripath::CodeForLegendChar(rows[y][x]));
+  return board;
+}
+
+// Every shipped level becomes a code and comes back the same board, which
+// solves to the level's par; written as a level file it reads back the
+// same level with a shortest solution.
+TEST(LevelCodes, EveryShippedLevelTravelsAsACodeAndKeepsItsPar) {
+  std::vector<std::size_t> lengths;
+  for (int n = 1; n <= tripath::kLevelCount; ++n) {
+    std::string error;
+    const auto level = tripath::LoadLevelSource(
+        std::filesystem::path(TRIPATH_LEVELS_DIR) / tripath::LevelFileName(n), &error);
+    ASSERT_TRUE(level && level->solution) << error;
+    std::optional<DrawnBoard> drawn = tripath::CropToDrawnBoard(level->codes);
+    ASSERT_TRUE(drawn) << "level " << n << " is larger than a drawn board";
+    drawn->name = level->title;
+    const std::string code = EncodeShareCode(*drawn);
+    lengths.push_back(code.size());
+    EXPECT_EQ(code.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                     "0123456789-_"),
+              std::string::npos)
+        << code;
+    const tripath::DecodedShareCode decoded = DecodeShareCode(code);
+    ASSERT_TRUE(decoded.board) << "level " << n << ": " << tripath::ShareCodeMessage(decoded.error);
+    EXPECT_TRUE(decoded.board->SameCells(*drawn)) << "level " << n;
+    EXPECT_EQ(decoded.board->name, tripath::CleanLevelName(level->title));
+    const tripath::SolveResult solved = tripath::Solve(tripath::ToBoard(*decoded.board));
+    ASSERT_EQ(solved.outcome, tripath::SolveOutcome::kSolved) << "level " << n;
+    EXPECT_EQ(solved.moves.size(), level->solution->size()) << "level " << n;
+
+    const std::string text =
+        tripath::FormatLevelSource(tripath::ToLevelSource(*decoded.board, solved.moves));
+    const auto exported = tripath::ParseLevelSource(text, "exported", &error);
+    ASSERT_TRUE(exported) << error << "\n" << text;
+    const auto back = tripath::CropToDrawnBoard(exported->codes);
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->SameCells(*drawn)) << text;
+  }
+  std::sort(lengths.begin(), lengths.end());
+  // The figures the README gives.
+  std::printf("level codes of the shipped levels: median %zu, longest %zu characters\n",
+              lengths[lengths.size() / 2], lengths.back());
+  EXPECT_LT(lengths.back(), 100u);
+}
+
+TEST(LevelCodes, DamagedNewerAndOversizedCodesAreRefusedWithTheirReason) {
+  const DrawnBoard board = Drawn({"P#*#1", ".#.#.", "L###2"}, "Two ways");
+  const std::string code = EncodeShareCode(board);
+  ASSERT_TRUE(DecodeShareCode(code).board);
+  // Inside a link, with blanks around it, as players paste it.
+  const auto linked =
+      DecodeShareCode("  https://example.org/tripath/index.html?level=" + code + "&x=1\n");
+  ASSERT_TRUE(linked.board);
+  EXPECT_TRUE(linked.board->SameCells(board));
+
+  auto error = [](const std::string& text) { return DecodeShareCode(text).error; };
+  // Each character changed in turn: a typo anywhere is caught.
+  for (std::size_t i = 1; i < code.size(); ++i) {
+    std::string typo = code;
+    typo[i] = typo[i] == 'A' ? 'B' : 'A';
+    EXPECT_EQ(error(typo), ShareCodeError::kDamaged) << typo;
+  }
+  for (std::size_t cut = 1; cut < code.size(); ++cut)
+    EXPECT_EQ(error(code.substr(0, cut)), ShareCodeError::kDamaged) << cut;
+  EXPECT_EQ(error(code + "A"), ShareCodeError::kDamaged);
+  EXPECT_EQ(error(code.substr(0, 5) + "!" + code.substr(6)), ShareCodeError::kDamaged);
+  EXPECT_EQ(error("A" + code.substr(1)), ShareCodeError::kDamaged);
+  EXPECT_EQ(error("C" + code.substr(1)), ShareCodeError::kNewerVersion);
+  EXPECT_EQ(error(" \n "), ShareCodeError::kEmpty);
+  EXPECT_EQ(error(std::string(tripath::kShareCodeMaxLength + 1, 'B')), ShareCodeError::kTooLarge);
+  // A whole code, checksum and all, of a board wider than the workshop's.
+  DrawnBoard wide;
+  wide.width = tripath::kDrawnBoardMaxSize + 1;
+  wide.height = 1;
+  EXPECT_EQ(error(EncodeShareCode(wide)), ShareCodeError::kTooLarge);
+
+  const std::string messages[] = {tripath::ShareCodeMessage(ShareCodeError::kDamaged),
+                                  tripath::ShareCodeMessage(ShareCodeError::kNewerVersion),
+                                  tripath::ShareCodeMessage(ShareCodeError::kTooLarge)};
+  EXPECT_NE(messages[0].find("damaged"), std::string::npos);
+  EXPECT_NE(messages[1].find("newer"), std::string::npos);
+  EXPECT_NE(messages[2].find("too large"), std::string::npos);
+}
+
+// The workshop's proof line for a board, as the screen shows it once the
+// proof is in.
+class WorkshopProof : public GameTest {
+ protected:
+  String ProofOf(const DrawnBoard& board) {
+    WorkshopState& ws = app().frontEnd.workshop;
+    ws.levelsLoaded = true;
+    ws.board = board;
+    UpdateProof(app());
+    ws.proof->WaitIdle();
+    UpdateProof(app());
+    return ProofLine(ws.proof->report());
+  }
+};
+
+TEST_F(WorkshopProof, SaysSolvableUnsolvableOrNotDecided) {
+  EXPECT_EQ(ProofOf(Drawn({"P##*#1"})), u"Proven solvable, par 5");
+  // The gem lies beyond a tile with one pass left: Pim reaches it, but the
+  // tile is gone behind him.
+  EXPECT_EQ(ProofOf(Drawn({"*+P1"})), u"Proven unsolvable");
+  // Three characters, every tile worn to one pass, and a gem in each
+  // corner: far more states than the budget holds.
+  std::vector<std::string> rows(16, std::string(16, '+'));
+  rows[0][0] = rows[0][15] = rows[15][0] = rows[15][15] = '*';
+  rows[7][7] = 'P';
+  rows[7][8] = 'L';
+  rows[8][7] = 'O';
+  rows[8][8] = '1';
+  rows[6][8] = '2';
+  rows[9][7] = '3';
+  EXPECT_EQ(ProofOf(Drawn(rows)), u"Not decided within the budget");
+}
+
+class MyLevelsFile : public GameTest {};
+
+TEST_F(MyLevelsFile, ReadsBackWhatItWroteAndRefusesAnythingElseWhole) {
+  std::vector<MyLevel> levels(2);
+  levels[0].board = Drawn({"P#1"}, "First");
+  levels[0].par = 2;
+  levels[0].beaten = levels[0].beatenAtPar = true;
+  levels[1].board = Drawn({"L##2", "...*"}, "Second");
+  levels[1].beaten = true;
+  const std::string text = FormatMyLevels(levels);
+  const auto back = ParseMyLevels(text);
+  ASSERT_TRUE(back);
+  ASSERT_EQ(back->size(), 2u);
+  EXPECT_TRUE((*back)[0].board.SameCells(levels[0].board));
+  EXPECT_EQ((*back)[0].board.name, "First");
+  EXPECT_EQ((*back)[0].par, 2);
+  EXPECT_TRUE((*back)[0].beatenAtPar);
+  EXPECT_TRUE((*back)[1].beaten);
+  EXPECT_FALSE((*back)[1].beatenAtPar);
+
+  for (std::size_t cut : {text.size() / 2, text.size() - 3, std::size_t{0}})
+    EXPECT_FALSE(ParseMyLevels(text.substr(0, cut))) << cut;
+  std::string edited = text;
+  edited[edited.find(" 2 2")] = '\t';
+  EXPECT_FALSE(ParseMyLevels(edited));
+  EXPECT_FALSE(ParseMyLevels("0|7|0|0|0|1|0|0|0|0|64|64|10|"));  // a state file
+  std::string newer = text;
+  newer.replace(newer.find("levels 1"), 8, "levels 2");
+  EXPECT_FALSE(ParseMyLevels(newer));
+}
+
+}  // namespace
