@@ -269,7 +269,8 @@ bool CellUnderPointer(const c_MyApp& app, const WorkshopLayout& layout, int& x, 
 void HandleStroke(c_MyApp& app, const WorkshopLayout& layout) {
   WorkshopState& ws = app.frontEnd.workshop;
   c_InputDevice* in = TheInputDevice();
-  const bool right = in && in->IsDown(2);
+  // A click quicker than an update (a touchpad's tap) still counts.
+  const bool right = in && (in->IsDown(2) || in->HitCount(2) > 0);
   const bool down = app.pointerDown != 0 || right;
   int x = 0, y = 0;
   const bool onBoard = CellUnderPointer(app, layout, x, y);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "game/play/search.h"
+#include "game/workshop.h"
 #include "tests/net/test_server.h"
 #include "tests/support/test_support.h"
 #include "tools/levels/level_source.h"
@@ -34,8 +36,11 @@ std::vector<long long> StateFields(const std::string& text) {
 
 class Game : public testing::Test {
  protected:
+  // Files the game finds in its folder as it starts.
+  virtual void Prepare() {}
   void SetUp() override {
     std::filesystem::create_directory_symlink(GameDir() / "data", dir_.path() / "data");
+    Prepare();
     // No sound device: the game says so once and plays on silently.
     setenv("ALSOFT_DRIVERS", "none", 1);
     game_ = x11::StartGame(dir_.path(), &window_);
@@ -332,6 +337,110 @@ TEST_F(Game, ACharacterHeldStillNearTheEdgeStaysOnTheCellPointedAt) {
                                std::to_string(cells) + "\n";
   EXPECT_TRUE(Eventually([&] { return Log().find("Let go of") != std::string::npos; }));
   EXPECT_NE(Log().find(expected), std::string::npos) << expected << Log();
+}
+
+// The workshop as a player uses it: a damaged My levels file is set aside
+// as the game starts; a board is drawn by clicks and a drag, a stray tile
+// erased with the right button; the proof gives its par; the board is
+// played to its end by keys; after a restart, My levels shows it beaten at
+// par.
+class Workshop : public Game {
+ protected:
+  void Prepare() override { dir_.WriteFile(".quarrystate-levels", kDamaged); }
+  static constexpr const char* kDamaged = "Tripath levels 1\nnot a level 0 0\ncheck 00000000\n";
+
+  void Key(const std::string& name, int pause = 300) {
+    Output({"xdotool", "key", name});
+    Pause(pause);
+  }
+  // The last line of the log that starts with `prefix`, once one has come.
+  std::string LastLine(const std::string& prefix) const {
+    const std::string log = Log();
+    const std::size_t at = log.rfind("\n" + prefix);
+    if (at == std::string::npos) return std::string();
+    return log.substr(at + 1, log.find('\n', at + 1) - at - 1);
+  }
+};
+
+TEST_F(Workshop, ABoardDrawnByClicksIsProvenPlayedAndFoundBeatenAfterARestart) {
+  EXPECT_EQ(dir_.ReadFile(".quarrystate-levels.damaged"), kDamaged);
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / ".quarrystate-levels"));
+  EXPECT_NE(Log().find("My levels could not be read"), std::string::npos) << Log();
+
+  Output({"wmctrl", "-a", "Tripath"});
+  Pause(300);
+  Key("e");
+  ASSERT_TRUE(Eventually([&] { return Log().find("Workshop") != std::string::npos; })) << Log();
+
+  const WorkshopLayout layout = LayOutWorkshop(640, 480, 8, 8);
+  auto cellX = [&](int x) { return layout.boardX + (x + 0.5) * layout.cell; };
+  auto cellY = [&](int y) { return layout.boardY + (y + 0.5) * layout.cell; };
+  auto pick = [&](int code) {
+    const auto at = std::find(tripath::kDrawnTiles.begin(), tripath::kDrawnTiles.end(), code);
+    const ScreenRect& r = layout.palette[at - tripath::kDrawnTiles.begin()];
+    Tap(r.CentreX(), r.CentreY());
+    Pause(200);
+  };
+  auto place = [&](int x, int y) {
+    Tap(cellX(x), cellY(y));
+    Pause(200);
+  };
+  // Row 3: Pim's start, shared path with a gem on it, his exit.
+  pick(tripath::StartCode(tripath::kPim));
+  place(1, 3);
+  pick(tripath::kSharedPath);
+  MoveTo(cellX(2), cellY(3));
+  Pause(100);
+  Output({"xdotool", "mousedown", "1"});
+  Pause(200);
+  MoveTo(cellX(5), cellY(3));  // a quick drag paints every cell it passes
+  Pause(200);
+  Output({"xdotool", "mouseup", "1"});
+  Pause(200);
+  pick(tripath::kGem);
+  place(4, 3);
+  place(2, 4);  // a stray gem, off the way
+  MoveTo(cellX(2), cellY(4));
+  Pause(100);
+  Output({"xdotool", "click", "3"});  // the right button clears it
+  Pause(200);
+  pick(tripath::ExitCode(tripath::kPim));
+  place(6, 3);
+
+  tripath::DrawnBoard expected;
+  for (int x = 2; x <= 5; ++x) expected.Set(x, 3, tripath::kSharedPath);
+  expected.Set(1, 3, tripath::StartCode(tripath::kPim));
+  expected.Set(4, 3, tripath::kGem);
+  expected.Set(6, 3, tripath::ExitCode(tripath::kPim));
+  const std::size_t par = tripath::Solve(tripath::ToBoard(expected)).moves.size();
+  const std::string proven = "Proven solvable, par " + std::to_string(par);
+  EXPECT_TRUE(Eventually([&] { return LastLine("Prove") == proven; })) << Log();
+
+  Key("p", 1500);
+  ASSERT_TRUE(Eventually([&] { return Log().find("Level Loaded") != std::string::npos; })) << Log();
+  for (std::size_t i = 0; i < par; ++i) Key("Right", 400);
+  // Back in the workshop once the banner has run.
+  EXPECT_TRUE(Eventually([&] {
+    const std::string log = Log();
+    return log.find("Beaten at par: Level 1") != std::string::npos &&
+           log.find("\nWorkshop\n") != log.rfind("\nWorkshop\n");
+  })) << Log();
+
+  Output({"wmctrl", "-c", "Tripath"});
+  int status = -1;
+  ASSERT_TRUE(game_->WaitExit(20, status));
+  EXPECT_EQ(status, 0);
+  game_ = x11::StartGame(dir_.path(), &window_);
+  ASSERT_FALSE(window_.empty());
+  Pause(2000);
+  Output({"wmctrl", "-a", "Tripath"});
+  Pause(300);
+  Key("e");
+  Key("l");
+  EXPECT_TRUE(Eventually([&] {
+    return Log().find("  Level 1: par " + std::to_string(par) + ", beaten at par") !=
+           std::string::npos;
+  })) << Log();
 }
 
 TEST(GameNews, TheTitleFetchesTheNewsLineWhenNewsIsClicked) {
