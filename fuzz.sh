@@ -12,7 +12,7 @@
 # replays it from then on.
 . "$(dirname "$0")/scripts/common.sh"
 
-TARGETS="text state wav ogg png http url data_buffer level_source level_image song"
+TARGETS="text state wav ogg png http url data_buffer level_source level_image song share_code"
 build_only=0
 if [ "${1:-}" = "--build-only" ]; then build_only=1; shift; fi
 which=${1:-all}

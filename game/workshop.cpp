@@ -111,7 +111,7 @@ WorkshopLayout LayOutWorkshop(float W, float H, int width, int height) {
     // buttons in two rows of four.
     const float item = std::min(44.0f, areaW / 8);
     const float panelH = 2 * item + kButtonGap * 2 + 2 * (kButtonHeight + kButtonGap);
-    LayOutPanel(layout, kMargin, H - kMargin - panelH, item * 8, 8, item);
+    LayOutPanel(layout, (W - item * 8) / 2, H - kMargin - panelH, item * 8, 8, item);
     areaH = H - top - below - panelH - kMargin;
   }
   const float w = static_cast<float>(width), h = static_cast<float>(height);
@@ -211,6 +211,8 @@ void QueueBoard(c_MyApp& app, const WorkshopLayout& layout) {
       const float cx = layout.boardX + (static_cast<float>(x) + 0.5f) * c;
       const float cy = layout.boardY + (static_cast<float>(y) + 0.5f) * c;
       QueueTile(app, cx, cy, c, board.At(x, y));
+      // The measures' tints (floor never reached, never used, or noise)
+      // go over the tile here.
       if (marked[y * 16 + x]) {
         app.ResetDrawState();
         app.SetDrawColor(255, 60, 40, 1);
@@ -318,7 +320,8 @@ void QueueStatus(c_MyApp& app, const WorkshopLayout& layout) {
       app.SetDrawColor(220, 220, 220, 1);
       break;
   }
-  if (ws.board.HasCharacter()) QueueFittedText(app, centre, layout.statusY, ProofLine(report), 1.5f, width, 1);
+  if (ws.board.HasCharacter())
+    QueueFittedText(app, centre, layout.statusY, ProofLine(report), 1.5f, width, 1);
   // The rules of a valid board, shown rather than enforced: any board can
   // be played, but only a valid one makes a level.
   const std::vector<std::string> problems = tripath::BoardProblems(ws.board.cells);

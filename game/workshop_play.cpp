@@ -112,8 +112,7 @@ void CopyShareCode(c_MyApp& app) {
   ShowWorkshopNotice(app, u"Level code copied: " + StringFromBytes(code), false);
 }
 
-void PasteShareCode(c_MyApp& app) {
-  (void)app;
+void PasteShareCode(c_MyApp&) {
   RequestClipboardText();
 }
 

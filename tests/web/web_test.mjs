@@ -10,6 +10,7 @@ import { fileURLToPath } from 'node:url';
 import { serve } from '../../scripts/serve-web.mjs';
 import { launchBrowser, sleep } from './browser.mjs';
 import { screenPoint, waitForTitle } from './game_page.mjs';
+import { workshopChecks } from './workshop_checks.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const built = path.resolve(process.argv[2] || path.join(here, '../../dist/tripath-web'));
@@ -163,6 +164,8 @@ check('level 1 is played with touches on a phone held upright', async (browser) 
   });
   if (phone.errors.length) throw new Error(`console errors: ${phone.errors.join(' | ')}`);
 });
+
+workshopChecks(check, pageUrl);
 
 const browser = await launchBrowser();
 let passed = 0, failed = 0;
