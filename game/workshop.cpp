@@ -25,7 +25,7 @@ constexpr int kKeyTab = 9, kKeyShift = 16, kKeyEnter = 13;
 constexpr int kKeyC = 67, kKeyE = 69, kKeyL = 76, kKeyN = 78, kKeyP = 80, kKeyU = 85, kKeyV = 86,
               kKeyY = 89, kKeyZ = 90;
 
-// The palette's columns and the panel's buttons, in their order on screen.
+// The panel's buttons, in their order on screen.
 constexpr WorkshopButton kPanelButtons[] = {kButtonPlay, kButtonClear, kButtonUndo,   kButtonRedo,
                                             kButtonCopy, kButtonPaste, kButtonExport, kButtonNew};
 
@@ -96,14 +96,15 @@ WorkshopLayout LayOutWorkshop(float W, float H, int width, int height) {
   const float top = kMargin + kBarHeight + kMargin;
   // Under the board: the size line, then the proof and two lines of rules.
   const float below = kButtonHeight + kButtonGap + 3 * kLineHeight + kMargin;
-  float areaX = kMargin, areaW = W - 2 * kMargin, areaH = 0;
+  const float areaX = kMargin;
+  float areaW = W - 2 * kMargin, areaH = 0;
   if (W >= H * 1.1f) {
-    // Landscape: the palette and buttons in a column at the right.
+    // Landscape: the palette (four rows of four) and the buttons (four rows
+    // of two) in a column at the right.
     const float panelW = 4 * 44;
-    const int rows = 4 + 4;  // palette rows, then four rows of buttons
-    const float item =
-        std::min(44.0f, (H - top - kMargin - 4 * (kButtonHeight + kButtonGap) - 8) / (rows - 4));
-    LayOutPanel(layout, W - kMargin - panelW, top, panelW, 4, std::min(item, panelW / 4));
+    const float item = std::min(
+        44.0f, (H - top - kMargin - 4 * (kButtonHeight + kButtonGap) - 2 * kButtonGap) / 4);
+    LayOutPanel(layout, W - kMargin - panelW, top, panelW, 4, item);
     areaW = W - 3 * kMargin - panelW;
     areaH = H - top - below;
   } else {
@@ -120,8 +121,10 @@ WorkshopLayout LayOutWorkshop(float W, float H, int width, int height) {
   layout.boardY = top + std::max(0.0f, (areaH - layout.cell * h) / 2);
   layout.sizeY = top + areaH + kButtonGap;
   layout.statusY = layout.sizeY + kButtonHeight + kButtonGap + kLineHeight / 2;
+  layout.centreX = areaX + areaW / 2;
+  layout.areaWidth = areaW;
   // The size line: "Width - 8 +   Height - 8 +", centred under the board.
-  const float centre = areaX + areaW / 2;
+  const float centre = layout.centreX;
   layout.buttons[kButtonNarrower] = {centre - 150, layout.sizeY, 24, kButtonHeight};
   layout.buttons[kButtonWider] = {centre - 80, layout.sizeY, 24, kButtonHeight};
   layout.buttons[kButtonShorter] = {centre + 56, layout.sizeY, 24, kButtonHeight};
@@ -295,10 +298,7 @@ void HandleStroke(c_MyApp& app, const WorkshopLayout& layout) {
 
 void QueueStatus(c_MyApp& app, const WorkshopLayout& layout) {
   const WorkshopState& ws = app.frontEnd.workshop;
-  const float W = app.screenW;
-  const float centre =
-      W >= app.screenH * 1.1f ? (W - 4 * 44 - kMargin) / 2 : W / 2;  // under the board
-  const float width = W >= app.screenH * 1.1f ? W - 4 * 44 - 3 * kMargin : W - 2 * kMargin;
+  const float centre = layout.centreX, width = layout.areaWidth;
   app.ResetDrawState();
   app.SetDrawColor(255, 255, 255, 0.9f);
   const float sizeY = layout.sizeY + kButtonHeight / 2;

@@ -79,6 +79,7 @@ enum WorkshopButton {
 // board of width x height cells.
 struct WorkshopLayout {
   float cell = 0;                      // a board cell's size
+  float centreX = 0, areaWidth = 0;    // the board's column, which the lines under it share
   float boardX = 0, boardY = 0;        // the top left corner of cell (0, 0)
   std::array<ScreenRect, 16> palette;  // by index into kDrawnTiles
   std::array<ScreenRect, kWorkshopButtonCount> buttons;
