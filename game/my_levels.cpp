@@ -175,7 +175,7 @@ void LoadMyLevels(c_MyApp& app) {
     return;
   }
   const std::string aside = SetAside(path);
-  const std::string name = PathOfUtf8(aside.empty() ? path : aside).filename().string();
+  const std::string name = aside.substr(aside.find_last_of("/\\") + 1);
   ShowWorkshopNotice(
       app,
       StringFromBytes(aside.empty() ? "My levels could not be read"

@@ -513,7 +513,7 @@ void OpenWorkshop(c_MyApp& app) {
   app.gameState = kStateWorkshop;
   app.controlLatch = 1;
   ws.playing = false;
-  PrintLine("Workshop");
+  ws.shown = false;
 }
 
 void ShowWorkshopNotice(c_MyApp& app, const String& text, bool error) {
@@ -526,6 +526,11 @@ void ShowWorkshopNotice(c_MyApp& app, const String& text, bool error) {
 
 void UpdateWorkshop(c_MyApp& app) {
   WorkshopState& ws = app.frontEnd.workshop;
+  if (!ws.shown) {
+    // Once it shows (a workshop asked for at start waits for the loading).
+    ws.shown = true;
+    PrintLine("Workshop");
+  }
   const WorkshopLayout layout =
       LayOutWorkshop(app.screenW, app.screenH, ws.board.width, ws.board.height);
   QueueBackdrop(app);

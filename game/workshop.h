@@ -119,6 +119,7 @@ struct WorkshopState {
   int deleteArmed = -1;  // a row whose delete button was pressed once
 
   bool naming = false;  // the name is being typed
+  bool shown = false;   // the screen has been drawn since it was opened
 
   String notice;  // shown for a few seconds
   int noticeTimer = 0;

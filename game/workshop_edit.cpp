@@ -18,16 +18,19 @@ void Paint(tripath::DrawnBoard& board, int x, int y, int code) {
 }
 
 // Puts a board back from the undo or redo history: its cells, under the
-// name the board has now (renaming is no edit).
-void Restore(c_MyApp& app, std::vector<tripath::DrawnBoard>& from,
-             std::vector<tripath::DrawnBoard>& to) {
+// name the board has now (renaming is no edit). False when there is none.
+bool Restore(c_MyApp& app, std::vector<tripath::DrawnBoard>& from,
+             std::vector<tripath::DrawnBoard>& to, float pitch) {
   WorkshopState& ws = app.frontEnd.workshop;
+  if (from.empty()) return false;
   to.push_back(ws.board);
   const std::string name = ws.board.name;
   ws.board = from.back();
   ws.board.name = name;
   from.pop_back();
   KeepDrawnBoard(app);
+  app.PlaySfx(99, pitch, 0.6f, 0);
+  return true;
 }
 
 }  // namespace
@@ -63,18 +66,12 @@ void KeepDrawnBoard(c_MyApp& app) {
 
 bool UndoEdit(c_MyApp& app) {
   WorkshopState& ws = app.frontEnd.workshop;
-  if (ws.undo.empty()) return false;
-  Restore(app, ws.undo, ws.redo);
-  app.PlaySfx(99, 0.8f, 0.6f, 0);
-  return true;
+  return Restore(app, ws.undo, ws.redo, 0.8f);
 }
 
 bool RedoEdit(c_MyApp& app) {
   WorkshopState& ws = app.frontEnd.workshop;
-  if (ws.redo.empty()) return false;
-  Restore(app, ws.redo, ws.undo);
-  app.PlaySfx(99, 1.2f, 0.6f, 0);
-  return true;
+  return Restore(app, ws.redo, ws.undo, 1.2f);
 }
 
 void ResizeBoard(c_MyApp& app, int width, int height) {

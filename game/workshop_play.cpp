@@ -84,9 +84,9 @@ void RecordDrawnBoardFinish(c_MyApp& app, const LevelFinish& finish) {
 
 void ReturnToWorkshop(c_MyApp& app) {
   app.frontEnd.workshop.playing = false;
+  app.frontEnd.workshop.shown = false;
   app.gameState = kStateWorkshop;
   app.controlLatch = app.pointerLatch = 1;
-  PrintLine("Workshop");
 }
 
 void QueueDrawnBoardHud(c_MyApp& app) {
@@ -99,10 +99,12 @@ void QueueDrawnBoardHud(c_MyApp& app) {
   const float alpha = std::min(1.0f, static_cast<float>(ws.playNoticeTimer) / 30.0f);
   app.ResetDrawState();
   app.SetDrawColor(130, 20, 10, 0.85f * alpha);
-  app.QueueRect(40, H / 2 - 20, W - 80, 40);
+  // Low on the screen, clear of the board's middle and the notices above.
+  const float y = H - 56;
+  app.QueueRect(40, y - 16, W - 80, 32);
   app.SetDrawColor(255, 255, 255, alpha);
-  QueueFittedText(app, W / 2, H / 2, u"Proven unsolvable: this board cannot be finished", 1.5f,
-                  W - 100, 1);
+  QueueFittedText(app, W / 2, y, u"Proven unsolvable: this board cannot be finished", 1.5f, W - 100,
+                  1);
 }
 
 void CopyShareCode(c_MyApp& app) {

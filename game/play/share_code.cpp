@@ -203,15 +203,14 @@ LevelSource ToLevelSource(const DrawnBoard& drawn,
   LevelSource source;
   source.title = drawn.name;
   source.solution = solution;
-  for (int y = 0; y < drawn.height; ++y) {
+  source.codes = PlaceOnBoard(drawn);
+  // The map holds the floor and no empty rows or columns around it.
+  const std::optional<DrawnBoard> floor = CropToDrawnBoard(source.codes);
+  for (int y = 0; floor && floor->HasFloor() && y < floor->height; ++y) {
     std::string row;
-    for (int x = 0; x < drawn.width; ++x) row += LegendChar(drawn.At(x, y));
+    for (int x = 0; x < floor->width; ++x) row += LegendChar(floor->At(x, y));
     source.map.push_back(row);
   }
-  // The map as the parser reads it back, centred on its floor.
-  while (!source.map.empty() && source.map.back().find_first_not_of('.') == std::string::npos)
-    source.map.pop_back();
-  source.codes = PlaceOnBoard(drawn);
   return source;
 }
 
