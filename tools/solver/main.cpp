@@ -10,10 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "game/play/measures.h"
 #include "tools/levels/level_source.h"
 #include "tools/solver/level_set.h"
-#include "tools/solver/naive_player.h"
-#include "tools/solver/solver.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/solver/solver.h"
+#include "game/play/measures.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 
 #include "tools/levels/level_source.h"
 #include "tools/solver/level_set.h"
-#include "tools/solver/naive_player.h"
 
 namespace tripath {
 namespace {

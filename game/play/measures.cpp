@@ -1,4 +1,4 @@
-#include "tools/solver/solver.h"
+#include "game/play/measures.h"
 
 #include <algorithm>
 #include <set>

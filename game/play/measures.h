@@ -1,22 +1,70 @@
 // The design measures of a level, beside its shortest solution: the
 // tempting wrong moves along a solution (traps), how much of a board is
 // plain corridor, floor that no one can reach or that the puzzle does not
-// need, and which of the rules' ideas a level cannot do without. The search itself lives with the
-// play rules (game/play/search.h), shared with the game's hints; this header passes it on, so the
-// level tools need only this one.
+// need, what players without foresight win, and which of the rules' ideas a
+// level cannot do without. The level tools and the game measure with the
+// same code. The search itself lives beside the rules (search.h), shared
+// with the game's hints; this header passes it on, so a caller needs only
+// this one.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "game/play/rules.h"
 #include "game/play/search.h"
-#include "tools/solver/naive_player.h"
 
 namespace tripath {
+
+// ---------------------------------------------------------------------------
+// Players without foresight, to tell a walk from a puzzle: a level that
+// such a player often wins asks for no idea at all.
+//
+// A naive player looks only at walking distances on the board as it is
+// now. Each character's target is its nearest gem while it can reach one,
+// else its own exit (unless it stands there). Two ways of playing:
+// - one at a time: pick a character that has a target and walk it, one step
+//   after another along a shortest way, all the way to that target; then
+//   pick again;
+// - interleaving: every single step, pick a character that has a target and
+//   move it one step along a shortest way, so the characters' walks mix.
+// Among equal choices (which character, which of equally near targets,
+// which step of equally short ways) it chooses at random. A play is won when
+// the level is complete, and lost when nobody has a target left to walk to
+// but the level is not complete. A level tuned against one of them may
+// still be a walk for the other, so the measures use both.
+
+struct NaiveReport {
+  int plays = 0;
+  int wins = 0;
+
+  // Wins in percent of the plays.
+  double WinPercent() const { return plays == 0 ? 0.0 : 100.0 * wins / plays; }
+};
+
+// The default number of plays and the seed of the first; play i uses seed
+// `seed + i`, so the figures are the same on every machine.
+constexpr int kNaivePlays = 200;
+constexpr std::uint64_t kNaiveSeed = 1;
+
+enum class NaiveStyle { kOneAtATime, kInterleaving };
+
+// Plays the level once from the board's state; true when it is won.
+bool PlayNaively(const Board& board, std::uint64_t seed,
+                 NaiveStyle style = NaiveStyle::kOneAtATime);
+
+NaiveReport PlayNaively(const Board& board, int plays, std::uint64_t seed = kNaiveSeed,
+                        NaiveStyle style = NaiveStyle::kOneAtATime);
+
+// How long the player walks between the decisions that matter: the steps
+// of a shortest solution over its distinct deep traps plus one.
+inline double StepsPerDeepDecision(std::size_t steps, std::size_t distinctDeepTraps) {
+  return static_cast<double>(steps) / static_cast<double>(distinctDeepTraps + 1);
+}
 
 // ---------------------------------------------------------------------------
 // Traps: legal moves after which the level can no longer be completed.

@@ -1,4 +1,4 @@
-#include "tools/solver/naive_player.h"
+#include "game/play/measures.h"
 
 #include <array>
 #include <vector>
