@@ -1,6 +1,7 @@
 #include "game/play/measures.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -64,6 +65,69 @@ void MeasureFloor(const Board& board, LayoutReport* report) {
   }
 }
 
+// Who may stand where: the characters in the level (on a board without
+// any, all three) on the cells they may enter and on their starts. Two
+// neighbouring cells are joined when one of them may stand on both.
+class Footing {
+ public:
+  explicit Footing(const Board& board) : board_(board) {
+    for (int c = kPim; c <= kOst; ++c) {
+      if (board.Character(c).active) walkers_.push_back(c);
+    }
+    if (walkers_.empty()) walkers_ = {kPim, kLu, kOst};
+  }
+
+  bool OnFloor(int cell) const {
+    for (int c : walkers_) {
+      if (Standable(cell, c)) return true;
+    }
+    return false;
+  }
+
+  // Calls visit(n) for each cell n joined to `cell`.
+  template <typename Visit>
+  void ForEachNeighbour(int cell, Visit visit) const {
+    const int x = cell % kBoardSize, y = cell / kBoardSize;
+    for (Direction dir : kDirections) {
+      const int nx = x + DeltaX(dir), ny = y + DeltaY(dir);
+      if (!Board::Inside(nx, ny)) continue;
+      const int n = ny * kBoardSize + nx;
+      for (int c : walkers_) {
+        if (Standable(cell, c) && Standable(n, c)) {
+          visit(n);
+          break;
+        }
+      }
+    }
+  }
+
+ private:
+  bool Standable(int cell, int c) const {
+    const CharacterPlace p = board_.Character(c);
+    return CanEnter(c, board_.cells()[cell]) || (p.active && p.y * kBoardSize + p.x == cell);
+  }
+
+  const Board& board_;
+  std::vector<int> walkers_;
+};
+
+// The cells the characters stand on while `moves` are played from the
+// board's state, where they start included.
+std::vector<bool> StoodOn(const Board& board, std::span<const Move> moves) {
+  std::vector<bool> stood(kBoardCells, false);
+  Board play = board;
+  auto mark = [&](int c) {
+    const CharacterPlace p = play.Character(c);
+    if (p.active) stood[p.y * kBoardSize + p.x] = true;
+  };
+  for (int c = kPim; c <= kOst; ++c) mark(c);
+  for (const Move& move : moves) {
+    if (!play.Step(move.character, move.direction).moved) break;
+    mark(move.character);
+  }
+  return stood;
+}
+
 }  // namespace
 
 std::size_t TrapReport::TrapSteps() const {
@@ -88,9 +152,30 @@ TrapReport FindTraps(const Board& board, std::span<const Move> solution,
     report.valid = solution.empty();
     return report;
   }
+  std::vector<bool> stub(kBoardCells, false);
+  for (int cell : UntouchedDeadEnds(board, solution)) stub[cell] = true;
   // A trap move: who steps from which cell in which direction.
   using TrapKey = std::tuple<int, int, int, int>;
-  std::set<TrapKey> distinct, distinctDeep;
+  std::set<TrapKey> distinct, distinctDeep, turnBacks, stubSteps;
+  // The deep traps that are decisions, each with its group: turn-backs at
+  // one stop after another of the same character share one.
+  std::map<TrapKey, int> decision;
+  std::vector<int> group;  // union-find over the decisions
+  auto root = [&](int d) {
+    while (group[d] != d) d = group[d] = group[group[d]];
+    return d;
+  };
+  // Per character: the cell its last step came from, the run of turn-back
+  // traps it is in (a decision, or -1), whether stepping back is a trap at
+  // the stop where it stands, and the decision met there.
+  struct Walker {
+    int cameFrom = -1;
+    int run = -1;
+    bool backIsTrap = false;
+    int runHere = -1;
+  };
+  std::array<Walker, kCharacterCount + 1> walkers{};
+  Board play = board;
   for (const Move& move : solution) {
     int traps = 0;
     bool legal = false;
@@ -104,24 +189,30 @@ TrapReport FindTraps(const Board& board, std::span<const Move> solution,
       ++report.alternatives;
       const TrapKey key{choice.move.character, choice.fromX, choice.fromY,
                         static_cast<int>(choice.move.direction)};
-      if (choice.obviouslyDead) {
-        ++traps;
-        ++report.obviousTraps;
-        distinct.insert(key);
+      const StateVerdict verdict =
+          choice.obviouslyDead ? StateVerdict::kDead : prover.Check(i, maxStatesPerCheck);
+      if (verdict == StateVerdict::kUnknown) ++report.unknown;
+      if (verdict != StateVerdict::kDead) continue;
+      ++traps;
+      distinct.insert(key);
+      if (choice.obviouslyDead) ++report.obviousTraps;
+      Walker& walker = walkers[choice.move.character];
+      const int target = (choice.fromY + DeltaY(choice.move.direction)) * kBoardSize +
+                         choice.fromX + DeltaX(choice.move.direction);
+      const bool back = target == walker.cameFrom;
+      walker.backIsTrap = walker.backIsTrap || back;
+      if (choice.obviouslyDead) continue;
+      distinctDeep.insert(key);
+      if (stub[target]) {
+        stubSteps.insert(key);
         continue;
       }
-      switch (prover.Check(i, maxStatesPerCheck)) {
-        case StateVerdict::kDead:
-          ++traps;
-          distinct.insert(key);
-          distinctDeep.insert(key);
-          break;
-        case StateVerdict::kUnknown:
-          ++report.unknown;
-          break;
-        case StateVerdict::kAlive:
-          break;
-      }
+      const auto [it, added] = decision.emplace(key, static_cast<int>(group.size()));
+      if (added) group.push_back(it->second);
+      if (!back) continue;
+      turnBacks.insert(key);
+      if (walker.run >= 0) group[root(it->second)] = root(walker.run);
+      walker.runHere = it->second;
     }
     if (!legal) {
       report.valid = false;
@@ -130,49 +221,37 @@ TrapReport FindTraps(const Board& board, std::span<const Move> solution,
     report.traps += static_cast<std::size_t>(traps);
     report.trapsAtStep.push_back(traps);
     ++report.steps;
+    // The run goes on while stepping back stays a trap at every stop.
+    Walker& mover = walkers[move.character];
+    const CharacterPlace from = play.Character(move.character);
+    mover.run = !mover.backIsTrap ? -1 : mover.runHere >= 0 ? mover.runHere : mover.run;
+    mover.backIsTrap = false;
+    mover.runHere = -1;
+    mover.cameFrom = from.y * kBoardSize + from.x;
+    play.Step(move.character, move.direction);
     prover.Play(move);
   }
   report.distinctTraps = distinct.size();
   report.distinctDeepTraps = distinctDeep.size();
+  report.turnBacks = turnBacks.size();
+  report.stubSteps = stubSteps.size();
+  for (int d = 0; d < static_cast<int>(group.size()); ++d) {
+    if (root(d) == d) ++report.realDecisions;
+  }
   return report;
 }
 
 LayoutReport MeasureLayout(const Board& board) {
   LayoutReport report;
-  std::vector<int> walkers;
-  for (int c = kPim; c <= kOst; ++c) {
-    if (board.Character(c).active) walkers.push_back(c);
-  }
-  if (walkers.empty()) walkers = {kPim, kLu, kOst};
-  auto standable = [&](int x, int y, int c) {
-    const CharacterPlace p = board.Character(c);
-    return CanEnter(c, board.At(x, y)) || (p.active && p.x == x && p.y == y);
-  };
-  auto joined = [&](int x, int y, int nx, int ny) {
-    for (int c : walkers) {
-      if (standable(x, y, c) && standable(nx, ny, c)) return true;
-    }
-    return false;
-  };
-  auto onFloor = [&](int x, int y) {
-    for (int c : walkers) {
-      if (standable(x, y, c)) return true;
-    }
-    return false;
-  };
+  const Footing footing(board);
   std::vector<int> degree(kBoardCells, -1);
-  for (int y = 0; y < kBoardSize; ++y) {
-    for (int x = 0; x < kBoardSize; ++x) {
-      if (!onFloor(x, y)) continue;
-      int d = 0;
-      for (Direction dir : kDirections) {
-        const int nx = x + DeltaX(dir), ny = y + DeltaY(dir);
-        if (Board::Inside(nx, ny) && onFloor(nx, ny) && joined(x, y, nx, ny)) ++d;
-      }
-      degree[y * kBoardSize + x] = d;
-      ++report.floorCells;
-      if (d >= 3) ++report.junctions;
-    }
+  for (int i = 0; i < kBoardCells; ++i) {
+    if (!footing.OnFloor(i)) continue;
+    int d = 0;
+    footing.ForEachNeighbour(i, [&](int) { ++d; });
+    degree[i] = d;
+    ++report.floorCells;
+    if (d >= 3) ++report.junctions;
   }
   // Runs of cells with two neighbours: the parts of them joined to each
   // other. A single one between two junctions is no walk; longer runs are.
@@ -187,16 +266,12 @@ LayoutReport MeasureLayout(const Board& board) {
       const int a = stack.back();
       stack.pop_back();
       ++run;
-      const int x = a % kBoardSize, y = a / kBoardSize;
-      for (Direction dir : kDirections) {
-        const int nx = x + DeltaX(dir), ny = y + DeltaY(dir);
-        if (!Board::Inside(nx, ny)) continue;
-        const int n = ny * kBoardSize + nx;
-        if (degree[n] == 2 && !counted[n] && joined(x, y, nx, ny)) {
+      footing.ForEachNeighbour(a, [&](int n) {
+        if (degree[n] == 2 && !counted[n]) {
           counted[n] = true;
           stack.push_back(n);
         }
-      }
+      });
     }
     report.longestCorridor = std::max(report.longestCorridor, run);
     if (run >= 2) report.corridorCells += run;
@@ -206,22 +281,37 @@ LayoutReport MeasureLayout(const Board& board) {
 }
 
 int UnusedTiles(const Board& board, std::span<const Move> moves) {
-  std::vector<bool> stood(kBoardCells, false);
-  Board play = board;
-  auto mark = [&](int c) {
-    const CharacterPlace p = play.Character(c);
-    if (p.active) stood[p.y * kBoardSize + p.x] = true;
-  };
-  for (int c = kPim; c <= kOst; ++c) mark(c);
-  for (const Move& move : moves) {
-    if (!play.Step(move.character, move.direction).moved) break;
-    mark(move.character);
-  }
+  const std::vector<bool> stood = StoodOn(board, moves);
   int unused = 0;
   for (int i = 0; i < kBoardCells; ++i) {
     if (board.cells()[i] != kNoFloor && !stood[i]) ++unused;
   }
   return unused;
+}
+
+std::vector<int> UntouchedDeadEnds(const Board& board, std::span<const Move> moves) {
+  const std::vector<bool> stood = StoodOn(board, moves);
+  const Footing footing(board);
+  // Cells with at most one neighbour go, one after another, so that a stub
+  // of several tiles goes from its tip to where it meets the rest.
+  std::vector<int> degree(kBoardCells, -1), stack, dead;
+  for (int i = 0; i < kBoardCells; ++i) {
+    if (!footing.OnFloor(i)) continue;
+    degree[i] = 0;
+    footing.ForEachNeighbour(i, [&](int) { ++degree[i]; });
+    if (degree[i] <= 1 && !stood[i]) stack.push_back(i);
+  }
+  while (!stack.empty()) {
+    const int a = stack.back();
+    stack.pop_back();
+    dead.push_back(a);
+    degree[a] = -1;
+    footing.ForEachNeighbour(a, [&](int n) {
+      if (degree[n] >= 0 && --degree[n] == 1 && !stood[n]) stack.push_back(n);
+    });
+  }
+  std::sort(dead.begin(), dead.end());
+  return dead;
 }
 
 int Percent(int part, int whole) {

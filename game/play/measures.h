@@ -8,6 +8,7 @@
 // this one.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -66,6 +67,11 @@ inline double StepsPerDeepDecision(std::size_t steps, std::size_t distinctDeepTr
   return static_cast<double>(steps) / static_cast<double>(distinctDeepTraps + 1);
 }
 
+// The steps of a shortest solution per real decision; 0 without any.
+inline double StepsPerRealDecision(std::size_t steps, std::size_t realDecisions) {
+  return realDecisions == 0 ? 0.0 : static_cast<double>(steps) / static_cast<double>(realDecisions);
+}
+
 // ---------------------------------------------------------------------------
 // Traps: legal moves after which the level can no longer be completed.
 
@@ -85,6 +91,14 @@ struct TrapReport {
   // every step that another makes, and that is one decision, not many.
   std::size_t distinctTraps = 0;
   std::size_t distinctDeepTraps = 0;
+  // The decisions among the different deep traps: a step into an untouched
+  // dead end (see UntouchedDeadEnds) is none, and the turn-backs (a
+  // character stepping back onto the cell it came from) that one character
+  // is offered at one stop after another are one: stepping back fails all
+  // along its walk for the same reason.
+  std::size_t realDecisions = 0;
+  std::size_t turnBacks = 0;  // different deep traps that are turn-backs
+  std::size_t stubSteps = 0;  // different deep traps into untouched dead ends
   // Per step of the solution: the traps among the other moves at that step.
   std::vector<int> trapsAtStep;
 
@@ -136,6 +150,12 @@ LayoutReport MeasureLayout(const Board& board);
 // Tiles that no character stands on while `moves` are played from the
 // board's state (where the characters start counts as stood on).
 int UnusedTiles(const Board& board, std::span<const Move> moves);
+
+// The untouched dead ends: tiles that no character stands on while `moves`
+// are played, and from which the floor goes on only one way (to where it
+// meets the rest of the floor, which may be over other such tiles). Sorted
+// cells (y * kBoardSize + x).
+std::vector<int> UntouchedDeadEnds(const Board& board, std::span<const Move> moves);
 
 // A share in whole percent, rounded; 0 of nothing is 0.
 int Percent(int part, int whole);

@@ -101,7 +101,7 @@ class Solver:
             for line in lines[1:]:
                 row = dict(zip(header, line.split('\t')))
                 for key, value in row.items():
-                    if key in ('per_deep', 'naive', 'interleaving'):
+                    if key in ('per_deep', 'per_real', 'naive', 'interleaving'):
                         row[key] = float(value)
                     elif key not in ('source', 'steps', 'size', 'solution', 'needs'):
                         row[key] = int(value)

@@ -28,12 +28,15 @@ const char kUsage[] =
     "  --traps          add the measures of a puzzle: the wrong moves along the\n"
     "                   solution that make the level impossible (traps, the deep\n"
     "                   ones, the steps offering one, and over how many tenths of\n"
-    "                   the solution they spread), the share of 200 seeded plays\n"
+    "                   the solution they spread), the real decisions among them\n"
+    "                   (a run of turn-backs is one, a step into an untouched\n"
+    "                   dead end none), the share of 200 seeded plays\n"
     "                   each naive player wins (one character at a time, and\n"
     "                   interleaving), the steps per deep decision (Walk), the\n"
     "                   tiles no one can reach or the solution never stands on,\n"
     "                   and the ideas the level needs; over all 64 levels also\n"
-    "                   the climb of decisions away from the start corner\n"
+    "                   the climb of decisions and of real decisions away from\n"
+    "                   the start corner\n"
     "  --needs          only the ideas each level needs, of the measures above (a\n"
     "                   Needs column in the plain table)\n"
     "  --lint           find the decoration: tiles that can go without changing\n"
@@ -300,22 +303,23 @@ void PrintHeader(const Settings& s) {
           "level\tsource\tsteps\tstates\ttraps\tobvious\tdeep\tdistinct\tdistinct_deep\t"
           "trap_steps\tspread\talternatives\tunknown\tfloor\tcorridor\tlongest\tjunctions\t"
           "naive\tper_deep\tsize\ttiles\tunreachable\tpieces\tunused\tinterleaving\tneeds\t"
-          "decoration\tsolution\n");
+          "decoration\treal\tturn_backs\tstub_steps\tper_real\tsolution\n");
       break;
     case Format::kMarkdown:
       std::printf(
           "| Level | Title | Characters | Gems | Size | Floor | Steps | States | Traps | Deep | "
-          "Decisions | Walk | Naive | Interleaving | Unreachable | Unused | Decoration | "
+          "Decisions | Real | Walk | Naive | Interleaving | Unreachable | Unused | Decoration | "
           "Needs |\n");
       std::printf(
-          "|---:|---|---|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+          "|---:|---|---|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
           "---|\n");
       break;
     case Format::kTraps:
-      std::printf("%-5s  %-20s %-11s %4s %5s %5s %5s %8s %5s %4s %4s %5s %5s %6s %5s %4s%s  %s\n",
-                  "Level", "Title", "Characters", "Gems", "Size", "Floor", "Steps", "States",
-                  "Traps", "Deep", "Dec", "Walk", "Naive", "Inter", "Unrch", "Unus",
-                  s.lint ? " Decor" : "", "Needs");
+      std::printf(
+          "%-5s  %-20s %-11s %4s %5s %5s %5s %8s %5s %4s %4s %4s %5s %5s %6s %5s %4s%s  %s\n",
+          "Level", "Title", "Characters", "Gems", "Size", "Floor", "Steps", "States", "Traps",
+          "Deep", "Dec", "Real", "Walk", "Naive", "Inter", "Unrch", "Unus", s.lint ? " Decor" : "",
+          "Needs");
       break;
     case Format::kPlain:
       std::printf("%-5s  %-28s %-12s %4s %6s %6s %10s%s%s  %s\n", "Level", "Title", "Characters",
@@ -366,7 +370,7 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
     case Format::kTsv:
       std::printf(
           "%d\t%s\t%s\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%d\t%zu\t%zu\t%d\t%d\t%d\t%d\t%.1f\t"
-          "%.1f\t%s\t%d\t%d\t%d\t%d\t%.1f\t%s\t%d\t%s\n",
+          "%.1f\t%s\t%d\t%d\t%d\t%d\t%.1f\t%s\t%d\t%zu\t%zu\t%zu\t%.1f\t%s\n",
           level.number, level.source.string().c_str(), m.steps.c_str(), m.result.statesStored,
           t.traps, t.obviousTraps, t.DeepTraps(), t.distinctTraps, t.distinctDeepTraps,
           t.TrapSteps(), t.Spread(), t.alternatives, t.unknown, m.layout.floorCells,
@@ -374,29 +378,31 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
           m.naive.WinPercent(), walk, Size(level.codes).c_str(), tiles, m.layout.unreachable,
           m.layout.pieces, Percent(m.unused, tiles), m.interleaving.WinPercent(),
           s.needs ? NeedsText(m.needs).c_str() : "", m.lintDone ? Percent(decoration, tiles) : -1,
-          m.solution.c_str());
+          t.realDecisions, t.turnBacks, t.stubSteps,
+          StepsPerRealDecision(m.result.moves.size(), t.realDecisions), m.solution.c_str());
       break;
     case Format::kMarkdown:
       std::printf(
-          "| %d | %s | %s | %d | %s | %s | %s | %zu | %s | %zu | %zu | %.1f | %.1f%% | %.1f%% | "
-          "%d | %d%% | %s | %s |\n",
+          "| %d | %s | %s | %d | %s | %s | %s | %zu | %s | %zu | %zu | %zu | %.1f | %.1f%% | "
+          "%.1f%% | %d | %d%% | %s | %s |\n",
           level.number, level.title.c_str(), Characters(board).c_str(), board.GemsRemaining(),
           Size(level.codes).c_str(), FloorText(m.layout).c_str(), m.steps.c_str(),
-          m.result.statesStored, trapCount.c_str(), t.DeepTraps(), t.distinctDeepTraps, walk,
-          m.naive.WinPercent(), m.interleaving.WinPercent(), m.layout.unreachable,
-          Percent(m.unused, tiles),
+          m.result.statesStored, trapCount.c_str(), t.DeepTraps(), t.distinctDeepTraps,
+          t.realDecisions, walk, m.naive.WinPercent(), m.interleaving.WinPercent(),
+          m.layout.unreachable, Percent(m.unused, tiles),
           m.lintDone ? (std::to_string(Percent(decoration, tiles)) + "%").c_str() : "",
           NeedsText(m.needs).c_str());
       break;
     case Format::kTraps:
       std::printf(
-          "%-5d  %-20s %-11s %4d %5s %5d %5s %8zu %5s %4zu %4zu %5.1f %4.0f%% %5.0f%% %5d %3d%%%s  "
-          "%s\n",
+          "%-5d  %-20s %-11s %4d %5s %5d %5s %8zu %5s %4zu %4zu %4zu %5.1f %4.0f%% %5.0f%% %5d "
+          "%3d%%%s  %s\n",
           level.number, level.title.substr(0, 20).c_str(), Characters(board).c_str(),
           board.GemsRemaining(), Size(level.codes).c_str(), tiles, m.steps.c_str(),
-          m.result.statesStored, trapCount.c_str(), t.DeepTraps(), t.distinctDeepTraps, walk,
-          m.naive.WinPercent(), m.interleaving.WinPercent(), m.layout.unreachable,
-          Percent(m.unused, tiles), decorColumn.c_str(), NeedsText(m.needs).c_str());
+          m.result.statesStored, trapCount.c_str(), t.DeepTraps(), t.distinctDeepTraps,
+          t.realDecisions, walk, m.naive.WinPercent(), m.interleaving.WinPercent(),
+          m.layout.unreachable, Percent(m.unused, tiles), decorColumn.c_str(),
+          NeedsText(m.needs).c_str());
       break;
     case Format::kPlain:
       std::printf("%-5d  %-28s %-12s %4d %6s %6s %10zu%s%s  %s\n", level.number,
@@ -414,27 +420,51 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
   std::fflush(stdout);
 }
 
+// One line of the climb: the rank correlation and the row medians of a
+// count of decisions.
+void PrintClimb(const char* bullet, const char* what, std::span<const std::size_t> decisions) {
+  const Climb climb = MeasureClimb(decisions);
+  std::printf(
+      "%sClimb of %s: rank correlation with the distance from the corner %.2f; medians "
+      "by row:",
+      bullet, what, climb.correlation);
+  for (int r = 0; r < kLevelGridRows; ++r) {
+    if (climb.rowMedians[r] >= 0) std::printf(" %d: %g", r + 1, climb.rowMedians[r]);
+  }
+  std::printf("\n");
+}
+
 // Over the whole set: the climb of decisions and where each idea is first
 // needed.
 void PrintLevelSet(const std::vector<Level>& levels, const std::vector<Measures>& measures,
                    Format format) {
   if (levels.size() != static_cast<std::size_t>(kLevelCount)) return;
-  std::vector<std::size_t> decisions;
+  std::vector<std::size_t> decisions, real;
+  std::vector<double> walks;
   std::vector<IdeaNeeds> needs;
+  double most = 0;
+  int longest = 0;
   for (std::size_t i = 0; i < levels.size(); ++i) {
-    if (levels[i].number != static_cast<int>(i) + 1) return;
-    decisions.push_back(measures[i].traps.distinctDeepTraps);
+    const int n = static_cast<int>(i) + 1;
+    if (levels[i].number != n) return;
+    const TrapReport& t = measures[i].traps;
+    decisions.push_back(t.distinctDeepTraps);
+    real.push_back(t.realDecisions);
     needs.push_back(measures[i].needs);
+    if (IsTutorialLevel(n)) continue;
+    walks.push_back(StepsPerRealDecision(measures[i].result.moves.size(), t.realDecisions));
+    if (walks.back() > most) {
+      most = walks.back();
+      longest = n;
+    }
   }
-  const Climb climb = MeasureClimb(decisions);
   const char* bullet = format == Format::kMarkdown ? "- " : "";
-  std::printf("\n%sClimb: rank correlation of distance from the corner and decisions %.2f\n",
-              bullet, climb.correlation);
-  std::printf("%sMedian decisions by row:", bullet);
-  for (int r = 0; r < kLevelGridRows; ++r) {
-    if (climb.rowMedians[r] >= 0) std::printf(" %d: %g", r + 1, climb.rowMedians[r]);
-  }
-  std::printf("\n%sLessons:", bullet);
+  std::printf("\n");
+  PrintClimb(bullet, "decisions", decisions);
+  PrintClimb(bullet, "real decisions", real);
+  std::printf("%sSteps per real decision beyond the tutorials: median %.1f, most %.1f (level %d)\n",
+              bullet, Median(walks), most, longest);
+  std::printf("%sLessons:", bullet);
   const auto lessons = FindLessons(needs);
   for (int idea = 0; idea < kIdeaCount; ++idea) {
     std::printf(" %s %d%s", IdeaNames()[idea], lessons[idea].level,

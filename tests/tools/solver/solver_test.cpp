@@ -344,6 +344,26 @@ TEST(Traps, MovesThatAreNotAWayThroughAreReported) {
   EXPECT_EQ(report.trapsAtStep.size(), 1u);
 }
 
+// Pim fetches the gem over three tiles worn once, which carry him out and
+// back but no more. On the way out, stepping back on any of them is a trap
+// (the tiles would not carry him back again), and so is a step into the
+// empty stub below the middle one. Those are four different deep traps, but
+// one decision: do not turn back. The stub step is none.
+TEST(Traps, ATurnBackAlongACorridorIsOneDecisionAndAStubStepNone) {
+  Board board = MakeBoard(
+      "1##P###*\n"
+      ".....#..\n");
+  for (int x = 4; x <= 6; ++x) board.Set(x, 0, kSharedPath + 1);
+  const SolveResult solved = Solve(board);
+  ASSERT_EQ(solved.outcome, SolveOutcome::kSolved);
+  EXPECT_EQ(UntouchedDeadEnds(board, solved.moves), std::vector<int>{kBoardSize + 5});
+  const TrapReport report = FindTraps(board, solved.moves);
+  EXPECT_EQ(report.distinctDeepTraps, 4u);
+  EXPECT_EQ(report.turnBacks, 3u);
+  EXPECT_EQ(report.stubSteps, 1u);
+  EXPECT_EQ(report.realDecisions, 1u);
+}
+
 TEST(Traps, ChecksThatRunOutOfStatesAreUnknownNotTraps) {
   // With room for a single state, the three harmless detours cannot be
   // shown to be harmless; both traps end within that one state.
