@@ -1,9 +1,6 @@
 #include "game/play/measures.h"
 
 #include <algorithm>
-#include <map>
-#include <set>
-#include <tuple>
 
 namespace tripath {
 
@@ -111,6 +108,28 @@ class Footing {
   std::vector<int> walkers_;
 };
 
+// The cells joined to one of `from` over the floor, without going over
+// `avoid` (-1 for none).
+std::vector<bool> Reached(const Footing& footing, const std::vector<int>& from, int avoid) {
+  std::vector<bool> reached(kBoardCells, false);
+  std::vector<int> stack;
+  for (int cell : from) {
+    if (cell == avoid || reached[cell]) continue;
+    reached[cell] = true;
+    stack.push_back(cell);
+  }
+  while (!stack.empty()) {
+    const int a = stack.back();
+    stack.pop_back();
+    footing.ForEachNeighbour(a, [&](int n) {
+      if (n == avoid || reached[n]) return;
+      reached[n] = true;
+      stack.push_back(n);
+    });
+  }
+  return reached;
+}
+
 // The cells the characters stand on while `moves` are played from the
 // board's state, where they start included.
 std::vector<bool> StoodOn(const Board& board, std::span<const Move> moves) {
@@ -129,117 +148,6 @@ std::vector<bool> StoodOn(const Board& board, std::span<const Move> moves) {
 }
 
 }  // namespace
-
-std::size_t TrapReport::TrapSteps() const {
-  return static_cast<std::size_t>(
-      std::count_if(trapsAtStep.begin(), trapsAtStep.end(), [](int n) { return n > 0; }));
-}
-
-int TrapReport::Spread(int parts) const {
-  if (trapsAtStep.empty() || parts <= 0) return 0;
-  std::vector<bool> hit(parts, false);
-  for (std::size_t i = 0; i < trapsAtStep.size(); ++i) {
-    if (trapsAtStep[i] > 0) hit[i * parts / trapsAtStep.size()] = true;
-  }
-  return static_cast<int>(std::count(hit.begin(), hit.end(), true));
-}
-
-TrapReport FindTraps(const Board& board, std::span<const Move> solution,
-                     const SolveOptions& options, std::size_t maxStatesPerCheck) {
-  TrapReport report;
-  MoveProver prover(board, options);
-  if (!prover.HasCharacters()) {
-    report.valid = solution.empty();
-    return report;
-  }
-  std::vector<bool> stub(kBoardCells, false);
-  for (int cell : UntouchedDeadEnds(board, solution)) stub[cell] = true;
-  // A trap move: who steps from which cell in which direction.
-  using TrapKey = std::tuple<int, int, int, int>;
-  std::set<TrapKey> distinct, distinctDeep, turnBacks, stubSteps;
-  // The deep traps that are decisions, each with its group: turn-backs at
-  // one stop after another of the same character share one.
-  std::map<TrapKey, int> decision;
-  std::vector<int> group;  // union-find over the decisions
-  auto root = [&](int d) {
-    while (group[d] != d) d = group[d] = group[group[d]];
-    return d;
-  };
-  // Per character: the cell its last step came from, the run of turn-back
-  // traps it is in (a decision, or -1), whether stepping back is a trap at
-  // the stop where it stands, and the decision met there.
-  struct Walker {
-    int cameFrom = -1;
-    int run = -1;
-    bool backIsTrap = false;
-    int runHere = -1;
-  };
-  std::array<Walker, kCharacterCount + 1> walkers{};
-  Board play = board;
-  for (const Move& move : solution) {
-    int traps = 0;
-    bool legal = false;
-    const std::vector<MoveProver::Choice>& choices = prover.Choices();
-    for (std::size_t i = 0; i < choices.size(); ++i) {
-      const MoveProver::Choice& choice = choices[i];
-      if (choice.move == move) {
-        legal = true;
-        continue;
-      }
-      ++report.alternatives;
-      const TrapKey key{choice.move.character, choice.fromX, choice.fromY,
-                        static_cast<int>(choice.move.direction)};
-      const StateVerdict verdict =
-          choice.obviouslyDead ? StateVerdict::kDead : prover.Check(i, maxStatesPerCheck);
-      if (verdict == StateVerdict::kUnknown) ++report.unknown;
-      if (verdict != StateVerdict::kDead) continue;
-      ++traps;
-      distinct.insert(key);
-      if (choice.obviouslyDead) ++report.obviousTraps;
-      Walker& walker = walkers[choice.move.character];
-      const int target = (choice.fromY + DeltaY(choice.move.direction)) * kBoardSize +
-                         choice.fromX + DeltaX(choice.move.direction);
-      const bool back = target == walker.cameFrom;
-      walker.backIsTrap = walker.backIsTrap || back;
-      if (choice.obviouslyDead) continue;
-      distinctDeep.insert(key);
-      if (stub[target]) {
-        stubSteps.insert(key);
-        continue;
-      }
-      const auto [it, added] = decision.emplace(key, static_cast<int>(group.size()));
-      if (added) group.push_back(it->second);
-      if (!back) continue;
-      turnBacks.insert(key);
-      if (walker.run >= 0) group[root(it->second)] = root(walker.run);
-      walker.runHere = it->second;
-    }
-    if (!legal) {
-      report.valid = false;
-      break;
-    }
-    report.traps += static_cast<std::size_t>(traps);
-    report.trapsAtStep.push_back(traps);
-    ++report.steps;
-    // The run goes on while stepping back stays a trap at every stop.
-    Walker& mover = walkers[move.character];
-    const CharacterPlace from = play.Character(move.character);
-    mover.run = !mover.backIsTrap ? -1 : mover.runHere >= 0 ? mover.runHere : mover.run;
-    mover.backIsTrap = false;
-    mover.runHere = -1;
-    mover.cameFrom = from.y * kBoardSize + from.x;
-    play.Step(move.character, move.direction);
-    prover.Play(move);
-  }
-  report.distinctTraps = distinct.size();
-  report.distinctDeepTraps = distinctDeep.size();
-  report.turnBacks = turnBacks.size();
-  report.stubSteps = stubSteps.size();
-  for (int d = 0; d < static_cast<int>(group.size()); ++d) {
-    if (root(d) == d) ++report.realDecisions;
-  }
-  return report;
-}
 
 LayoutReport MeasureLayout(const Board& board) {
   LayoutReport report;
@@ -312,6 +220,87 @@ std::vector<int> UntouchedDeadEnds(const Board& board, std::span<const Move> mov
   }
   std::sort(dead.begin(), dead.end());
   return dead;
+}
+
+std::vector<LevelPart> LevelParts(const Board& board, std::span<const Move> solution) {
+  std::vector<LevelPart> parts;
+  const Footing footing(board);
+  std::vector<int> starts;
+  for (int c = kPim; c <= kOst; ++c) {
+    const CharacterPlace p = board.Character(c);
+    if (p.active) starts.push_back(p.y * kBoardSize + p.x);
+  }
+  if (starts.size() >= 2) {
+    for (int c = kPim; c <= kOst; ++c) {
+      const CharacterPlace p = board.Character(c);
+      if (!p.active) continue;
+      LevelPart part;
+      part.kind = PartKind::kCharacter;
+      part.character = c;
+      part.cell = p.y * kBoardSize + p.x;
+      for (int i = 0; i < kBoardCells; ++i) {
+        const int code = board.cells()[i];
+        if (i == part.cell || (code != kNoFloor && TileOwner(code) == c)) part.cells.push_back(i);
+      }
+      parts.push_back(std::move(part));
+    }
+  }
+  // A cell that something is on: a start, an exit, a gem or a character.
+  auto holdsSomething = [&](int cell) {
+    const int code = board.cells()[cell];
+    return code == kGem ||
+           (TileOwner(code) >= kPim && (TileKind(code) == 0 || TileKind(code) == 4)) ||
+           std::find(starts.begin(), starts.end(), cell) != starts.end();
+  };
+  for (int i = 0; i < kBoardCells; ++i) {
+    if (board.cells()[i] != kGem) continue;
+    LevelPart part;
+    part.kind = PartKind::kGem;
+    part.cell = i;
+    // Back along the dead end the gem lies in, to where the floor branches
+    // or holds something else.
+    for (int cell = i;;) {
+      int left = 0, next = -1;
+      footing.ForEachNeighbour(cell, [&](int n) {
+        if (std::find(part.cells.begin(), part.cells.end(), n) != part.cells.end()) return;
+        ++left;
+        next = n;
+      });
+      if (left > 1 || (cell != i && holdsSomething(cell))) break;
+      part.cells.push_back(cell);
+      if (next < 0) break;
+      cell = next;
+    }
+    std::sort(part.cells.begin(), part.cells.end());
+    parts.push_back(std::move(part));
+  }
+  const std::vector<int> dead = UntouchedDeadEnds(board, solution);
+  const std::vector<bool> reached = Reached(footing, starts, -1);
+  for (int tile : dead) {
+    LevelPart part;
+    part.kind = PartKind::kDeadEnd;
+    part.cell = tile;
+    part.cells = {tile};
+    if (reached[tile]) {
+      const std::vector<bool> still = Reached(footing, starts, tile);
+      for (int other : dead) {
+        if (other != tile && reached[other] && !still[other]) part.cells.push_back(other);
+      }
+    }
+    std::sort(part.cells.begin(), part.cells.end());
+    parts.push_back(std::move(part));
+  }
+  return parts;
+}
+
+Board Without(const Board& board, const LevelPart& part) {
+  Board without = board;
+  if (part.kind == PartKind::kCharacter) without.RemoveCharacter(part.character);
+  if (part.kind == PartKind::kGem) {
+    without.Set(part.cell % kBoardSize, part.cell / kBoardSize, kCollectedGem);
+  }
+  for (int cell : part.cells) without.Set(cell % kBoardSize, cell / kBoardSize, kNoFloor);
+  return without;
 }
 
 int Percent(int part, int whole) {

@@ -12,6 +12,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -117,6 +119,29 @@ struct TrapReport {
 TrapReport FindTraps(const Board& board, std::span<const Move> solution,
                      const SolveOptions& options = {}, std::size_t maxStatesPerCheck = 2'000'000);
 
+// The same a slice at a time, for a caller that must not wait long (the
+// game between two frames). Work is counted in states a search takes up,
+// about a microsecond or two each; the report does not depend on how the
+// work was sliced.
+class TrapJob {
+ public:
+  TrapJob(const Board& board, std::span<const Move> solution, const SolveOptions& options = {},
+          std::size_t maxStatesPerCheck = 2'000'000);
+  ~TrapJob();
+  TrapJob(const TrapJob&) = delete;
+  TrapJob& operator=(const TrapJob&) = delete;
+
+  // Works on for about `work` states; true once Report() is complete.
+  bool Advance(std::size_t work);
+  const TrapReport& Report() const;
+  // The work done so far, in states.
+  std::size_t Work() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
 // ---------------------------------------------------------------------------
 // Layout: how much of a board is corridor.
 
@@ -185,6 +210,89 @@ std::vector<int> FindDecoration(const Board& board, const PuzzleFigures& base,
                                 const SolveOptions& options, std::size_t maxStatesPerCheck);
 std::vector<int> FindDecoration(const Board& board, const SolveOptions& options,
                                 std::size_t maxStatesPerCheck);
+
+// ---------------------------------------------------------------------------
+// Ablation: the parts of a level that do not earn their place. Each part is
+// taken away in turn and the level measured again: a part earns its place
+// when the level without it has fewer real decisions or cannot be finished
+// at all; otherwise it is noise.
+
+enum class PartKind {
+  kCharacter,  // a character with its start, its own path and its exit
+  kGem,        // a gem with the side path that leads only to it
+  kDeadEnd,    // an untouched dead end, with the dead end beyond it
+};
+
+struct LevelPart {
+  PartKind kind = PartKind::kGem;
+  int character = 0;  // kCharacter: who
+  // kGem and kDeadEnd: the gem's or the tile's cell; kCharacter: its start.
+  int cell = 0;
+  // Every cell that loses its floor with the part (y * kBoardSize + x),
+  // sorted. A gem in the middle of the floor leaves plain floor that never
+  // wears, as a collected one does, and loses none.
+  std::vector<int> cells;
+};
+
+// The parts to weigh: the characters (when there are two or more), the gems
+// and the untouched dead ends along `solution`, in that order.
+std::vector<LevelPart> LevelParts(const Board& board, std::span<const Move> solution);
+// The board with the part taken away.
+Board Without(const Board& board, const LevelPart& part);
+
+enum class PartVerdict {
+  kEarnsItsPlace,
+  kNoise,
+  // A search ran out of states, on the level or on the level without the
+  // part, so it is not known which.
+  kUndecided,
+};
+
+struct PartReport {
+  LevelPart part;
+  PartVerdict verdict = PartVerdict::kUndecided;
+  SolveOutcome outcome = SolveOutcome::kGaveUp;  // of the level without the part
+  std::size_t realDecisions = 0;                 // without it, when solved
+};
+
+struct AblationReport {
+  // The level itself, along the shortest solution found: kGaveUp when the
+  // search ran out of states (every part is then undecided), kUnsolvable
+  // when there is nothing to weigh.
+  SolveOutcome outcome = SolveOutcome::kGaveUp;
+  std::size_t realDecisions = 0;
+  bool decided = false;  // the real decisions were all settled within the budget
+  std::vector<PartReport> parts;
+
+  std::vector<LevelPart> Noise() const;
+};
+
+// Weighs every part of the level. Each solve stores at most
+// options.maxStates states and each trap check `maxStatesPerCheck`.
+AblationReport FindNoise(const Board& board, const SolveOptions& options = {},
+                         std::size_t maxStatesPerCheck = 2'000'000);
+
+// The same a slice at a time (see TrapJob).
+class AblationJob {
+ public:
+  AblationJob(const Board& board, const SolveOptions& options = {},
+              std::size_t maxStatesPerCheck = 2'000'000);
+  ~AblationJob();
+  AblationJob(const AblationJob&) = delete;
+  AblationJob& operator=(const AblationJob&) = delete;
+
+  bool Advance(std::size_t work);
+  const AblationReport& Report() const;
+  std::size_t Work() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// "Pim", "gem 3,4", "dead end 5,6": the part by name, its cell as column,row
+// from (originX, originY).
+std::string PartName(const LevelPart& part, int originX = 0, int originY = 0);
 
 // ---------------------------------------------------------------------------
 // Needs: the ideas of the rules a level cannot do without. The solver can

@@ -103,7 +103,8 @@ class Solver:
                 for key, value in row.items():
                     if key in ('per_deep', 'per_real', 'naive', 'interleaving'):
                         row[key] = float(value)
-                    elif key not in ('source', 'steps', 'size', 'solution', 'needs'):
+                    elif key not in ('source', 'steps', 'size', 'solution', 'needs',
+                                     'noise_parts'):
                         row[key] = int(value)
                 if row['steps'] not in ('none', '?'):
                     row['steps'] = int(row['steps'])
@@ -137,7 +138,8 @@ class Solver:
             run = subprocess.run([self.binary, '--lint', '--max-states', str(self.max_states),
                                   '--file', path], capture_output=True, text=True)
             os.unlink(path)
-            line = run.stdout.strip()
+            # The first line lists the decoration, the second the noise.
+            line = (run.stdout.strip().splitlines() or [''])[0]
             if not line.startswith('level'):
                 out.append(None)
                 continue

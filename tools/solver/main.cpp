@@ -39,13 +39,19 @@ const char kUsage[] =
     "                   the start corner\n"
     "  --needs          only the ideas each level needs, of the measures above (a\n"
     "                   Needs column in the plain table)\n"
-    "  --lint           find the decoration: tiles that can go without changing\n"
-    "                   the puzzle (slow); alone it lists them, with a table\n"
-    "                   (--traps, --needs, --markdown, --tsv) it adds their share\n"
+    "  --noise          weigh each part of a level (each character with its start,\n"
+    "                   path and exit, each gem with its side path, each untouched\n"
+    "                   dead-end tile): taken away, it must cost real decisions\n"
+    "                   or leave the level unsolvable, else it is noise; alone it\n"
+    "                   lists the noise, with a table it adds a column\n"
+    "  --lint           --noise, and find the decoration: tiles that can go\n"
+    "                   without changing the puzzle (slow); alone it lists them,\n"
+    "                   with a table (--traps, --needs, --markdown, --tsv) it adds\n"
+    "                   their share\n"
     "  --tsv            print the table as tab-separated values, for scripts (the\n"
     "                   trap columns are 0 without --traps, needs empty without\n"
-    "                   --traps or --needs,\n"
-    "                   decoration is -1 without --lint)\n"
+    "                   --traps or --needs, decoration is -1 without --lint,\n"
+    "                   noise -1 without --noise)\n"
     "  --check          fail when a stored solution is not a shortest one\n"
     "  --write          store each shortest solution found in its source\n"
     "  --file FILE      solve this level source (repeatable) instead\n"
@@ -61,7 +67,7 @@ struct Settings {
   std::filesystem::path levelsDir = "levels";
   std::filesystem::path imageFile;
   Format format = Format::kPlain;
-  bool traps = false, needs = false, lint = false, check = false, write = false;
+  bool traps = false, needs = false, lint = false, noise = false, check = false, write = false;
   SolveOptions options;
   std::vector<int> wanted;
   std::vector<std::filesystem::path> files;
@@ -88,6 +94,7 @@ struct Measures {
   IdeaNeeds needs;
   bool lintDone = false;
   std::vector<int> decoration;
+  std::optional<AblationReport> ablation;
   double seconds = 0;
 };
 
@@ -152,7 +159,9 @@ Settings ParseArguments(int argc, char** argv) {
     } else if (arg == "--needs") {
       s.needs = true;
     } else if (arg == "--lint") {
-      s.lint = true;
+      s.lint = s.noise = true;
+    } else if (arg == "--noise") {
+      s.noise = true;
     } else if (arg == "--check") {
       s.check = true;
     } else if (arg == "--write") {
@@ -188,9 +197,9 @@ Settings ParseArguments(int argc, char** argv) {
   if (s.format == Format::kMarkdown) s.traps = true;
   if (s.traps) s.needs = true;
   if (s.format == Format::kPlain && s.traps) s.format = Format::kTraps;
-  // --lint alone lists the decoration; beside another measure it is a
-  // column of the table.
-  if (s.format == Format::kPlain && s.lint && !s.needs) s.format = Format::kLint;
+  // --lint and --noise alone list the decoration and the noise; beside
+  // another measure they are columns of the table.
+  if (s.format == Format::kPlain && s.noise && !s.needs) s.format = Format::kLint;
   return s;
 }
 
@@ -292,6 +301,7 @@ Measures Measure(const Level& level, const Settings& s) {
     m.decoration = FindDecoration(board, base, s.options, perCheck);
   }
   m.lintDone = s.lint;
+  if (s.noise) m.ablation = FindNoise(board, s.options, perCheck);
   m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   return m;
 }
@@ -303,23 +313,23 @@ void PrintHeader(const Settings& s) {
           "level\tsource\tsteps\tstates\ttraps\tobvious\tdeep\tdistinct\tdistinct_deep\t"
           "trap_steps\tspread\talternatives\tunknown\tfloor\tcorridor\tlongest\tjunctions\t"
           "naive\tper_deep\tsize\ttiles\tunreachable\tpieces\tunused\tinterleaving\tneeds\t"
-          "decoration\treal\tturn_backs\tstub_steps\tper_real\tsolution\n");
+          "decoration\treal\tturn_backs\tstub_steps\tper_real\tnoise\tnoise_parts\tsolution\n");
       break;
     case Format::kMarkdown:
       std::printf(
           "| Level | Title | Characters | Gems | Size | Floor | Steps | States | Traps | Deep | "
           "Decisions | Real | Walk | Naive | Interleaving | Unreachable | Unused | Decoration | "
-          "Needs |\n");
+          "Noise | Needs |\n");
       std::printf(
           "|---:|---|---|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
-          "---|\n");
+          "---|---|\n");
       break;
     case Format::kTraps:
       std::printf(
-          "%-5s  %-20s %-11s %4s %5s %5s %5s %8s %5s %4s %4s %4s %5s %5s %6s %5s %4s%s  %s\n",
+          "%-5s  %-20s %-11s %4s %5s %5s %5s %8s %5s %4s %4s %4s %5s %5s %6s %5s %4s%s%s  %s\n",
           "Level", "Title", "Characters", "Gems", "Size", "Floor", "Steps", "States", "Traps",
           "Deep", "Dec", "Real", "Walk", "Naive", "Inter", "Unrch", "Unus", s.lint ? " Decor" : "",
-          "Needs");
+          s.noise ? " Noise" : "", "Needs");
       break;
     case Format::kPlain:
       std::printf("%-5s  %-28s %-12s %4s %6s %6s %10s%s%s  %s\n", "Level", "Title", "Characters",
@@ -354,6 +364,20 @@ std::string DecorationCells(const Level& level, const std::vector<int>& cells) {
   return text;
 }
 
+// The noise found by ablation, by name (a part whose weighing ran out of
+// states with "?"), separated by `separator`; "-" for none.
+std::string NoiseText(const Level& level, const AblationReport& ablation, const char* separator) {
+  std::string text;
+  for (const PartReport& p : ablation.parts) {
+    if (p.verdict == PartVerdict::kEarnsItsPlace) continue;
+    if (!text.empty()) text += separator;
+    text += PartName(p.part, level.originX, level.originY);
+    if (p.verdict == PartVerdict::kUndecided) text += '?';
+  }
+  if (ablation.outcome != SolveOutcome::kSolved || !ablation.decided) return "?";
+  return text.empty() ? "-" : text;
+}
+
 void PrintRow(const Level& level, const Measures& m, const Settings& s) {
   const Board board = Board::FromCodes(level.codes);
   const TrapReport& t = m.traps;
@@ -364,13 +388,16 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
   const std::string decorColumn =
       s.lint ? " " + Pad(std::to_string(Percent(decoration, tiles)) + "%", 5, true) : "";
   const std::string needsColumn = s.needs ? "  " + Pad(NeedsText(m.needs), 18, false) : "";
+  const int noise = m.ablation ? static_cast<int>(m.ablation->Noise().size()) : -1;
+  const std::string noiseColumn = s.noise ? " " + Pad(std::to_string(noise), 5, true) : "";
+  const std::string noiseText = m.ablation ? NoiseText(level, *m.ablation, ", ") : "";
   // A trap check that gave up is shown as "~", since the count may be short.
   const std::string trapCount = std::to_string(t.traps) + (t.unknown > 0 ? "~" : "");
   switch (s.format) {
     case Format::kTsv:
       std::printf(
           "%d\t%s\t%s\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%d\t%zu\t%zu\t%d\t%d\t%d\t%d\t%.1f\t"
-          "%.1f\t%s\t%d\t%d\t%d\t%d\t%.1f\t%s\t%d\t%zu\t%zu\t%zu\t%.1f\t%s\n",
+          "%.1f\t%s\t%d\t%d\t%d\t%d\t%.1f\t%s\t%d\t%zu\t%zu\t%zu\t%.1f\t%d\t%s\t%s\n",
           level.number, level.source.string().c_str(), m.steps.c_str(), m.result.statesStored,
           t.traps, t.obviousTraps, t.DeepTraps(), t.distinctTraps, t.distinctDeepTraps,
           t.TrapSteps(), t.Spread(), t.alternatives, t.unknown, m.layout.floorCells,
@@ -379,29 +406,30 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
           m.layout.pieces, Percent(m.unused, tiles), m.interleaving.WinPercent(),
           s.needs ? NeedsText(m.needs).c_str() : "", m.lintDone ? Percent(decoration, tiles) : -1,
           t.realDecisions, t.turnBacks, t.stubSteps,
-          StepsPerRealDecision(m.result.moves.size(), t.realDecisions), m.solution.c_str());
+          StepsPerRealDecision(m.result.moves.size(), t.realDecisions), noise,
+          m.ablation ? NoiseText(level, *m.ablation, ";").c_str() : "", m.solution.c_str());
       break;
     case Format::kMarkdown:
       std::printf(
           "| %d | %s | %s | %d | %s | %s | %s | %zu | %s | %zu | %zu | %zu | %.1f | %.1f%% | "
-          "%.1f%% | %d | %d%% | %s | %s |\n",
+          "%.1f%% | %d | %d%% | %s | %s | %s |\n",
           level.number, level.title.c_str(), Characters(board).c_str(), board.GemsRemaining(),
           Size(level.codes).c_str(), FloorText(m.layout).c_str(), m.steps.c_str(),
           m.result.statesStored, trapCount.c_str(), t.DeepTraps(), t.distinctDeepTraps,
           t.realDecisions, walk, m.naive.WinPercent(), m.interleaving.WinPercent(),
           m.layout.unreachable, Percent(m.unused, tiles),
           m.lintDone ? (std::to_string(Percent(decoration, tiles)) + "%").c_str() : "",
-          NeedsText(m.needs).c_str());
+          noiseText.c_str(), NeedsText(m.needs).c_str());
       break;
     case Format::kTraps:
       std::printf(
           "%-5d  %-20s %-11s %4d %5s %5d %5s %8zu %5s %4zu %4zu %4zu %5.1f %4.0f%% %5.0f%% %5d "
-          "%3d%%%s  %s\n",
+          "%3d%%%s%s  %s\n",
           level.number, level.title.substr(0, 20).c_str(), Characters(board).c_str(),
           board.GemsRemaining(), Size(level.codes).c_str(), tiles, m.steps.c_str(),
           m.result.statesStored, trapCount.c_str(), t.DeepTraps(), t.distinctDeepTraps,
           t.realDecisions, walk, m.naive.WinPercent(), m.interleaving.WinPercent(),
-          m.layout.unreachable, Percent(m.unused, tiles), decorColumn.c_str(),
+          m.layout.unreachable, Percent(m.unused, tiles), decorColumn.c_str(), noiseColumn.c_str(),
           NeedsText(m.needs).c_str());
       break;
     case Format::kPlain:
@@ -412,9 +440,12 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
                   m.solution.c_str());
       break;
     case Format::kLint:
-      std::printf("level %d: %d of %d tiles (%d%%) are decoration%s%s\n", level.number, decoration,
-                  tiles, Percent(decoration, tiles), decoration > 0 ? ": " : "",
-                  DecorationCells(level, m.decoration).c_str());
+      if (s.lint) {
+        std::printf("level %d: %d of %d tiles (%d%%) are decoration%s%s\n", level.number,
+                    decoration, tiles, Percent(decoration, tiles), decoration > 0 ? ": " : "",
+                    DecorationCells(level, m.decoration).c_str());
+      }
+      std::printf("level %d: noise: %s\n", level.number, noiseText.c_str());
       break;
   }
   std::fflush(stdout);

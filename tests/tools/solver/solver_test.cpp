@@ -364,6 +364,79 @@ TEST(Traps, ATurnBackAlongACorridorIsOneDecisionAndAStubStepNone) {
   EXPECT_EQ(report.realDecisions, 1u);
 }
 
+// The board above with Lu walking home beside it and a gem on Pim's way
+// home. Taking each part away in turn: without Pim the gems are out of
+// reach; without the far gem Pim has nothing to decide; but without Lu,
+// the near gem or the stub, Pim's one decision stays, so those are noise.
+TEST(Ablation, APassengerAGemThatChangesNothingAndAStubAreNoise) {
+  Board board = MakeBoard(
+      "1*#P###*\n"
+      "...L.#..\n"
+      "...2....\n");
+  for (int x = 4; x <= 6; ++x) board.Set(x, 0, kSharedPath + 1);
+  const AblationReport report = FindNoise(board);
+  ASSERT_EQ(report.outcome, SolveOutcome::kSolved);
+  EXPECT_TRUE(report.decided);
+  EXPECT_EQ(report.realDecisions, 1u);
+  std::vector<std::string> verdicts;
+  for (const PartReport& p : report.parts) {
+    verdicts.push_back(PartName(p.part) + (p.verdict == PartVerdict::kNoise ? " noise"
+                                           : p.verdict == PartVerdict::kEarnsItsPlace
+                                               ? " earns"
+                                               : " undecided"));
+  }
+  EXPECT_EQ(verdicts, (std::vector<std::string>{"Pim earns", "Lu noise", "gem 1,0 noise",
+                                                "gem 7,0 earns", "dead end 5,1 noise"}));
+  // The far gem goes with the corridor tile that leads only to it; the near
+  // one, between Pim's start and his exit, leaves its floor.
+  EXPECT_EQ(report.parts[3].part.cells, (std::vector<int>{6, 7}));
+  EXPECT_TRUE(report.parts[2].part.cells.empty());
+  EXPECT_EQ(Without(board, report.parts[2].part).At(1, 0), kCollectedGem);
+}
+
+// Done a state at a time, the trap count and the ablation come to the same
+// figures as done at once. With too few states to tell, nothing is called
+// noise: it is not known.
+TEST(Ablation, SlicesComeToTheSameAndABudgetTooSmallDecidesNothing) {
+  const LevelSource level = *ParseLevelSource(
+      "map:\n3+#2\n.*P\n###\n.#\n.##*ilL\n.+...l\n.#oO.l\n.+...*\n.1\n", "board", nullptr);
+  const Board board = Board::FromCodes(level.codes);
+  const SolveResult solved = Solve(board);
+  const TrapReport whole = FindTraps(board, solved.moves);
+  TrapJob traps(board, solved.moves);
+  int slices = 1;
+  while (!traps.Advance(1)) ++slices;
+  EXPECT_GT(slices, 100);
+  EXPECT_EQ(traps.Report().trapsAtStep, whole.trapsAtStep);
+  EXPECT_EQ(traps.Report().distinctDeepTraps, whole.distinctDeepTraps);
+  EXPECT_EQ(traps.Report().realDecisions, whole.realDecisions);
+
+  const AblationReport noise = FindNoise(board);
+  AblationJob ablation(board);
+  while (!ablation.Advance(7)) {
+  }
+  ASSERT_EQ(ablation.Report().parts.size(), noise.parts.size());
+  for (std::size_t i = 0; i < noise.parts.size(); ++i) {
+    EXPECT_EQ(ablation.Report().parts[i].verdict, noise.parts[i].verdict) << i;
+    EXPECT_EQ(ablation.Report().parts[i].realDecisions, noise.parts[i].realDecisions) << i;
+  }
+  EXPECT_FALSE(noise.Noise().empty());
+
+  SolveOptions tight;
+  tight.maxStates = 20;
+  const AblationReport unsolved = FindNoise(board, tight);
+  EXPECT_EQ(unsolved.outcome, SolveOutcome::kGaveUp);
+  EXPECT_TRUE(unsolved.Noise().empty());
+  // Trap checks of a single state leave the decisions open: a part earns
+  // its place only when the level cannot be finished without it.
+  const AblationReport open = FindNoise(board, {}, 1);
+  EXPECT_FALSE(open.decided);
+  for (const PartReport& p : open.parts) {
+    EXPECT_EQ(p.verdict, p.outcome == SolveOutcome::kUnsolvable ? PartVerdict::kEarnsItsPlace
+                                                                : PartVerdict::kUndecided);
+  }
+}
+
 TEST(Traps, ChecksThatRunOutOfStatesAreUnknownNotTraps) {
   // With room for a single state, the three harmless detours cannot be
   // shown to be harmless; both traps end within that one state.
