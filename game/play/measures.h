@@ -120,9 +120,9 @@ TrapReport FindTraps(const Board& board, std::span<const Move> solution,
                      const SolveOptions& options = {}, std::size_t maxStatesPerCheck = 2'000'000);
 
 // The same a slice at a time, for a caller that must not wait long (the
-// game between two frames). Work is counted in states a search takes up,
-// about a microsecond or two each; the report does not depend on how the
-// work was sliced.
+// game between two frames). Work is counted in states a search takes up, a
+// few microseconds each; the report does not depend on how the work was
+// sliced.
 class TrapJob {
  public:
   TrapJob(const Board& board, std::span<const Move> solution, const SolveOptions& options = {},
@@ -277,6 +277,10 @@ class AblationJob {
  public:
   AblationJob(const Board& board, const SolveOptions& options = {},
               std::size_t maxStatesPerCheck = 2'000'000);
+  // For a caller who has solved the level already (`solved`, under
+  // `options`) and counted the traps along that solution (`counted`).
+  AblationJob(const Board& board, const SolveResult& solved, const TrapReport& counted,
+              const SolveOptions& options, std::size_t maxStatesPerCheck);
   ~AblationJob();
   AblationJob(const AblationJob&) = delete;
   AblationJob& operator=(const AblationJob&) = delete;
@@ -293,6 +297,57 @@ class AblationJob {
 // "Pim", "gem 3,4", "dead end 5,6": the part by name, its cell as column,row
 // from (originX, originY).
 std::string PartName(const LevelPart& part, int originX = 0, int originY = 0);
+
+// ---------------------------------------------------------------------------
+// Everything measured of one board, for a caller that shows the figures as
+// they come and must never wait long for them (the game, measuring a board
+// as it is drawn): a job advanced a slice at a time, within a budget of
+// states, that tells a level it could not settle in the budget from one
+// that cannot be finished.
+
+struct MeasureBudget {
+  // States the proof may store (and so each solve of the ablation), and
+  // each question whether a wrong move is a trap.
+  std::size_t solveStates = 200'000;
+  std::size_t checkStates = 20'000;
+};
+
+struct BoardMeasures {
+  // What is known so far: each stage's figures are final once the job has
+  // gone past it.
+  enum class Stage { kProof, kDecisions, kNaivePlayers, kAblation, kDone };
+  Stage stage = Stage::kProof;
+
+  LayoutReport layout;  // at once: tiles, unreachable tiles, pieces
+  // kSolved with a shortest solution (its length is the par), kUnsolvable,
+  // or kGaveUp: not decided within the budget.
+  SolveResult proof;
+  // Along the proof's solution; real decisions not all settled within the
+  // budget when traps.unknown > 0.
+  TrapReport traps;
+  int unusedTiles = 0;              // along the proof's solution
+  NaiveReport naive, interleaving;  // kNaivePlays each
+  AblationReport ablation;          // only of a level proven solvable
+};
+
+class MeasureJob {
+ public:
+  explicit MeasureJob(const Board& board, const MeasureBudget& budget = {});
+  ~MeasureJob();
+  MeasureJob(const MeasureJob&) = delete;
+  MeasureJob& operator=(const MeasureJob&) = delete;
+
+  // Works on for about `work` states (a naive play counts as
+  // kNaivePlayWork); true once every figure is in.
+  bool Advance(std::size_t work);
+  const BoardMeasures& Measures() const;
+
+  static constexpr std::size_t kNaivePlayWork = 64;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
 
 // ---------------------------------------------------------------------------
 // Needs: the ideas of the rules a level cannot do without. The solver can

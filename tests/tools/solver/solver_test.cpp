@@ -394,39 +394,67 @@ TEST(Ablation, APassengerAGemThatChangesNothingAndAStubAreNoise) {
   EXPECT_EQ(Without(board, report.parts[2].part).At(1, 0), kCollectedGem);
 }
 
-// Done a state at a time, the trap count and the ablation come to the same
-// figures as done at once. With too few states to tell, nothing is called
-// noise: it is not known.
-TEST(Ablation, SlicesComeToTheSameAndABudgetTooSmallDecidesNothing) {
-  const LevelSource level = *ParseLevelSource(
-      "map:\n3+#2\n.*P\n###\n.#\n.##*ilL\n.+...l\n.#oO.l\n.+...*\n.1\n", "board", nullptr);
-  const Board board = Board::FromCodes(level.codes);
-  const SolveResult solved = Solve(board);
-  const TrapReport whole = FindTraps(board, solved.moves);
-  TrapJob traps(board, solved.moves);
+// The measures of a board as the game takes them, a few states at a time,
+// come to the figures of the measures taken at once. A budget too small for
+// a level leaves it "not decided", never unsolvable, and nothing a search
+// could not settle is called noise.
+TEST(MeasureJob, SlicesComeToTheSameAndABudgetDecidesNothingItCannotSettle) {
+  const Board board = MakeBoard(
+      "3+#2\n"
+      ".*P\n"
+      "###\n"
+      ".#\n"
+      ".##*ilL\n"
+      ".+...l\n"
+      ".#oO.l\n"
+      ".+...*\n"
+      ".1\n");
+  MeasureJob job(board);
   int slices = 1;
-  while (!traps.Advance(1)) ++slices;
+  while (!job.Advance(7)) ++slices;
   EXPECT_GT(slices, 100);
-  EXPECT_EQ(traps.Report().trapsAtStep, whole.trapsAtStep);
-  EXPECT_EQ(traps.Report().distinctDeepTraps, whole.distinctDeepTraps);
-  EXPECT_EQ(traps.Report().realDecisions, whole.realDecisions);
-
-  const AblationReport noise = FindNoise(board);
-  AblationJob ablation(board);
-  while (!ablation.Advance(7)) {
-  }
-  ASSERT_EQ(ablation.Report().parts.size(), noise.parts.size());
+  const BoardMeasures& m = job.Measures();
+  EXPECT_EQ(m.stage, BoardMeasures::Stage::kDone);
+  const SolveResult solved = Solve(board);
+  ASSERT_EQ(m.proof.outcome, SolveOutcome::kSolved);
+  EXPECT_EQ(m.proof.moves, solved.moves);
+  const MeasureBudget budget;
+  const TrapReport traps = FindTraps(board, solved.moves, {}, budget.checkStates);
+  EXPECT_EQ(m.traps.trapsAtStep, traps.trapsAtStep);
+  EXPECT_EQ(m.traps.realDecisions, traps.realDecisions);
+  EXPECT_EQ(m.unusedTiles, UnusedTiles(board, solved.moves));
+  EXPECT_EQ(m.naive.wins, PlayNaively(board, kNaivePlays).wins);
+  EXPECT_EQ(m.interleaving.wins,
+            PlayNaively(board, kNaivePlays, kNaiveSeed, NaiveStyle::kInterleaving).wins);
+  SolveOptions options;
+  options.maxStates = budget.solveStates;
+  const AblationReport noise = FindNoise(board, options, budget.checkStates);
+  ASSERT_EQ(m.ablation.parts.size(), noise.parts.size());
   for (std::size_t i = 0; i < noise.parts.size(); ++i) {
-    EXPECT_EQ(ablation.Report().parts[i].verdict, noise.parts[i].verdict) << i;
-    EXPECT_EQ(ablation.Report().parts[i].realDecisions, noise.parts[i].realDecisions) << i;
+    EXPECT_EQ(m.ablation.parts[i].verdict, noise.parts[i].verdict) << i;
+    EXPECT_EQ(m.ablation.parts[i].realDecisions, noise.parts[i].realDecisions) << i;
   }
   EXPECT_FALSE(noise.Noise().empty());
 
-  SolveOptions tight;
-  tight.maxStates = 20;
-  const AblationReport unsolved = FindNoise(board, tight);
-  EXPECT_EQ(unsolved.outcome, SolveOutcome::kGaveUp);
-  EXPECT_TRUE(unsolved.Noise().empty());
+  MeasureBudget tight;
+  tight.solveStates = 20;
+  MeasureJob undecided(board, tight);
+  while (!undecided.Advance(1000)) {
+  }
+  EXPECT_EQ(undecided.Measures().proof.outcome, SolveOutcome::kGaveUp);
+  EXPECT_TRUE(undecided.Measures().ablation.Noise().empty());
+  // Naive players who win some plays, as the naive player test shows.
+  const Board either = MakeBoard("1*+P#*\n");
+  MeasureJob walks(either);
+  while (!walks.Advance(1000)) {
+  }
+  EXPECT_EQ(walks.Measures().naive.wins, PlayNaively(either, kNaivePlays).wins);
+  EXPECT_EQ(walks.Measures().interleaving.wins,
+            PlayNaively(either, kNaivePlays, kNaiveSeed, NaiveStyle::kInterleaving).wins);
+  MeasureJob unsolvable(MakeBoard("P#l1\n"));
+  while (!unsolvable.Advance(1000)) {
+  }
+  EXPECT_EQ(unsolvable.Measures().proof.outcome, SolveOutcome::kUnsolvable);
   // Trap checks of a single state leave the decisions open: a part earns
   // its place only when the level cannot be finished without it.
   const AblationReport open = FindNoise(board, {}, 1);
