@@ -1,11 +1,13 @@
 // The design measures of a level, beside its shortest solution: the
-// tempting wrong moves along a solution (traps), how much of a board is
-// plain corridor, floor that no one can reach or that the puzzle does not
-// need, what players without foresight win, and which of the rules' ideas a
-// level cannot do without. The level tools and the game measure with the
-// same code. The search itself lives beside the rules (search.h), shared
-// with the game's hints; this header passes it on, so a caller needs only
-// this one.
+// tempting wrong moves along a solution (traps) and the real decisions among
+// them, how much of a board is plain corridor, floor that no one can reach
+// or that the puzzle does not need, the parts of a level that do not earn
+// their place (ablation), what players without foresight win, and which of
+// the rules' ideas a level cannot do without. The level tools and the game
+// measure with the same code; the measures that search are also jobs, done a
+// slice at a time within a budget of states. The search itself lives beside
+// the rules (search.h), shared with the game's hints; this header passes it
+// on, so a caller needs only this one.
 #pragma once
 
 #include <algorithm>
@@ -13,7 +15,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
