@@ -6,52 +6,44 @@
 #include <utility>
 
 #include "game/play/help.h"
-#include "game/play/search.h"
 #include "shell/shell.h"
 
 namespace tripath {
 
 namespace {
 
-// States taken off the open list per slice: about a millisecond of one core.
+// Work per slice, in states: about a millisecond of one core.
 constexpr std::size_t kPopsPerSlice = 128;
 // Reports kept for boards seen before, so an undo is known at once.
 constexpr std::size_t kKeptReports = 256;
 
-// One board's proof, a slice at a time.
+// One board's proof and measures, a slice at a time.
 class ProofJob {
  public:
-  ProofJob(const Board& board, std::size_t budget) {
-    SolveOptions options;
-    options.maxStates = budget;
-    options.pimFirst = true;
-    solve_.emplace(board, options);
-  }
+  ProofJob(const Board& board, std::size_t budget) : job_(board, MeasureBudget{budget}) {}
 
-  // True once the report is complete.
-  bool Advance(std::size_t pops) {
-    if (!solve_->Advance(pops)) return false;
-    const SolveResult& result = solve_->Result();
-    report_.statesStored = result.statesStored;
-    switch (result.outcome) {
-      case SolveOutcome::kSolved:
-        report_.verdict = ProofVerdict::kSolvable;
-        report_.solution = result.moves;
-        break;
-      case SolveOutcome::kUnsolvable:
-        report_.verdict = ProofVerdict::kUnsolvable;
-        break;
-      case SolveOutcome::kGaveUp:
-        report_.verdict = ProofVerdict::kUndecided;
-        break;
+  // Works on for a slice; true once every measure is in.
+  bool Advance(std::size_t work) {
+    report_.complete = job_.Advance(work);
+    const BoardMeasures& measures = job_.Measures();
+    if (report_.verdict == ProofVerdict::kWorking &&
+        measures.stage != BoardMeasures::Stage::kProof) {
+      const SolveResult& proof = measures.proof;
+      report_.statesStored = proof.statesStored;
+      report_.solution = proof.moves;
+      report_.verdict = proof.outcome == SolveOutcome::kSolved       ? ProofVerdict::kSolvable
+                        : proof.outcome == SolveOutcome::kUnsolvable ? ProofVerdict::kUnsolvable
+                                                                     : ProofVerdict::kUndecided;
     }
-    // The measures of the board follow here, as steps of this job.
-    return true;
+    if (report_.complete) report_.measures = measures;
+    return report_.complete;
   }
+  // Whether the proof is in.
+  bool Proven() const { return report_.verdict != ProofVerdict::kWorking; }
   const BoardReport& Report() const { return report_; }
 
  private:
-  std::optional<SolveJob> solve_;
+  MeasureJob job_;
   BoardReport report_;
 };
 
@@ -77,6 +69,7 @@ struct LiveProof::Impl {
       job.emplace(*wanted, budget);
       wanted.reset();
     }
+    const bool wasProven = job->Proven();
     const bool done = job->Advance(kPopsPerSlice);
     std::lock_guard<std::mutex> lock(mutex);
     // A newer board was given meanwhile: this proof is no longer wanted.
@@ -84,8 +77,9 @@ struct LiveProof::Impl {
       job.reset();
       return true;
     }
+    // The proof is shown as soon as it is in, the measures once all are.
+    if (done || (job->Proven() && !wasProven)) finished.emplace_back(jobHash, job->Report());
     if (!done) return true;
-    finished.emplace_back(jobHash, job->Report());
     job.reset();
     return false;
   }
@@ -122,17 +116,19 @@ LiveProof::~LiveProof() = default;
 void LiveProof::Prove(const Board& board) {
   Impl& m = *impl_;
   m.current = BoardHash(board);
-  const auto known = m.known.find(m.current);
+  const auto found = m.known.find(m.current);
+  // A board left before its measures were all in is measured again.
+  const bool known = found != m.known.end() && found->second.complete;
   {
     std::lock_guard<std::mutex> lock(m.mutex);
     m.wanted.reset();
-    if (known == m.known.end()) {
+    if (!known) {
       m.wanted = board;
       m.wantedHash = m.current;
     }
   }
-  m.report = known != m.known.end() ? known->second : BoardReport{};
-  if (known == m.known.end()) m.work.Wake();
+  m.report = found != m.known.end() ? found->second : BoardReport{};
+  if (!known) m.work.Wake();
 }
 
 void LiveProof::Poll() {

@@ -1,5 +1,6 @@
 // The proof of a board as it is drawn: after every change the search looks
-// for a shortest solution, as background work (a worker thread on the
+// for a shortest solution, and the measures of the puzzle follow, as
+// background work (a worker thread on the
 // desktops, slices between frames in a browser), so a frame never waits for
 // it. Each proof stores at most a fixed number of states: a board the
 // budget cannot settle is reported as not decided, never as unsolvable, and
@@ -11,33 +12,37 @@
 #include <memory>
 #include <vector>
 
+#include "game/play/measures.h"
 #include "game/play/rules.h"
 
 namespace tripath {
 
-// The states one proof may store. The hardest shipped level needs about
-// 12,500 (tripath-solve prints them); this leaves room for boards sixteen
-// times harder. A full 16 x 16 board uses it up in about a second and a
-// half of one core here, and some 60 MB.
-constexpr std::size_t kProofStateBudget = 200'000;
+// The states one proof may store: MeasureBudget's, which leaves room for
+// boards sixteen times harder than the hardest shipped level (about 12,500
+// states). A full 16 x 16 board uses it up in about a second and a half of
+// one core here, and some 60 MB.
+constexpr std::size_t kProofStateBudget = MeasureBudget{}.solveStates;
 
 enum class ProofVerdict { kWorking, kSolvable, kUnsolvable, kUndecided };
 
-// What is known of one board. The measures of a puzzle (real decisions,
-// the naive players' wins, the floor that is never reached or never used,
-// the noise) join the solve as further steps of the same job and add
-// their findings here.
+// What is known of one board: the proof first, then the measures of the
+// puzzle as the same job takes them (real decisions, the naive players'
+// wins, the floor never reached or never used, the noise).
 struct BoardReport {
   ProofVerdict verdict = ProofVerdict::kWorking;
   std::vector<Move> solution;  // a shortest one, when solvable
   std::size_t statesStored = 0;
+  // Every measure is in; until then `measures` holds those taken so far.
+  bool complete = false;
+  BoardMeasures measures;
 };
 
 // The report for a board, worked out on the calling thread.
 BoardReport ProveBoard(const Board& board, std::size_t budget = kProofStateBudget);
 
-// Proves the board last given, as background work of its own. Every call
-// is made on the game's update thread.
+// Proves and measures the board last given, as background work of its
+// own; the proof is reported as soon as it is in, the measures when they
+// all are. Every call is made on the game's update thread.
 class LiveProof {
  public:
   explicit LiveProof(std::size_t budget = kProofStateBudget);
@@ -46,11 +51,11 @@ class LiveProof {
   LiveProof& operator=(const LiveProof&) = delete;
 
   // The board changed: prove it. A proof of an older board is dropped; a
-  // board proven before is known at once.
+  // board measured before is known at once.
   void Prove(const Board& board);
   // Takes in what the work has found. Call it every frame.
   void Poll();
-  // Blocks until the board last given is proven, then polls.
+  // Blocks until the board last given is proven and measured, then polls.
   void WaitIdle();
   // About the board last given.
   const BoardReport& report() const;

@@ -352,13 +352,12 @@ class Workshop : public Game {
     Output({"xdotool", "key", name});
     Pause(pause);
   }
-  // The title's E, until the workshop shows: the game may still be loading.
+  // The title's E opens it.
   void OpenWorkshop() {
     Output({"wmctrl", "-a", "Tripath"});
-    ASSERT_TRUE(Eventually([&] {
-      Key("e");
-      return Log().find("Workshop") != std::string::npos;
-    })) << Log();
+    Pause(300);
+    Key("e");
+    ASSERT_TRUE(Eventually([&] { return Log().find("Workshop") != std::string::npos; })) << Log();
   }
   // The last line of the log that starts with `prefix`, once one has come.
   std::string LastLine(const std::string& prefix) const {
@@ -446,6 +445,7 @@ TEST_F(Workshop, ABoardDrawnByClicksIsProvenPlayedAndFoundBeatenAfterARestart) {
   EXPECT_EQ(status, 0);
   game_ = x11::StartGame(dir_.path(), &window_);
   ASSERT_FALSE(window_.empty());
+  ASSERT_TRUE(x11::WaitForTitle(window_));
   OpenWorkshop();
   Key("l");
   EXPECT_TRUE(Eventually([&] {
