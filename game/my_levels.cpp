@@ -176,6 +176,9 @@ void LoadMyLevels(c_MyApp& app) {
   }
   const std::string aside = SetAside(path);
   const std::string name = aside.substr(aside.find_last_of("/\\") + 1);
+  // A file that could not be moved aside is never written over: the list
+  // stays unsaved, and the next opening of the workshop tries again.
+  if (aside.empty()) ws.levelsLoaded = false;
   ShowWorkshopNotice(
       app,
       StringFromBytes(aside.empty() ? "My levels could not be read"
