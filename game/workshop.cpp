@@ -94,8 +94,9 @@ WorkshopLayout LayOutWorkshop(float W, float H, int width, int height) {
   layout.buttons[kButtonName] = {kMargin + 72, kMargin, std::max(W - 2 * kMargin - 72 - 108, 60.0f),
                                  kBarHeight};
   const float top = kMargin + kBarHeight + kMargin;
-  // Under the board: the size line, then the proof and two lines of rules.
-  const float below = kButtonHeight + kButtonGap + 3 * kLineHeight + kMargin;
+  // Under the board: the size line, then the proof, the measures and two
+  // lines of rules.
+  const float below = kButtonHeight + kButtonGap + 5 * kLineHeight + kMargin;
   const float areaX = kMargin;
   float areaW = W - 2 * kMargin, areaH = 0;
   if (W >= H * 1.1f) {
@@ -209,13 +210,14 @@ void QueueBoard(c_MyApp& app, const WorkshopLayout& layout) {
   app.QueueRect(layout.boardX - 4, layout.boardY - 4, c * static_cast<float>(board.width) + 8,
                 c * static_cast<float>(board.height) + 8);
   const std::array<bool, 16 * 16> marked = RuleBreakingCells(board);
+  const std::array<CellTint, 16 * 16> tints =
+      ws.proof ? MeasureTints(board, ws.proof->report()) : std::array<CellTint, 16 * 16>{};
   for (int y = 0; y < board.height; ++y) {
     for (int x = 0; x < board.width; ++x) {
       const float cx = layout.boardX + (static_cast<float>(x) + 0.5f) * c;
       const float cy = layout.boardY + (static_cast<float>(y) + 0.5f) * c;
       QueueTile(app, cx, cy, c, board.At(x, y));
-      // The measures' tints (floor never reached, never used, or noise)
-      // go over the tile here.
+      QueueCellTint(app, cx, cy, c, tints[y * 16 + x]);
       if (marked[y * 16 + x]) {
         app.ResetDrawState();
         app.SetDrawColor(255, 60, 40, 1);
@@ -322,20 +324,25 @@ void QueueStatus(c_MyApp& app, const WorkshopLayout& layout) {
   }
   if (ws.board.HasCharacter())
     QueueFittedText(app, centre, layout.statusY, ProofLine(report), 1.5f, width, 1);
+  const int measureLines =
+      QueueMeasureLines(app, layout, layout.statusY + kLineHeight + 2, kLineHeight);
   // The rules of a valid board, shown rather than enforced: any board can
-  // be played, but only a valid one makes a level.
+  // be played, but only a valid one makes a level. They take the lines the
+  // measures leave.
   const std::vector<std::string> problems = tripath::BoardProblems(ws.board.cells);
+  const std::size_t ruleLines = static_cast<std::size_t>(std::max(1, 4 - measureLines));
+  const float rulesY = layout.statusY + 2 + kLineHeight * static_cast<float>(measureLines);
+  app.ResetDrawState();
   app.SetDrawColor(255, 190, 90, 1);
-  for (std::size_t i = 0; i < problems.size() && i < 2; ++i) {
+  for (std::size_t i = 0; i < problems.size() && i < ruleLines; ++i) {
     String line = StringFromBytes(problems[i]);
     line[0] = static_cast<char16_t>(std::toupper(line[0]));
-    if (i == 1 && problems.size() > 2)
-      line += u" (and " + IntToString(static_cast<long long>(problems.size() - 2)) + u" more)";
-    QueueFittedText(app, centre, layout.statusY + kLineHeight * static_cast<float>(i + 1), line,
-                    kTextScale, width, 1);
+    if (i + 1 == ruleLines && problems.size() > ruleLines)
+      line +=
+          u" (and " + IntToString(static_cast<long long>(problems.size() - ruleLines)) + u" more)";
+    QueueFittedText(app, centre, rulesY + kLineHeight * static_cast<float>(i + 1), line, kTextScale,
+                    width, 1);
   }
-  // The measures of the board (real decisions, the naive players' wins,
-  // the designer's verdict) take the lines after these.
 }
 
 void QueueNoticeOver(c_MyApp& app) {

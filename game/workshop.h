@@ -109,6 +109,7 @@ struct WorkshopState {
   std::shared_ptr<tripath::LiveProof> proof;
   std::uint64_t provenBoard = 0;  // fingerprint of the board last given to the proof
   int reportedVerdict = -1;       // the verdict last printed for it
+  bool reportedMeasures = false;  // its measures have been printed
 
   std::vector<MyLevel> levels;
   bool levelsLoaded = false;
@@ -168,6 +169,23 @@ void UpdateProof(c_MyApp& app);
 String ProofLine(const tripath::BoardReport& report);
 // A name no level of the list has: "Level 1", "Level 2", ...
 std::string FreshLevelName(const WorkshopState& ws);
+
+// --- the measures shown (workshop_measures.cpp) ------------------------------------------
+
+// The figures: real decisions and the naive players' wins, "Measuring..."
+// until they are in; empty while there is nothing to show.
+String MeasuresLine(const tripath::BoardReport& report);
+// The designer's verdict on a measured board, in plain words; empty until
+// the measures are all in.
+String VerdictLine(const tripath::DrawnBoard& board, const tripath::BoardReport& report);
+// What a board cell is tinted with, gravest last.
+enum class CellTint { kNone, kUnused, kNoise, kUnreachable };
+std::array<CellTint, 16 * 16> MeasureTints(const tripath::DrawnBoard& board,
+                                           const tripath::BoardReport& report);
+void QueueCellTint(c_MyApp& app, float cx, float cy, float size, CellTint tint);
+// The figures, the verdict and what the tints mean, a line each from y;
+// returns the lines used.
+int QueueMeasureLines(c_MyApp& app, const WorkshopLayout& layout, float y, float lineHeight);
 
 // --- My levels: the file and the list (my_levels.cpp) ------------------------------------
 

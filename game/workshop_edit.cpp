@@ -140,6 +140,7 @@ void UpdateProof(c_MyApp& app) {
   if (fingerprint != ws.provenBoard) {
     ws.provenBoard = fingerprint;
     ws.reportedVerdict = -1;
+    ws.reportedMeasures = false;
     ws.proof->Prove(board);
   }
   ws.proof->Poll();
@@ -149,6 +150,12 @@ void UpdateProof(c_MyApp& app) {
   if (ws.board.HasCharacter() && static_cast<int>(report.verdict) != ws.reportedVerdict) {
     ws.reportedVerdict = static_cast<int>(report.verdict);
     PrintLine(ProofLine(report));
+  }
+  if (ws.board.HasCharacter() && report.complete && !ws.reportedMeasures) {
+    ws.reportedMeasures = true;
+    const String figures = MeasuresLine(report), verdict = VerdictLine(ws.board, report);
+    if (!figures.empty()) PrintLine(figures);
+    if (!verdict.empty()) PrintLine(u"Verdict: " + verdict);
   }
   // The entry's par follows its board, also when the board was kept after
   // its proof came in.

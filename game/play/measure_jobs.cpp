@@ -194,6 +194,7 @@ struct MeasureJob::Impl {
       : board(b), maxStatesPerCheck(budget.checkStates) {
     options.maxStates = budget.solveStates;
     measures.layout = MeasureLayout(board);
+    measures.unreachableCells = UnreachableCells(board);
     solve.emplace(board, options);
   }
 
@@ -232,7 +233,8 @@ struct MeasureJob::Impl {
     solve.reset();
     switch (measures.proof.outcome) {
       case SolveOutcome::kSolved:
-        measures.unusedTiles = UnusedTiles(board, measures.proof.moves);
+        measures.unusedCells = UnusedCells(board, measures.proof.moves);
+        measures.unusedTiles = static_cast<int>(measures.unusedCells.size());
         traps.emplace(board, measures.proof.moves, options, maxStatesPerCheck);
         measures.stage = Stage::kDecisions;
         break;

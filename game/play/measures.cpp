@@ -9,10 +9,9 @@ namespace {
 constexpr Direction kDirections[4] = {Direction::kUp, Direction::kDown, Direction::kLeft,
                                       Direction::kRight};
 
-// The tiles of a board: how many, how many no character in the level can
-// ever reach from its start (on a board where nothing wears, so what can be
-// reached at all), and in how many pieces they lie.
-void MeasureFloor(const Board& board, LayoutReport* report) {
+// The cells some character in the level can ever reach from its start, on
+// a board where nothing wears (so what can be reached at all).
+std::vector<bool> ReachedFromStarts(const Board& board) {
   std::vector<bool> reached(kBoardCells, false);
   std::vector<int> stack;
   for (int c = kPim; c <= kOst; ++c) {
@@ -37,6 +36,14 @@ void MeasureFloor(const Board& board, LayoutReport* report) {
       }
     }
   }
+  return reached;
+}
+
+// The tiles of a board: how many, how many no character in the level can
+// ever reach, and in how many pieces they lie.
+void MeasureFloor(const Board& board, LayoutReport* report) {
+  const std::vector<bool> reached = ReachedFromStarts(board);
+  std::vector<int> stack;
   std::vector<bool> inPiece(kBoardCells, false);
   for (int i = 0; i < kBoardCells; ++i) {
     if (board.cells()[i] == kNoFloor) continue;
@@ -188,13 +195,26 @@ LayoutReport MeasureLayout(const Board& board) {
   return report;
 }
 
-int UnusedTiles(const Board& board, std::span<const Move> moves) {
-  const std::vector<bool> stood = StoodOn(board, moves);
-  int unused = 0;
+std::vector<int> UnreachableCells(const Board& board) {
+  const std::vector<bool> reached = ReachedFromStarts(board);
+  std::vector<int> cells;
   for (int i = 0; i < kBoardCells; ++i) {
-    if (board.cells()[i] != kNoFloor && !stood[i]) ++unused;
+    if (board.cells()[i] != kNoFloor && !reached[i]) cells.push_back(i);
   }
-  return unused;
+  return cells;
+}
+
+std::vector<int> UnusedCells(const Board& board, std::span<const Move> moves) {
+  const std::vector<bool> stood = StoodOn(board, moves);
+  std::vector<int> cells;
+  for (int i = 0; i < kBoardCells; ++i) {
+    if (board.cells()[i] != kNoFloor && !stood[i]) cells.push_back(i);
+  }
+  return cells;
+}
+
+int UnusedTiles(const Board& board, std::span<const Move> moves) {
+  return static_cast<int>(UnusedCells(board, moves).size());
 }
 
 std::vector<int> UntouchedDeadEnds(const Board& board, std::span<const Move> moves) {

@@ -173,9 +173,15 @@ struct LayoutReport {
 // stand on both.
 LayoutReport MeasureLayout(const Board& board);
 
+// The tiles counted in LayoutReport::unreachable, as sorted cells
+// (y * kBoardSize + x).
+std::vector<int> UnreachableCells(const Board& board);
+
 // Tiles that no character stands on while `moves` are played from the
-// board's state (where the characters start counts as stood on).
+// board's state (where the characters start counts as stood on): how many,
+// and which (sorted cells).
 int UnusedTiles(const Board& board, std::span<const Move> moves);
+std::vector<int> UnusedCells(const Board& board, std::span<const Move> moves);
 
 // The untouched dead ends: tiles that no character stands on while `moves`
 // are played, and from which the floor goes on only one way (to where it
@@ -319,7 +325,8 @@ struct BoardMeasures {
   enum class Stage { kProof, kDecisions, kNaivePlayers, kAblation, kDone };
   Stage stage = Stage::kProof;
 
-  LayoutReport layout;  // at once: tiles, unreachable tiles, pieces
+  LayoutReport layout;                // at once: tiles, unreachable tiles, pieces
+  std::vector<int> unreachableCells;  // at once (UnreachableCells)
   // kSolved with a shortest solution (its length is the par), kUnsolvable,
   // or kGaveUp: not decided within the budget.
   SolveResult proof;
@@ -327,6 +334,7 @@ struct BoardMeasures {
   // budget when traps.unknown > 0.
   TrapReport traps;
   int unusedTiles = 0;              // along the proof's solution
+  std::vector<int> unusedCells;     // the same tiles (UnusedCells)
   NaiveReport naive, interleaving;  // kNaivePlays each
   AblationReport ablation;          // only of a level proven solvable
 };

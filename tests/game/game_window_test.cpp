@@ -427,6 +427,14 @@ TEST_F(Workshop, ABoardDrawnByClicksIsProvenPlayedAndFoundBeatenAfterARestart) {
   EXPECT_TRUE(Eventually([&] { return LastLine("Prove") == proven(stray); })) << Log();
   Key("y");
   EXPECT_TRUE(Eventually([&] { return LastLine("Prove") == proven(expected); })) << Log();
+  // Its measures follow the proof: a corridor is a walk.
+  const std::string measured = proven(expected) +
+                               "\n0 real decisions; naive players win 100 % and 100 %"
+                               "\nVerdict: A walk: a naive player wins 100 %\n";
+  EXPECT_TRUE(Eventually([&] {
+    const std::string log = Log();
+    return log.find(measured, log.rfind("\nProven")) != std::string::npos;
+  })) << Log();
   const std::size_t par = tripath::Solve(tripath::ToBoard(expected)).moves.size();
 
   Key("p", 1500);

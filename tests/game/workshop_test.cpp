@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 #include "game/play/level_text.h"
@@ -143,6 +144,46 @@ TEST_F(WorkshopProof, SaysSolvableUnsolvableOrNotDecided) {
   rows[6][8] = '2';
   rows[9][7] = '3';
   EXPECT_EQ(ProofOf(Drawn(rows)), u"Not decided within the budget");
+}
+
+// The figures, the verdict and the tints come from the proof's own job:
+// a corridor is a walk; a shipped level, tuned against the naive players
+// and noise, earns every tile; floor apart from the rest is tinted as
+// unreachable, a gem on a side path as noise, and the way itself not.
+TEST_F(WorkshopProof, ShowsTheMeasuresTheVerdictAndTheTints) {
+  WorkshopState& ws = app().frontEnd.workshop;
+  EXPECT_EQ(ProofOf(Drawn({"P##*#1"})), u"Proven solvable, par 5");
+  EXPECT_EQ(MeasuresLine(ws.proof->report()),
+            u"0 real decisions; naive players win 100 % and 100 %");
+  EXPECT_EQ(VerdictLine(ws.board, ws.proof->report()), u"A walk: a naive player wins 100 %");
+
+  const DrawnBoard side = Drawn({"P##1.#", ".*...."});
+  ProofOf(side);
+  const auto tints = MeasureTints(side, ws.proof->report());
+  EXPECT_EQ(tints[0 * 16 + 5], CellTint::kUnreachable);
+  EXPECT_EQ(tints[1 * 16 + 1], CellTint::kNoise);
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(tints[x], CellTint::kNone) << x;
+
+  std::string error;
+  const auto level = tripath::LoadLevelSource(
+      std::filesystem::path(TRIPATH_LEVELS_DIR) / tripath::LevelFileName(44), &error);
+  ASSERT_TRUE(level) << error;
+  const DrawnBoard shipped = *tripath::CropToDrawnBoard(level->codes);
+  ProofOf(shipped);
+  const tripath::BoardReport& report = ws.proof->report();
+  // The figures the level tools give it, with the search unbounded.
+  const tripath::Board board = tripath::ToBoard(shipped);
+  const tripath::TrapReport traps = tripath::FindTraps(board, tripath::Solve(board).moves);
+  auto wins = [&](tripath::NaiveStyle style) {
+    const tripath::NaiveReport naive =
+        tripath::PlayNaively(board, tripath::kNaivePlays, tripath::kNaiveSeed, style);
+    return std::to_string(static_cast<int>(std::lround(naive.WinPercent()))) + " %";
+  };
+  EXPECT_EQ(NarrowString(MeasuresLine(report)),
+            std::to_string(traps.realDecisions) + " real decisions; naive players win " +
+                wins(tripath::NaiveStyle::kOneAtATime) + " and " +
+                wins(tripath::NaiveStyle::kInterleaving));
+  EXPECT_EQ(VerdictLine(shipped, report), u"Every tile earns its place");
 }
 
 class MyLevelsFile : public GameTest {};
