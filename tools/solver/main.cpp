@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "game/play/measures.h"
+#include "game/play/share_code.h"
 #include "tools/levels/level_source.h"
 #include "tools/solver/level_set.h"
 
@@ -55,6 +56,9 @@ const char kUsage[] =
     "  --check          fail when a stored solution is not a shortest one\n"
     "  --write          store each shortest solution found in its source\n"
     "  --file FILE      solve this level source (repeatable) instead\n"
+    "  --code CODE      solve the level a workshop level code holds (repeatable;\n"
+    "                   also a link with level=CODE), as the game reads it;\n"
+    "                   cells are counted from the code's top-left cell\n"
     "  --no-wear        design aid: paths never wear\n"
     "  --private-exits  design aid: nobody crosses another's exit\n"
     "  --no-sharing     design aid: characters block each other\n"
@@ -71,6 +75,7 @@ struct Settings {
   SolveOptions options;
   std::vector<int> wanted;
   std::vector<std::filesystem::path> files;
+  std::vector<std::string> codes;
 };
 
 struct Level {
@@ -168,6 +173,8 @@ Settings ParseArguments(int argc, char** argv) {
       s.write = true;
     } else if (arg == "--file") {
       s.files.push_back(value());
+    } else if (arg == "--code") {
+      s.codes.push_back(value());
     } else if (arg == "--no-wear") {
       s.options.ignoreWear = true;
     } else if (arg == "--private-exits") {
@@ -191,7 +198,7 @@ Settings ParseArguments(int argc, char** argv) {
       s.wanted.push_back(static_cast<int>(n));
     }
   }
-  if (s.wanted.empty() && s.files.empty()) {
+  if (s.wanted.empty() && s.files.empty() && s.codes.empty()) {
     for (int n = 1; n <= kLevelCount; ++n) s.wanted.push_back(n);
   }
   if (s.format == Format::kMarkdown) s.traps = true;
@@ -203,8 +210,29 @@ Settings ParseArguments(int argc, char** argv) {
   return s;
 }
 
-// The levels asked for, from the sources or the level image; false (with
-// the reason printed) when one cannot be read.
+// The levels of the codes given, read by the game's own decoder, numbered
+// after the files; false (with the game's reason printed) when one cannot
+// be read.
+bool LoadCodes(const Settings& s, std::vector<Level>* levels) {
+  for (std::size_t i = 0; i < s.codes.size(); ++i) {
+    const DecodedShareCode decoded = DecodeShareCode(s.codes[i]);
+    if (!decoded.board) {
+      std::cerr << "--code " << s.codes[i] << ": " << ShareCodeMessage(decoded.error) << "\n";
+      return false;
+    }
+    Level level;
+    level.number = static_cast<int>(s.files.size() + i + 1);
+    level.title = decoded.board->name;
+    level.codes = PlaceOnBoard(*decoded.board);
+    level.originX = (kBoardSize - decoded.board->width) / 2;
+    level.originY = (kBoardSize - decoded.board->height) / 2;
+    levels->push_back(std::move(level));
+  }
+  return true;
+}
+
+// The levels asked for, from the sources or the level image, and the
+// codes; false (with the reason printed) when one cannot be read.
 bool LoadLevels(const Settings& s, std::vector<Level>* levels) {
   if (!s.imageFile.empty()) {
     RgbaImage image;
@@ -222,7 +250,7 @@ bool LoadLevels(const Settings& s, std::vector<Level>* levels) {
       }
       levels->push_back(std::move(level));
     }
-    return true;
+    return LoadCodes(s, levels);
   }
   std::vector<std::pair<int, std::filesystem::path>> sources;
   for (int n : s.wanted) sources.push_back({n, s.levelsDir / LevelFileName(n)});
@@ -246,7 +274,7 @@ bool LoadLevels(const Settings& s, std::vector<Level>* levels) {
     level.originY = source->originY;
     levels->push_back(std::move(level));
   }
-  return true;
+  return LoadCodes(s, levels);
 }
 
 Measures Measure(const Level& level, const Settings& s) {
@@ -519,7 +547,7 @@ int CheckAndWrite(const Level& level, const Measures& m, const Settings& s) {
                  level.number, level.stored->size(), shortest);
     ++failures;
   }
-  if (s.check && !level.stored && s.imageFile.empty()) {
+  if (s.check && !level.stored && !level.source.empty()) {
     std::fprintf(stderr, "level %d: no stored solution\n", level.number);
     ++failures;
   }
@@ -539,7 +567,7 @@ int main(int argc, char** argv) {
   const Settings s = ParseArguments(argc, argv);
   const SolveOptions& o = s.options;
   const bool designAid = o.ignoreWear || o.privateExits || o.noSharing || o.sequential;
-  if (s.write && (!s.imageFile.empty() || designAid)) {
+  if (s.write && (!s.imageFile.empty() || !s.codes.empty() || designAid)) {
     std::cerr << "--write needs the level sources and the real rules\n";
     return 2;
   }
