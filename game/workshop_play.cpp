@@ -176,8 +176,10 @@ void FollowStartRequest(c_MyApp& app) {
   ws.start = StartRequest{};
   if (!request.levelCode.empty()) {
     OpenWorkshop(app);
-    // A code that cannot be read leaves the player in the workshop, told why.
-    if (ImportShareCode(app, request.levelCode)) PlayDrawnBoard(app);
+    // A code that cannot be read leaves the player in the workshop, told
+    // why; asked for with the workshop, the level opens there to be worked
+    // on rather than played.
+    if (ImportShareCode(app, request.levelCode) && !request.workshop) PlayDrawnBoard(app);
   } else if (request.workshop) {
     OpenWorkshop(app);
   }
