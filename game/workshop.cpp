@@ -94,8 +94,8 @@ WorkshopLayout LayOutWorkshop(float W, float H, int width, int height) {
   layout.buttons[kButtonName] = {kMargin + 72, kMargin, std::max(W - 2 * kMargin - 72 - 108, 60.0f),
                                  kBarHeight};
   const float top = kMargin + kBarHeight + kMargin;
-  // Under the board: the size line, then the proof, the measures and two
-  // lines of rules.
+  // Under the board: the size line, then the proof and four lines that the
+  // measures and the rules share.
   const float below = kButtonHeight + kButtonGap + 5 * kLineHeight + kMargin;
   const float areaX = kMargin;
   float areaW = W - 2 * kMargin, areaH = 0;
