@@ -172,11 +172,11 @@ std::string FreshLevelName(const WorkshopState& ws);
 
 // --- the measures shown (workshop_measures.cpp) ------------------------------------------
 
-// The figures: real decisions and the naive players' wins, "Measuring..."
-// until they are in; empty while there is nothing to show.
+// The figures: real decisions and the naive players' wins, each once it is
+// in; empty while there is nothing to show.
 String MeasuresLine(const tripath::BoardReport& report);
-// The designer's verdict on a measured board, in plain words; empty until
-// the measures are all in.
+// The designer's verdict on a measured board, in plain words, once the
+// measures are all in.
 String VerdictLine(const tripath::DrawnBoard& board, const tripath::BoardReport& report);
 // What a board cell is tinted with, gravest last.
 enum class CellTint { kNone, kUnused, kNoise, kUnreachable };

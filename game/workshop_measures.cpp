@@ -36,6 +36,11 @@ bool Measured(const tripath::BoardReport& report) {
   return report.complete && report.verdict == tripath::ProofVerdict::kSolvable;
 }
 
+// Whether the job has gone past a stage, so that its figures are in.
+bool Past(const tripath::BoardReport& report, tripath::BoardMeasures::Stage stage) {
+  return report.verdict != tripath::ProofVerdict::kWorking && report.measures.stage > stage;
+}
+
 String Plural(long long n, const char16_t* one, const char16_t* many) {
   return IntToString(n) + u" " + (n == 1 ? one : many);
 }
@@ -59,11 +64,14 @@ String MeasuresLine(const tripath::BoardReport& report) {
   if (report.verdict == tripath::ProofVerdict::kWorking ||
       report.verdict == tripath::ProofVerdict::kUnsolvable)
     return String();
-  if (!report.complete) return u"Measuring...";
-  const String naive = u"naive players win " + IntToString(RoundedPercent(m.naive.WinPercent())) +
-                       u" % and " + IntToString(RoundedPercent(m.interleaving.WinPercent())) +
-                       u" %";
+  using Stage = tripath::BoardMeasures::Stage;
+  const String naive = !Past(report, Stage::kNaivePlayers)
+                           ? String(u"naive players playing...")
+                           : u"naive players win " +
+                                 IntToString(RoundedPercent(m.naive.WinPercent())) + u" % and " +
+                                 IntToString(RoundedPercent(m.interleaving.WinPercent())) + u" %";
   if (report.verdict != tripath::ProofVerdict::kSolvable) return u"N" + naive.substr(1);
+  if (!Past(report, Stage::kDecisions)) return u"Counting real decisions...";
   const long long real = static_cast<long long>(m.traps.realDecisions);
   // Trap checks that ran out of states may hide more.
   const String prefix = m.traps.unknown > 0 ? u"At least " : u"";
@@ -71,6 +79,9 @@ String MeasuresLine(const tripath::BoardReport& report) {
 }
 
 String VerdictLine(const tripath::DrawnBoard& board, const tripath::BoardReport& report) {
+  if (report.verdict == tripath::ProofVerdict::kSolvable &&
+      report.measures.stage == tripath::BoardMeasures::Stage::kAblation)
+    return u"Weighing every part...";
   if (!Measured(report)) return String();
   const tripath::BoardMeasures& m = report.measures;
   const int naive = RoundedPercent(std::max(m.naive.WinPercent(), m.interleaving.WinPercent()));
@@ -90,7 +101,7 @@ String VerdictLine(const tripath::DrawnBoard& board, const tripath::BoardReport&
 std::array<CellTint, 16 * 16> MeasureTints(const tripath::DrawnBoard& board,
                                            const tripath::BoardReport& report) {
   std::array<CellTint, 16 * 16> tints{};
-  if (!report.complete) return tints;
+  if (report.verdict == tripath::ProofVerdict::kWorking) return tints;
   const tripath::BoardMeasures& m = report.measures;
   const int left = OriginX(board), top = OriginY(board);
   auto mark = [&](int cell, CellTint tint) {

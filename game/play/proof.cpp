@@ -24,8 +24,12 @@ class ProofJob {
 
   // Works on for a slice; true once every measure is in.
   bool Advance(std::size_t work) {
+    const BoardMeasures::Stage before = job_.Measures().stage;
     report_.complete = job_.Advance(work);
     const BoardMeasures& measures = job_.Measures();
+    // Each stage's figures are shown as soon as they are in.
+    moved_ = measures.stage != before;
+    if (moved_) report_.measures = measures;
     if (report_.verdict == ProofVerdict::kWorking &&
         measures.stage != BoardMeasures::Stage::kProof) {
       const SolveResult& proof = measures.proof;
@@ -35,16 +39,16 @@ class ProofJob {
                         : proof.outcome == SolveOutcome::kUnsolvable ? ProofVerdict::kUnsolvable
                                                                      : ProofVerdict::kUndecided;
     }
-    if (report_.complete) report_.measures = measures;
     return report_.complete;
   }
-  // Whether the proof is in.
-  bool Proven() const { return report_.verdict != ProofVerdict::kWorking; }
+  // Whether the last slice brought figures in.
+  bool Moved() const { return moved_; }
   const BoardReport& Report() const { return report_; }
 
  private:
   MeasureJob job_;
   BoardReport report_;
+  bool moved_ = false;
 };
 
 }  // namespace
@@ -69,7 +73,6 @@ struct LiveProof::Impl {
       job.emplace(*wanted, budget);
       wanted.reset();
     }
-    const bool wasProven = job->Proven();
     const bool done = job->Advance(kPopsPerSlice);
     std::lock_guard<std::mutex> lock(mutex);
     // A newer board was given meanwhile: this proof is no longer wanted.
@@ -77,8 +80,9 @@ struct LiveProof::Impl {
       job.reset();
       return true;
     }
-    // The proof is shown as soon as it is in, the measures once all are.
-    if (done || (job->Proven() && !wasProven)) finished.emplace_back(jobHash, job->Report());
+    // The proof is shown as soon as it is in, and each stage of the
+    // measures after it.
+    if (job->Moved()) finished.emplace_back(jobHash, job->Report());
     if (!done) return true;
     job.reset();
     return false;

@@ -41,8 +41,8 @@ struct BoardReport {
 BoardReport ProveBoard(const Board& board, std::size_t budget = kProofStateBudget);
 
 // Proves and measures the board last given, as background work of its
-// own; the proof is reported as soon as it is in, the measures when they
-// all are. Every call is made on the game's update thread.
+// own; the proof is reported as soon as it is in, and the measures stage by
+// stage. Every call is made on the game's update thread.
 class LiveProof {
  public:
   explicit LiveProof(std::size_t budget = kProofStateBudget);
