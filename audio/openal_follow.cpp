@@ -8,6 +8,8 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 
+#include <algorithm>
+
 #include "audio/audio.h"
 #include "audio/openal_state.h"
 
@@ -21,6 +23,7 @@ typedef ALCboolean(ALC_APIENTRY* LPALCREOPENDEVICESOFT)(ALCdevice* device,
 #ifndef ALC_SOFT_system_events
 #define ALC_PLAYBACK_DEVICE_SOFT 0x19D4
 #define ALC_EVENT_TYPE_DEFAULT_DEVICE_CHANGED_SOFT 0x19D6
+#define ALC_EVENT_TYPE_DEVICE_ADDED_SOFT 0x19D7
 typedef void(ALC_APIENTRY* ALCEVENTPROCTYPESOFT)(ALCenum eventType, ALCenum deviceType,
                                                  ALCdevice* device, ALCsizei length,
                                                  const ALCchar* message, void* userParam);
@@ -32,16 +35,18 @@ typedef void(ALC_APIENTRY* LPALCEVENTCALLBACKSOFT)(ALCEVENTPROCTYPESOFT callback
 namespace {
 
 // How often the device is asked whether it is still there (a cheap query),
-// and how often a missing one is looked for (opening one is not cheap).
+// and the longest pause before a missing one is looked for again (opening
+// one is not cheap).
 constexpr int kCheckMs = 500;
-constexpr int kOpenMs = 2000;
+constexpr int kLongestOpenMs = 16000;
 
 // Runs on OpenAL Soft's own event thread: only a flag is set there.
 void ALC_APIENTRY OnSystemEvent(ALCenum eventType, ALCenum deviceType, ALCdevice*, ALCsizei,
                                 const ALCchar*, void* userParam) {
-  if (eventType == ALC_EVENT_TYPE_DEFAULT_DEVICE_CHANGED_SOFT &&
-      deviceType == ALC_PLAYBACK_DEVICE_SOFT)
-    static_cast<AudioDeviceFollow*>(userParam)->defaultChanged = true;
+  if (deviceType != ALC_PLAYBACK_DEVICE_SOFT) return;
+  auto* follow = static_cast<AudioDeviceFollow*>(userParam);
+  if (eventType == ALC_EVENT_TYPE_DEFAULT_DEVICE_CHANGED_SOFT) follow->defaultChanged = true;
+  if (eventType == ALC_EVENT_TYPE_DEVICE_ADDED_SOFT) follow->deviceAdded = true;
 }
 
 LPALCEVENTCALLBACKSOFT EventCallbackSetter() {
@@ -58,8 +63,9 @@ void gxtkAudio::WatchSystemEvents() {
       reinterpret_cast<LPALCEVENTCONTROLSOFT>(alcGetProcAddress(nullptr, "alcEventControlSOFT"));
   if (!setCallback || !control) return;
   setCallback(OnSystemEvent, follow_.get());
-  const ALCenum changed = ALC_EVENT_TYPE_DEFAULT_DEVICE_CHANGED_SOFT;
-  follow_->events = control(1, &changed, ALC_TRUE) == ALC_TRUE;
+  const ALCenum events[] = {ALC_EVENT_TYPE_DEFAULT_DEVICE_CHANGED_SOFT,
+                            ALC_EVENT_TYPE_DEVICE_ADDED_SOFT};
+  follow_->events = control(2, events, ALC_TRUE) == ALC_TRUE;
 }
 
 void gxtkAudio::StopWatchingSystemEvents() {
@@ -79,20 +85,28 @@ bool gxtkAudio::IsConnected() const {
 bool gxtkAudio::FollowDevice(int nowMs) {
   AudioDeviceFollow& follow = *follow_;
   const bool changed = follow.defaultChanged.exchange(false);
-  if (!changed && follow.lastCheckMs && nowMs - *follow.lastCheckMs < kCheckMs) return false;
+  const bool added = follow.deviceAdded.exchange(false);
+  if (!changed && !added && follow.lastCheckMs && nowMs - *follow.lastCheckMs < kCheckMs)
+    return false;
   follow.lastCheckMs = nowMs;
   if (!changed && IsConnected()) {
     follow.lastOpenMs.reset();
+    follow.openIntervalMs = kFirstDeviceLookMs;
     return false;
   }
-  // A device just lost is reopened at once; one that stays missing is
-  // looked for again every few seconds. A game that started without one
-  // has just looked.
+  // A device just lost is reopened at once. One that stays missing is
+  // looked for again after a pause that grows, as each look costs (and may
+  // log the backend's complaints), unless the system reports a device
+  // added. A game that started without one has just looked.
   if (!follow.lastOpenMs && !device_) follow.lastOpenMs = nowMs;
-  if (!changed && follow.lastOpenMs && nowMs - *follow.lastOpenMs < kOpenMs) return false;
+  if (!changed && !added && follow.lastOpenMs && nowMs - *follow.lastOpenMs < follow.openIntervalMs)
+    return false;
+  if (follow.lastOpenMs)
+    follow.openIntervalMs = std::min(2 * follow.openIntervalMs, kLongestOpenMs);
   follow.lastOpenMs = nowMs;
   if (!Reconnect()) return false;
   follow.lastOpenMs.reset();
+  follow.openIntervalMs = kFirstDeviceLookMs;
   PrintLine("OpenAl: output device reopened");
   return true;
 }

@@ -40,12 +40,17 @@ struct ChannelSound {
   float x = 0, y = 0, z = 0;
 };
 
+// The first pause before a missing device is looked for again.
+inline constexpr int kFirstDeviceLookMs = 2000;
+
 struct AudioDeviceFollow {
   // Set from OpenAL Soft's event thread when the system's default output
-  // changes.
+  // changes, or an output device is added.
   std::atomic<bool> defaultChanged{false};
+  std::atomic<bool> deviceAdded{false};
   bool events = false;
   std::optional<int> lastCheckMs;
   std::optional<int> lastOpenMs;
+  int openIntervalMs = kFirstDeviceLookMs;
   std::array<ChannelSound, kAudioChannelCount> sounds{};
 };
