@@ -4,8 +4,10 @@
 
 #include <signal.h>
 
+#include <filesystem>
 #include <functional>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "tests/support/test_support.h"
@@ -34,8 +36,18 @@ TEST_F(GameWindow, OpensCentredAndTitled) {
   std::string info = Output({"xwininfo", "-id", window_});
   EXPECT_EQ(Field(info, "Width"), 640);
   EXPECT_EQ(Field(info, "Height"), 480);
-  EXPECT_EQ(Field(info, "Absolute upper-left X"), (Field(root, "Width") - 640) / 2);
-  EXPECT_EQ(Field(info, "Absolute upper-left Y"), (Field(root, "Height") - 480) / 2);
+  // Centred with the frame the window manager draws: left, right, top
+  // (the title bar) and bottom.
+  const std::string frame = Output({"xprop", "-id", window_, "-notype", "_NET_FRAME_EXTENTS"});
+  std::istringstream extents(frame.substr(frame.find('=') + 1));
+  int left = 0, right = 0, top = 0, bottom = 0;
+  char comma = 0;
+  ASSERT_TRUE(extents >> left >> comma >> right >> comma >> top >> comma >> bottom);
+  EXPECT_GT(top, 0);
+  EXPECT_EQ(Field(info, "Absolute upper-left X"),
+            (Field(root, "Width") - (left + 640 + right)) / 2 + left);
+  EXPECT_EQ(Field(info, "Absolute upper-left Y"),
+            (Field(root, "Height") - (top + 480 + bottom)) / 2 + top);
   EXPECT_NE(Output({"xprop", "-id", window_, "_NET_WM_NAME"}).find("\"Tripath\""),
             std::string::npos);
 }
