@@ -266,7 +266,13 @@ void Close(GLFWwindow* window) {
   glfwSetWindowShouldClose(window, GLFW_FALSE);
 }
 
+void SessionEnding(GLFWwindow* window, bool final) {
+  SaveWindowPlace(window);
+  SaveForSessionEnd(final);
+}
+
 void Install(GLFWwindow* window) {
+  WatchSessionEnd(window);
   glfwSetKeyCallback(window, Key);
   glfwSetCharCallback(window, Char);
   glfwSetMouseButtonCallback(window, MouseButton);

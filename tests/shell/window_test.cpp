@@ -64,10 +64,17 @@ TEST_F(GameWindow, SurvivesMinimiseAndRestoreThenClosesOnRequest) {
   EXPECT_TRUE(Eventually([&] { return !hidden(); }));
 
   // The close button does not destroy the window itself; the game sees the
-  // request and ends with status 0.
+  // request and ends with status 0. The save on closing fails here (a
+  // folder in the way of the file it writes first), and the game says so,
+  // naming the folder, before it ends.
+  std::filesystem::create_directory(dir_.path() / ".quarrystate.tmp");
   Output({"wmctrl", "-c", "Tripath"});
   ASSERT_TRUE(game_->WaitExit(20, status));
   EXPECT_EQ(status, 0);
+  EXPECT_NE(dir_.ReadFile("out.txt").find("progress could not be saved in " + dir_.path().string() +
+                                          "\n"),
+            std::string::npos)
+      << dir_.ReadFile("out.txt");
 }
 
 TEST_F(GameWindow, AHardwareFaultIsReportedAndWithoutAConsoleEndsTheProcess) {
