@@ -34,6 +34,12 @@ std::optional<AudioData> ReadAudioFile(const String& path);
 // ---------------------------------------------------------------------------
 // The device.
 
+// Whether OpenAL can be loaded. The Windows download carries it beside the
+// game as OpenAL32.dll, which a player who starts the game from inside the
+// zip, without unpacking it, does not have; nothing may call into OpenAL
+// then.
+bool SoundLibraryPresent();
+
 constexpr int kAudioChannelCount = 33;
 constexpr int kMusicChannel = 32;
 

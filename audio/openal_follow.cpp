@@ -6,15 +6,25 @@
 // opened and given the samples and channel settings again.
 #include <AL/al.h>
 #include <AL/alc.h>
+
+// OpenAL Soft's extension header. The browser's OpenAL has none, nor any of
+// these extensions: each is asked for at run time before it is used.
+#if __has_include(<AL/alext.h>)
 #include <AL/alext.h>
+#endif
 
 #include <algorithm>
 
 #include "audio/audio.h"
 #include "audio/openal_state.h"
 
-// Newer OpenAL Soft extensions, for headers older than them. The names
-// are looked up at run time; a library without them simply lacks them.
+// The extensions' names, for headers older than them or without them.
+#ifndef ALC_APIENTRY
+#define ALC_APIENTRY
+#endif
+#ifndef ALC_EXT_disconnect
+#define ALC_CONNECTED 0x313
+#endif
 #ifndef ALC_SOFT_reopen_device
 typedef ALCboolean(ALC_APIENTRY* LPALCREOPENDEVICESOFT)(ALCdevice* device,
                                                         const ALCchar* deviceName,
@@ -42,7 +52,7 @@ constexpr int kLongestOpenMs = 16000;
 
 // Runs on OpenAL Soft's own event thread: only a flag is set there.
 void ALC_APIENTRY OnSystemEvent(ALCenum eventType, ALCenum deviceType, ALCdevice*, ALCsizei,
-                                const ALCchar*, void* userParam) {
+                                const ALCchar*, void* userParam) noexcept {
   if (deviceType != ALC_PLAYBACK_DEVICE_SOFT) return;
   auto* follow = static_cast<AudioDeviceFollow*>(userParam);
   if (eventType == ALC_EVENT_TYPE_DEFAULT_DEVICE_CHANGED_SOFT) follow->defaultChanged = true;
