@@ -26,17 +26,8 @@ struct StepRepeat {
   std::array<bool, 4> stickWasOut{};  // the stick past its threshold last update
 };
 
-// The cells a held character is led along: those the pointer passed over
-// while it moved, oldest first. A view scrolling under a still pointer adds
-// none, so the character stops on the cell the player last pointed at.
-struct DragTrail {
-  std::array<int, 32> cells{};  // y * 64 + x
-  int count = 0;
-  int lastCell = -1;  // the cell last added, so a pointer resting in a cell adds it once
-};
-
-// The view following a held or moving character, and the fit of the whole
-// board when a level starts.
+// The view following a character that keys or a pad move, and the fit of
+// the whole board when a level starts.
 struct CameraFollow {
   int followFrames = 0;  // frames left to keep the selected character in view
   int lastX = -1, lastY = -1, lastCharacter = 0;
@@ -57,7 +48,6 @@ struct TitleCursor {
 
 struct ControlState {
   PlaySelection selection;
-  DragTrail trail;
   StepRepeat repeat;
   CameraFollow camera;
   TitleCursor title;
@@ -98,7 +88,9 @@ void FitBoardToScreen(c_MyApp& app);
 // As a level starts: fits the board only when it would not show whole
 // around Pim at the usual cell size.
 void FitBoardIfLarger(c_MyApp& app);
-// Keeps a held or moving character away from the screen edges.
+// Keeps a character that keys or a pad move away from the screen edges. A
+// held character is never followed: the view stays still under the pointer
+// holding it.
 void FollowCharacter(c_MyApp& app);
 
 // --- the title (title_keyboard.cpp) --------------------------------------------------
