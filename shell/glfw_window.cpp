@@ -5,7 +5,6 @@
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -213,15 +212,19 @@ namespace {
 
 class GlfwWindow : public HostWindow {
  public:
-  explicit GlfwWindow(GLFWwindow* window) : window_(window) {}
-  ~GlfwWindow() override { glfwTerminate(); }
+  explicit GlfwWindow(GLFWwindow* window) : window_(window) { HoldFineTimer(true); }
+  ~GlfwWindow() override {
+    HoldFineTimer(false);
+    glfwTerminate();
+  }
 
   double Now() override { return glfwGetTime(); }
   void Sleep(double seconds) override {
     long ms = std::lround(seconds * 1000.0);
     if (ms < 1) ms = 1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    PlatformSleep(static_cast<double>(ms) / 1000.0);
   }
+  void GameSuspended(bool suspended) override { HoldFineTimer(!suspended); }
   void YieldSlice() override { std::this_thread::yield(); }
   void PollEvents() override { glfwPollEvents(); }
   void WaitEvents() override {

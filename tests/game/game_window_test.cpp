@@ -2,11 +2,15 @@
 // player drives it: through the mouse and the window manager.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <random>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "game/play/search.h"
@@ -325,6 +329,61 @@ TEST_F(Game, ACharacterHeldWithATrembleNearTheEdgeStaysOnTheCellPointedAt) {
                                std::to_string(lu.y) + ", steps " + std::to_string(kCells) + "\n";
   EXPECT_TRUE(Eventually([&] { return Log().find("Let go of") != std::string::npos; }));
   EXPECT_NE(Log().find(expected), std::string::npos) << expected << Log();
+}
+
+// The game's own CPU time (every thread's, user and system) in seconds.
+double CpuSeconds(int pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  // The fields after the command name, which is in brackets and may hold
+  // spaces: utime and stime are the 12th and 13th of them.
+  std::istringstream rest(line.substr(line.rfind(')') + 2));
+  std::string field;
+  double ticks = 0;
+  for (int i = 1; i <= 13 && rest >> field; ++i)
+    if (i >= 12) ticks += std::stod(field);
+  return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// The game's CPU seconds per wall-clock second over `seconds`.
+double CpuShare(int pid, double seconds) {
+  const double cpu = CpuSeconds(pid);
+  const auto start = std::chrono::steady_clock::now();
+  Pause(static_cast<int>(seconds * 1000));
+  const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
+  return (CpuSeconds(pid) - cpu) / wall.count();
+}
+
+// Stopped and continued at random moments, as a suspended laptop, a busy
+// machine or a virus scanner stops it, the game on the title goes on
+// sleeping between its frames: it takes no more of the processor after the
+// stalls than before them.
+TEST_F(Game, StallsAtRandomMomentsLeaveTheFrameLoopSleeping) {
+  const int pid = game_->pid();
+  // A small window leaves the software renderer time to spare in every
+  // frame even on a busy machine: time a spinning loop would take.
+  Output({"xdotool", "windowsize", window_, "320", "240"});
+  Pause(2000);
+  const double before = CpuShare(pid, 5);
+  std::random_device device;
+  const unsigned seed = device();
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> gap(50, 700);
+  for (int i = 0; i < 8; ++i) {
+    Pause(gap(random));
+    ::kill(pid, SIGSTOP);
+    Pause(300);
+    ::kill(pid, SIGCONT);
+  }
+  Pause(1000);
+  const double after = CpuShare(pid, 5);
+  std::printf("CPU seconds per second on the title: %.3f before the stalls, %.3f after\n", before,
+              after);
+  // A loop that yields instead of sleeping takes whatever the machine
+  // leaves it (half as much again, or more); the margin allows for a
+  // machine whose load changes meanwhile.
+  EXPECT_LT(after, before * 1.3 + 0.02) << "seed " << seed;
 }
 
 TEST(GameNews, TheTitleFetchesTheNewsLineWhenNewsIsClicked) {
