@@ -34,11 +34,12 @@ struct CameraFollow {
   bool fitOnBuild = false;
 };
 
-// The keys that pick in a menu: Enter, Space and the pad's A. Not Z, the
-// game's other confirm key: in play it is undo, and pressed out of habit in
-// the pause menu it must not pick a button (on give up it would end the
-// level).
-constexpr int kMenuConfirmKeys[] = {13, 32, 256};
+// The keys that pick in a menu: Enter, Space, J and the pad's A. Not Z,
+// the game's other confirm key: in play it is undo, and pressed out of
+// habit in the pause menu it must not pick a button (on give up it would
+// end the level). J means nothing else anywhere, so it stays a confirm key
+// for players who keep their right hand on J, K, L.
+constexpr int kMenuConfirmKeys[] = {13, 32, 74, 256};
 
 // The keyboard cursor on the title's level grid.
 struct TitleCursor {
@@ -95,6 +96,7 @@ void FollowCharacter(c_MyApp& app);
 
 // --- the title (title_keyboard.cpp) --------------------------------------------------
 // Arrow keys, WASD or the pad move a cursor over the level grid (cells of
-// `cell` scale); Enter, space or the pad's A opens the level under it. The
-// keys act only while `live`, under the same lock as the title's clicks.
+// `cell` scale); a menu key (Enter, Space, J, pad A) opens the level under
+// it. The keys act only while `live`, under the same lock as the title's
+// clicks.
 void UpdateTitleCursor(c_MyApp& app, float cell, bool live);
