@@ -631,6 +631,44 @@ TEST_F(Play, TheStuckNoticeCountsItsUndosAndKeepsClearOfTheCounterAndTheButtons)
   }
 }
 
+// "Progress could not be saved" stands clear of what play shows along the
+// bottom edge: the tutorial of the first two levels, or a level's title.
+TEST_F(Play, TheSaveNoticeKeepsClearOfTheTutorialAndTheLevelTitle) {
+  c_MyApp& a = app();
+  a.currentFont = 90;
+  a.imageDims[270] = 7;
+  a.imageDims[271] = 10;
+  a.levelTitles[3] = u"Crossroads";
+  for (int level : {1, 2, 3}) {
+    a.currentLevel = level;
+    a.frontEnd.saveNotice = 100;
+    a.UpdatePlay();
+    const int playRecords = Records();
+    DrawSaveNotice(a);
+    ASSERT_GT(Records(), playRecords);
+    const float* n = Record(playRecords);
+    ASSERT_EQ(n[0], kRecordRect);
+    const Box notice{n[1], n[2], n[1] + n[4], n[2] + n[5]};
+    int below = 0;
+    for (int i = 0; i < playRecords; ++i) {
+      const float* r = Record(i);
+      Box box{};
+      if (r[0] == kRecordOval) {
+        box = {r[1] - r[4], r[2] - r[5], r[1] + r[4], r[2] + r[5]};
+      } else if (r[0] == 90) {
+        box = {r[1] - 7 * r[4] / 2, r[2] - 10 * r[5] / 2, r[1] + 7 * r[4] / 2,
+               r[2] + 10 * r[5] / 2};
+      } else {
+        continue;
+      }
+      if (box.bottom < 480 - 100) continue;  // the gem counter at the top
+      ++below;
+      EXPECT_FALSE(notice.Meets(box)) << "level " << level << ", record " << i;
+    }
+    EXPECT_GT(below, level < 3 ? 30 : 10) << "level " << level;  // the lines were there
+  }
+}
+
 TEST_F(Play, AHintMarkGoesWithTheNextStepAndABoardBeyondTheBudgetShowsNoNotice) {
   c_MyApp& a = app();
   a.characters[2].active = 0;
