@@ -138,8 +138,10 @@ void Key(GLFWwindow* window, int key, int, int action, int mods) {
     game->DeliverKey(2, code);
     return;
   }
-  // GLFW 3 reports a held key as repeats; each one counts as a press, as
-  // the key repeat of the original desktop build did.
+  // A held key repeats at the pace the player set for the desktop. Each
+  // repeat arrives as one more press, so the title's cursor moves at that
+  // pace as a text field would; play paces a held direction itself and
+  // counts fresh presses only.
   DeliverKeyPress(*game, code);
 }
 
