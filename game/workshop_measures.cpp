@@ -94,7 +94,7 @@ String VerdictLine(const tripath::DrawnBoard& board, const tripath::BoardReport&
   if (m.traps.realDecisions == 0) return u"No real decision: every way through is plain";
   const int unused = tripath::Percent(m.unusedTiles, m.layout.tiles);
   if (unused > kUnusedPercent) return IntToString(unused) + u" % of the floor is never stood on";
-  if (!m.ablation.decided) return u"Every part weighed so far earns its place";
+  if (!m.ablation.decided) return u"No noise found within the budget";
   return u"Every tile earns its place";
 }
 
