@@ -68,10 +68,13 @@ LPALCEVENTCALLBACKSOFT EventCallbackSetter() {
 }  // namespace
 
 void gxtkAudio::WatchSystemEvents() {
+  // Only where the extension is there: the browser's OpenAL reports every
+  // name it does not know as an error on the page's console.
   LPALCEVENTCALLBACKSOFT setCallback = EventCallbackSetter();
+  if (!setCallback) return;
   auto control =
       reinterpret_cast<LPALCEVENTCONTROLSOFT>(alcGetProcAddress(nullptr, "alcEventControlSOFT"));
-  if (!setCallback || !control) return;
+  if (!control) return;
   setCallback(OnSystemEvent, follow_.get());
   const ALCenum events[] = {ALC_EVENT_TYPE_DEFAULT_DEVICE_CHANGED_SOFT,
                             ALC_EVENT_TYPE_DEVICE_ADDED_SOFT};
