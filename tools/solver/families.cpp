@@ -50,6 +50,10 @@ constexpr Family kFamilies[] = {
     {"convoy", "two walk a row of tiles together, side by side, one tile at a time",
      "two neighbouring tiles on each of which it cannot be finished when no two may stand "
      "together there"},
+    {"two meeting places",
+     "one meeting is not enough: characters must stand together on two tiles apart",
+     "tiles in two places apart, on each of which it cannot be finished when no two may "
+     "stand together there"},
     {"home base", "a start never wears: the way out and home again runs through it",
      "cannot be finished when starts wear like fresh path"},
     {"open door", "an exit never wears: a hub or a waiting place for anyone",
@@ -215,17 +219,33 @@ bool Holds(Questions& q, std::string_view name) {
                ? meets == 3 && !q.UnsolvableWith([](SolveOptions& o) { o.crowdLimit = 2; })
                : meets == 2;
   }
-  if (name == "convoy") {
+  if (name == "convoy" || name == "two meeting places") {
+    // The tiles on which the level needs characters together.
     std::vector<int> needed;
     for (int cell : q.SharedTiles()) {
       if (apartOn({cell})) needed.push_back(cell);
     }
-    for (int a : needed) {
-      for (int b : needed) {
-        if (NeighbourCells(a, b)) return true;
+    if (name == "convoy") {
+      for (int a : needed) {
+        for (int b : needed) {
+          if (NeighbourCells(a, b)) return true;
+        }
+      }
+      return false;
+    }
+    // Two places: the needed tiles fall into two groups or more, neither of
+    // them joined to the other by needed tiles side by side (a row of them
+    // is one convoy, not two meetings).
+    std::vector<int> group = needed.empty() ? std::vector<int>{} : std::vector<int>{needed[0]};
+    for (std::size_t i = 0; i < group.size(); ++i) {
+      for (int cell : needed) {
+        if (NeighbourCells(group[i], cell) &&
+            std::find(group.begin(), group.end(), cell) == group.end()) {
+          group.push_back(cell);
+        }
       }
     }
-    return false;
+    return group.size() < needed.size();
   }
   auto wearing = [&](unsigned squares) {
     return q.UnsolvableWith([&](SolveOptions& o) { o.wearingSquares = squares; });

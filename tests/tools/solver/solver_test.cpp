@@ -642,7 +642,8 @@ TEST(Needs, TheIdeasALevelCannotDoWithout) {
 // family tells it from its neighbours. Pim and Lu stand on the thin tile
 // together; the white crossing must carry Pim and Lu out and back, four
 // times; all three stand on the thin tile; each pair meets on a thin tile of
-// its own; Lu meets Pim, then Ost; Pim and Lu walk the thin row together;
+// its own; Lu meets Pim, then Ost; Pim and Lu walk the thin row together,
+// or meet on two thin tiles apart;
 // Pim's start is the hub of his errands; Lu crosses Pim's exit on her way
 // home; Pim's gem lies beyond Lu's exit, or beyond his own.
 TEST(Families, EachOnABoardThatNeedsIt) {
@@ -654,10 +655,12 @@ TEST(Families, EachOnABoardThatNeedsIt) {
   EXPECT_EQ(families("...L...\n...l.1.\nPpp+#2.\n...o.3.\n...O...\n"),
             (Names{"sharing", "exits", "through traffic", "thin bridge", "all aboard"}));
   EXPECT_EQ(families("L...2.\n#+#+#O\nP.+...\n.1#3..\n"),
-            (Names{"sharing", "thin bridge", "handshakes"}));
+            (Names{"sharing", "thin bridge", "handshakes", "two meeting places"}));
   EXPECT_EQ(families("..P.O..\nLl+#+l2\n..1.3..\n"),
-            (Names{"sharing", "thin bridge", "go-between"}));
+            (Names{"sharing", "thin bridge", "go-between", "two meeting places"}));
   EXPECT_EQ(families("P...1\n#+++#\nL...2\n"), (Names{"sharing", "thin bridge", "convoy"}));
+  EXPECT_EQ(families("L+#+2\n.p.p.\n.P.1.\n"),
+            (Names{"sharing", "thin bridge", "two meeting places"}));
   EXPECT_EQ(families("...*...\n...p...\n*ppPpp*\n...p...\n...1...\n"),
             (Names{"gems", "never-wear", "home base"}));
   EXPECT_EQ(families("P2#1\n.l..\n.L..\n"), (Names{"exits", "through traffic"}));
