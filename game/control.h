@@ -26,28 +26,20 @@ struct StepRepeat {
   std::array<bool, 4> stickWasOut{};  // the stick past its threshold last update
 };
 
-// The cells a held character is led along: those the pointer passed over
-// while it moved, oldest first. A view scrolling under a still pointer adds
-// none, so the character stops on the cell the player last pointed at.
-struct DragTrail {
-  std::array<int, 32> cells{};  // y * 64 + x
-  int count = 0;
-  int lastCell = -1;  // the cell last added, so a pointer resting in a cell adds it once
-};
-
-// The view following a held or moving character, and the fit of the whole
-// board when a level starts.
+// The view following a character that keys or a pad move, and the fit of
+// the whole board when a level starts.
 struct CameraFollow {
   int followFrames = 0;  // frames left to keep the selected character in view
   int lastX = -1, lastY = -1, lastCharacter = 0;
   bool fitOnBuild = false;
 };
 
-// The keys that pick in a menu: Enter, Space and the pad's A. Not Z, the
-// game's other confirm key: in play it is undo, and pressed out of habit in
-// the pause menu it must not pick a button (on give up it would end the
-// level).
-constexpr int kMenuConfirmKeys[] = {13, 32, 256};
+// The keys that pick in a menu: Enter, Space, J and the pad's A. Not Z,
+// the game's other confirm key: in play it is undo, and pressed out of
+// habit in the pause menu it must not pick a button (on give up it would
+// end the level). J means nothing else anywhere, so it stays a confirm key
+// for players who keep their right hand on J, K, L.
+constexpr int kMenuConfirmKeys[] = {13, 32, 74, 256};
 
 // The keyboard cursor on the title's level grid.
 struct TitleCursor {
@@ -57,7 +49,6 @@ struct TitleCursor {
 
 struct ControlState {
   PlaySelection selection;
-  DragTrail trail;
   StepRepeat repeat;
   CameraFollow camera;
   TitleCursor title;
@@ -98,11 +89,14 @@ void FitBoardToScreen(c_MyApp& app);
 // As a level starts: fits the board only when it would not show whole
 // around Pim at the usual cell size.
 void FitBoardIfLarger(c_MyApp& app);
-// Keeps a held or moving character away from the screen edges.
+// Keeps a character that keys or a pad move away from the screen edges. A
+// held character is never followed: the view stays still under the pointer
+// holding it.
 void FollowCharacter(c_MyApp& app);
 
 // --- the title (title_keyboard.cpp) --------------------------------------------------
 // Arrow keys, WASD or the pad move a cursor over the level grid (cells of
-// `cell` scale); Enter, space or the pad's A opens the level under it. The
-// keys act only while `live`, under the same lock as the title's clicks.
+// `cell` scale); a menu key (Enter, Space, J, pad A) opens the level under
+// it. The keys act only while `live`, under the same lock as the title's
+// clicks.
 void UpdateTitleCursor(c_MyApp& app, float cell, bool live);

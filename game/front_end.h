@@ -64,13 +64,17 @@ void DriveMusic(c_MyApp& app);
 // its lines, and the scale of its text (the last line ends that many font
 // heights below its top).
 constexpr float kPlayStepsY = 40, kPlayParY = 56, kPlayCounterScale = 1.5f;
+// The band along the bottom edge of play that holds the tutorial of the
+// first levels, or a later level's title.
+constexpr float kPlayFooterHeight = 80;
 // After each play frame: a level just finished is recorded (with its par
 // mark) and saved at once; the steps and par are shown.
 void AfterPlayFrame(c_MyApp& app);
 // Saves the state. When the store fails, the previous file stays whole and
 // a notice says so for a few seconds; the next save point tries again.
 void SaveProgress(c_MyApp& app);
-// Queues the notice while it shows.
+// Queues the notice while it shows, at the bottom of the screen (in play
+// above the tutorial or the level's title).
 void DrawSaveNotice(c_MyApp& app);
 // The window's close request: whatever is in progress is kept.
 void SaveBeforeClosing(c_MyApp& app);

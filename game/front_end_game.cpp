@@ -80,7 +80,9 @@ void DrawSaveNotice(c_MyApp& app) {
   if (left <= 0) return;
   --left;
   app.ResetDrawState();
-  const float y = app.screenH - 40;
+  const float bottom =
+      app.gameState == kStatePlay ? app.screenH - kPlayFooterHeight - 8 : app.screenH - 12;
+  const float y = bottom - 28;
   app.SetDrawColor(120, 0, 0, 0.85f);
   app.QueueRect(app.screenW / 2 - 150, y, 300, 28);
   app.SetDrawColor(255, 255, 255, 1);

@@ -1,6 +1,6 @@
 // The title's level grid by keys and pad: a cursor that arrow keys, WASD,
-// the d-pad or the stick move, and Enter, space or the pad's A to open the
-// level under it, as a click on its button does.
+// the d-pad or the stick move, and a menu key (Enter, Space, J, pad A) to
+// open the level under it, as a click on its button does.
 #include <algorithm>
 
 #include "game/my_app.h"
@@ -22,8 +22,8 @@ bool StickOut(c_InputDevice& in, int direction) {
   return x > kStickThreshold;
 }
 
-// The arrows, d-pad and stick move the cursor; Enter, Space or pad A open
-// the level under it.
+// The arrows, d-pad and stick move the cursor; a menu key opens the level
+// under it.
 void ReadTitleKeys(c_MyApp& app, c_InputDevice* in) {
   TitleCursor& cursor = app.control.title;
   for (int d = 0; d < 4; ++d) {

@@ -5,7 +5,6 @@
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -139,8 +138,10 @@ void Key(GLFWwindow* window, int key, int, int action, int mods) {
     game->DeliverKey(2, code);
     return;
   }
-  // GLFW 3 reports a held key as repeats; each one counts as a press, as
-  // the key repeat of the original desktop build did.
+  // A held key repeats at the pace the player set for the desktop. Each
+  // repeat arrives as one more press, so the title's cursor moves at that
+  // pace as a text field would; play paces a held direction itself and
+  // counts fresh presses only.
   DeliverKeyPress(*game, code);
 }
 
@@ -213,15 +214,19 @@ namespace {
 
 class GlfwWindow : public HostWindow {
  public:
-  explicit GlfwWindow(GLFWwindow* window) : window_(window) {}
-  ~GlfwWindow() override { glfwTerminate(); }
+  explicit GlfwWindow(GLFWwindow* window) : window_(window) { HoldFineTimer(true); }
+  ~GlfwWindow() override {
+    HoldFineTimer(false);
+    glfwTerminate();
+  }
 
   double Now() override { return glfwGetTime(); }
   void Sleep(double seconds) override {
     long ms = std::lround(seconds * 1000.0);
     if (ms < 1) ms = 1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    PlatformSleep(static_cast<double>(ms) / 1000.0);
   }
+  void GameSuspended(bool suspended) override { HoldFineTimer(!suspended); }
   void YieldSlice() override { std::this_thread::yield(); }
   void PollEvents() override { glfwPollEvents(); }
   void WaitEvents() override {

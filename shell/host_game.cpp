@@ -264,7 +264,7 @@ void NxGlfwGame::RunLoop() {
   for (int i = 0; i < 3; ++i) {
     const double before = Now();
     window_->Sleep(0.001);
-    sleepSlack_ = std::clamp(Now() - before - 0.001, sleepSlack_, 0.05);
+    LearnOvershoot(Now() - before - 0.001, Now());
   }
   StartLoop();
   window_->RunPasses([this](bool mayWait) { return RunPass(mayWait); });
@@ -283,9 +283,11 @@ bool NxGlfwGame::RunPass(bool mayWait) {
     if (!suspended_) {
       iconified_ = true;
       PauseGame();
+      window_->GameSuspended(true);
     }
   } else if (window_->IsActive() && suspended_) {
     iconified_ = false;
+    window_->GameSuspended(false);
     UnpauseGame();
     nextUpdate_ = Now();
   }
@@ -311,24 +313,51 @@ bool NxGlfwGame::RunPass(bool mayWait) {
   return true;
 }
 
+namespace {
+// Sleeps are trusted to within half a frame at the game's 60 updates a
+// second: however late they have woken, the loop still sleeps through the
+// first half of any frame whose work leaves it the time.
+constexpr double kLeastSlack = 0.0005, kMostSlack = 0.008;
+// A wake-up this far past its time was no coarse timer but a process that
+// was stopped or starved (a suspended laptop, a debugger, a machine busy
+// with something else): it says nothing about the next sleep.
+constexpr double kStall = 0.05;
+// What a late wake-up taught is forgotten by half every second, on every
+// path of the loop: a machine that was busy for a while does not cost the
+// rest of the session a spinning core.
+constexpr double kSlackHalfLife = 1.0;
+}  // namespace
+
 // One wait toward the next update, then back to the loop to poll events.
 // Where sleeps are coarse (a 15.6 ms timer tick) a sleep can wake an update
 // late, and updates then come two to a frame: judder. So the loop sleeps
 // only while the deadline is farther off than sleeps have lately overshot,
 // and yields the rest of the way.
 void NxGlfwGame::WaitToward(double deadline) {
-  const double delay = deadline - Now();
-  const double request = delay - sleepSlack_;
+  const double now = Now();
+  ForgetSlack(now);
+  const double request = deadline - now - sleepSlack_;
   if (request < 0.001) {
     window_->YieldSlice();
     return;
   }
-  const double before = Now();
   window_->Sleep(request);
-  const double overshoot = (Now() - before) - request;
-  // Learn a worse overshoot at once; forget a good run slowly, so one lucky
-  // sleep does not bring back late wake-ups.
-  sleepSlack_ = std::clamp(std::max(overshoot, sleepSlack_ * 0.99), 0.0005, 0.05);
+  const double woke = Now();
+  LearnOvershoot(woke - now - request, woke);
+}
+
+void NxGlfwGame::LearnOvershoot(double overshoot, double now) {
+  ForgetSlack(now);
+  if (overshoot > kStall || overshoot <= sleepSlack_) return;
+  sleepSlack_ = std::min(overshoot, kMostSlack);
+  slackSince_ = now;
+}
+
+void NxGlfwGame::ForgetSlack(double now) {
+  const double elapsed = now - slackSince_;
+  if (elapsed <= 0) return;
+  sleepSlack_ = kLeastSlack + (sleepSlack_ - kLeastSlack) * std::exp2(-elapsed / kSlackHalfLife);
+  slackSince_ = now;
 }
 
 // --- game-layer functions ---------------------------------------------------------

@@ -1,13 +1,15 @@
-// Host services that need the operating system: the local date, the
-// crash-safe state file write and handing a URL to the desktop.
+// Host services that need the operating system: the local date, sleeping,
+// the crash-safe state file write and handing a URL to the desktop.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <thread>
 
 #include "shell/file_replace.h"
 #include "shell/shell.h"
@@ -18,6 +20,13 @@ std::tm LocalTimeNow() {
   localtime_r(&now, &local);
   return local;
 }
+
+void PlatformSleep(double seconds) {
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+// Sleeps here keep to a fraction of a millisecond without asking.
+void HoldFineTimer(bool) {}
 
 namespace {
 // Access refused or the file busy may change by the next try; a full or

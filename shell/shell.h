@@ -114,6 +114,12 @@ void UsePlatformFolders(NxGame& game);
 std::string PlatformStatePath();
 // The local date and time now (the C library's thread-safe form).
 std::tm LocalTimeNow();
+// Sleeps for about `seconds`, as finely as the system's timers allow.
+void PlatformSleep(double seconds);
+// Asks for the system's finest timer period while the game runs (sleeps
+// on Windows otherwise wake on a 15.6 ms tick), and gives it back while
+// the game is suspended, so a minimised game costs the machine no power.
+void HoldFineTimer(bool hold);
 
 // ---------------------------------------------------------------------------
 // Background work: a computation the frame must not wait for, done in steps.
@@ -187,6 +193,9 @@ class HostWindow {
   virtual bool IsMinimised() = 0;
   virtual bool IsActive() = 0;
   virtual void InstallCallbacks() {}  // key repeat on, input callbacks
+  // The game was suspended (minimised) or runs again: while suspended the
+  // loop only waits for window messages and needs no fine timer.
+  virtual void GameSuspended(bool /*suspended*/) {}
   virtual void FramebufferSize(int& width, int& height) = 0;
   virtual void SwapBuffers() {}
   virtual void ShowPointer(bool /*visible*/) {}
@@ -307,11 +316,16 @@ class NxGlfwGame : public NxGame {
  private:
   double Now() { return window_ ? window_->Now() : 0.0; }
   void WaitToward(double deadline);
+  // The sleep slack: how far sleeps have lately overshot, learned from each
+  // sleep that wakes late (a stall aside) and forgotten as time passes.
+  void LearnOvershoot(double overshoot, double now);
+  void ForgetSlack(double now);
   std::unique_ptr<HostWindow> window_;
   bool iconified_ = false;
   double nextUpdate_ = 0;
   double updatePeriod_ = 0;
   double sleepSlack_ = 0.002;
+  double slackSince_ = 0;  // when the slack was last learned or forgotten
 };
 
 class NxQuarryGame : public NxGlfwGame {

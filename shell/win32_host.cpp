@@ -1,6 +1,6 @@
-// Host services that need Windows: the fine system timer, wide-character
-// file names, the local date, the crash-safe state file write, the game's
-// folders and handing a URL to the desktop.
+// Host services that need Windows: fine sleeps and the system timer,
+// wide-character file names, the local date, the crash-safe state file
+// write, the game's folders and handing a URL to the desktop.
 #include <windows.h>
 //
 #include <shellapi.h>
@@ -12,17 +12,29 @@
 #include "shell/file_replace.h"
 #include "shell/shell.h"
 
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
 namespace {
 
 // Windows rounds every sleep up to the system timer's tick, 15.6 ms unless
-// a process asks for a finer one; the frame loop's sleeps would then miss
-// their frames by up to a tick. The finer timer is held for the life of
-// the process (Windows drops it when the process ends in any case).
-struct FineTimer {
-  FineTimer() { timeBeginPeriod(1); }
-  ~FineTimer() { timeEndPeriod(1); }
-};
-const FineTimer g_fineTimer;
+// a process asks for a finer period; the frame loop's sleeps would then
+// miss their frames by up to a tick. A high-resolution waitable timer
+// (Windows 10 from 1803 on) wakes within a fraction of a millisecond
+// whatever the period; older systems get a plain one, which keeps to the
+// period the game holds while it runs.
+HANDLE SleepTimer() {
+  static const HANDLE timer = [] {
+    HANDLE made = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
+                                         TIMER_ALL_ACCESS);
+    if (!made) made = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
+    return made;
+  }();
+  return timer;
+}
+
+bool g_finePeriod = false;
 
 // Game strings are UTF-16 already; Windows takes them as they are.
 const wchar_t* Wide(const String& text) {
@@ -36,6 +48,27 @@ std::tm LocalTimeNow() {
   std::tm local{};
   localtime_s(&local, &now);
   return local;
+}
+
+void PlatformSleep(double seconds) {
+  const HANDLE timer = SleepTimer();
+  LARGE_INTEGER due;
+  due.QuadPart = -static_cast<LONGLONG>(seconds * 1e7);  // relative, in 100 ns
+  if (timer && SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
+    WaitForSingleObject(timer, INFINITE);
+  } else {
+    Sleep(static_cast<DWORD>(seconds * 1000 + 0.5));
+  }
+}
+
+void HoldFineTimer(bool hold) {
+  if (hold == g_finePeriod) return;
+  if (!hold) {
+    timeEndPeriod(1);
+    g_finePeriod = false;
+  } else if (timeBeginPeriod(1) == TIMERR_NOERROR) {
+    g_finePeriod = true;
+  }
 }
 
 HostFile OpenPlatformFile(const String& path, const char* mode) {

@@ -1,6 +1,6 @@
 // The view onto the board beyond panning and zooming: fitting the whole
-// board on screen, and following a held or moving character before it
-// reaches the screen edge. Both only move the focus and the cell size
+// board on screen, and following a character stepped by keys or a pad
+// before it reaches the screen edge. Both only move the focus and the cell size
 // target; the view update eases the picture there, so nothing jumps.
 #include <algorithm>
 #include <cmath>
@@ -88,29 +88,31 @@ void FitBoardIfLarger(c_MyApp& app) {
 void FollowCharacter(c_MyApp& app) {
   if (app.levelLoadState != 2) return;
   CameraFollow& camera = app.control.camera;
-  // The selected character is followed for a while after it moves (a step,
-  // an undo) or is chosen, so that panning away to look around is not undone.
   const int selected = SelectedCharacter(app);
   const CharacterRecord& s = app.characters[selected];
   const int sx = static_cast<int>(s.cellX), sy = static_cast<int>(s.cellY);
-  if (selected != camera.lastCharacter || sx != camera.lastX || sy != camera.lastY)
-    camera.followFrames = 40;
+  const bool moved = selected != camera.lastCharacter || sx != camera.lastX || sy != camera.lastY;
   camera.lastCharacter = selected;
   camera.lastX = sx;
   camera.lastY = sy;
-
-  int k = app.draggedCharacter;
-  if (k == 0 && camera.followFrames > 0) {
-    --camera.followFrames;
-    k = selected;
+  // A held character is never followed, during the drag or after it: the
+  // board would slide under the pointer, and the character would end on a
+  // cell the player never pointed at. It goes as far as the screen edge;
+  // beyond that the player pans.
+  if (app.draggedCharacter > 0) {
+    camera.followFrames = 0;
+    return;
   }
-  if (k <= 0 || app.characters[k].active <= 0 || app.tileSize <= 0) return;
-  const CharacterRecord& c = app.characters[k];
+  // The selected character is followed for a while after it moves (a step,
+  // an undo) or is chosen, so that panning away to look around is not undone.
+  if (moved) camera.followFrames = 40;
+  if (camera.followFrames <= 0 || s.active <= 0 || app.tileSize <= 0) return;
+  --camera.followFrames;
   const float tile = app.tileSize;
   // How far (in cells) the focus may lie from the character before it comes
   // within the edge margin; none on a screen too small for the margin.
   const float reachX = std::max(0.0f, (app.screenW / 2 - kEdgeCells * tile) / tile);
   const float reachY = std::max(0.0f, (app.screenH / 2 - kEdgeCells * tile) / tile);
-  KeepNear(app.focusX, c.cellX, reachX);
-  KeepNear(app.focusY, c.cellY, reachY);
+  KeepNear(app.focusX, s.cellX, reachX);
+  KeepNear(app.focusY, s.cellY, reachY);
 }

@@ -123,7 +123,6 @@ bool SelectCharacter(c_MyApp& app, int k) {
 void OnBoardBuilt(c_MyApp& app) {
   ControlState& control = app.control;
   control.redoHistory.clear();
-  control.trail.count = 0;
   app.stepsTaken = 0;  // the counter shows the way from this start
   ClearSteps(control.repeat);
   control.selection.pressCandidates = 0;

@@ -62,13 +62,12 @@ void Restore(c_MyApp& app, const PlaySnapshot& snapshot) {
 }
 
 // A press on a cell that several characters share takes the one drawn on
-// top; if that one cannot enter the first cell the drag reaches and another
-// of them can, the press passes to that other one.
+// top; if that one cannot enter the first cell the pointer reaches and
+// another of them can, the press passes to that other one.
 void SettleSharedPress(c_MyApp& app) {
   PlaySelection& sel = app.control.selection;
-  const DragTrail& trail = app.control.trail;
-  if (sel.pressCandidates == 0 || trail.count == 0) return;
-  const int tx = trail.cells[0] % 64, ty = trail.cells[0] / 64;
+  if (sel.pressCandidates == 0 || app.touchCellX < 0) return;
+  const int tx = app.touchCellX, ty = app.touchCellY;
   if (tx == sel.pressedX && ty == sel.pressedY) return;
   const int held = app.draggedCharacter;
   const int code = app.Cell(tx, ty);
@@ -83,72 +82,6 @@ void SettleSharedPress(c_MyApp& app) {
     }
   }
   sel.pressCandidates = 0;
-}
-
-void AddToTrail(DragTrail& trail, int cell) {
-  if (cell == trail.lastCell) return;
-  trail.lastCell = cell;
-  if (trail.count == static_cast<int>(trail.cells.size())) {
-    std::copy(trail.cells.begin() + 1, trail.cells.end(), trail.cells.begin());
-    --trail.count;
-  }
-  trail.cells[trail.count++] = cell;
-}
-
-void DropTrailHead(DragTrail& trail) {
-  std::copy(trail.cells.begin() + 1, trail.cells.begin() + trail.count, trail.cells.begin());
-  --trail.count;
-}
-
-// The cells with a tile that the one pointer down crossed since the last
-// update, found on the board as it is drawn now. Only the pointer's own
-// motion counts: a view that scrolls under a still pointer adds nothing.
-void TracePointer(c_MyApp& app) {
-  int i = 0;
-  while (i < 10 && app.touchDown[i] == 0) ++i;
-  if (i == 10 || app.tileSize <= 0) return;
-  const float x1 = static_cast<float>(app.touchX[i]), y1 = static_cast<float>(app.touchY[i]);
-  const bool fresh = app.prevTouchX[i] == kNoTouch;
-  const float x0 = fresh ? x1 : static_cast<float>(app.prevTouchX[i]);
-  const float y0 = fresh ? y1 : static_cast<float>(app.prevTouchY[i]);
-  if (x0 == x1 && y0 == y1) return;
-  // Quarter-cell samples along the motion: a quick sweep still passes
-  // every cell it crossed, in order.
-  const int samples = 1 + static_cast<int>(std::hypot(x1 - x0, y1 - y0) / (app.tileSize / 4));
-  for (int s = 0; s <= samples; ++s) {
-    const float t = static_cast<float>(s) / static_cast<float>(samples);
-    const int x =
-        static_cast<int>(std::floor((x0 + (x1 - x0) * t + app.cameraX) / app.tileSize + 0.5f));
-    const int y =
-        static_cast<int>(std::floor((y0 + (y1 - y0) * t + app.cameraY) / app.tileSize + 0.5f));
-    if (tripath::Board::Inside(x, y) && app.Cell(x, y) > 0)
-      AddToTrail(app.control.trail, y * 64 + x);
-  }
-}
-
-// Leads the held character one step along the trail once its last slide
-// is over: onto the next cell the pointer crossed, or, when the pointer ran
-// ahead along its row or column, one cell towards it. Cells off its row and
-// column, or behind a cell it may not enter, are passed over.
-void FollowTrail(c_MyApp& app) {
-  DragTrail& trail = app.control.trail;
-  const int k = app.draggedCharacter;
-  const CharacterRecord& c = app.characters[k];
-  if (c.slideX != 0 || c.slideY != 0) return;
-  while (trail.count > 0) {
-    const int cx = static_cast<int>(c.cellX), cy = static_cast<int>(c.cellY);
-    const int tx = trail.cells[0] % 64, ty = trail.cells[0] / 64;
-    if ((tx == cx) == (ty == cy)) {  // its own cell, or off its row and column
-      DropTrailHead(trail);
-      continue;
-    }
-    const int sx = cx + (tx > cx) - (tx < cx), sy = cy + (ty > cy) - (ty < cy);
-    if (StepCharacter(app, k, sx, sy)) {
-      if (sx == tx && sy == ty) DropTrailHead(trail);
-      return;
-    }
-    DropTrailHead(trail);
-  }
 }
 
 }  // namespace
@@ -225,15 +158,49 @@ void RestartLevel(c_MyApp& app) {
   app.PlaySfx(2, 1.0f, 1.0f, 0);
 }
 
+namespace {
+
 // The player looks around, with one finger or two: the view moves against
 // the pointer's motion and no longer follows a character until one moves or
 // is chosen again.
-namespace {
 void PanView(c_MyApp& app, float dx, float dy) {
   app.control.camera.followFrames = 0;
   app.focusX -= dx * 1.5f / app.tileSize;
   app.focusY -= dy * 1.5f / app.tileSize;
 }
+
+// A press on a character holds it: the one drawn last, on top, when several
+// are under the pointer.
+void PickCharacter(c_MyApp& app) {
+  int candidates = 0;
+  for (int i = 0; i < 10; ++i) {
+    const CharacterRecord& c = app.characters[i];
+    if (c.active <= 0) continue;
+    if (app.TouchInCentredRect(c.cellX * app.tileSize - app.cameraX,
+                               c.cellY * app.tileSize - app.cameraY, app.tileSize, app.tileSize)) {
+      app.draggedCharacter = i;
+      SetBackdropFor(app, i);
+      app.touchCellX = app.touchCellY = -1;
+      candidates |= 1 << i;
+    }
+  }
+  if (app.draggedCharacter == 0) return;
+  // The press is the character's: no button it passes over acts on it.
+  app.pointerLatch = 1;
+  // The character last pressed is the one keys move, too.
+  SelectCharacter(app, app.draggedCharacter);
+  const CharacterRecord& c = app.characters[app.draggedCharacter];
+  PlaySelection& sel = app.control.selection;
+  sel.pressedX = static_cast<int>(c.cellX);
+  sel.pressedY = static_cast<int>(c.cellY);
+  // Only the characters standing on the very cell of the press.
+  sel.pressCandidates = 0;
+  for (int i = 0; i < 10; ++i)
+    if ((candidates >> i & 1) && static_cast<int>(app.characters[i].cellX) == sel.pressedX &&
+        static_cast<int>(app.characters[i].cellY) == sel.pressedY)
+      sel.pressCandidates |= 1 << i;
+}
+
 }  // namespace
 
 void HandleBoardGestures(c_MyApp& app) {
@@ -255,47 +222,21 @@ void HandleBoardGestures(c_MyApp& app) {
     app.draggedCharacter = 0;
   }
   // On the desktop the mouse wheel zooms, as two fingers do on a touch
-  // screen: large boards fit on screen when zoomed out.
-  if (app.wheel != 0 && free)
+  // screen: large boards fit on screen when zoomed out. Not while a
+  // character is held: the board would slide under the pointer holding it.
+  if (app.wheel != 0 && free && app.draggedCharacter == 0)
     app.tileSizeTarget = std::clamp(app.tileSizeTarget * std::pow(1.1f, app.wheel), 8.0f, 80.0f);
   if (app.pointerDown && app.touchCount == 1 && free) {
     if (app.draggedCharacter > 0) {
-      TracePointer(app);
-      SettleSharedPress(app);
-      FollowTrail(app);
-    } else {
-      if (app.pointerLatch == 0) {
-        int candidates = 0;
-        for (int i = 0; i < 10; ++i) {
-          const CharacterRecord& c = app.characters[i];
-          if (c.active <= 0) continue;
-          if (app.TouchInCentredRect(c.cellX * app.tileSize - app.cameraX,
-                                     c.cellY * app.tileSize - app.cameraY, app.tileSize,
-                                     app.tileSize)) {
-            // The one drawn last, on top, takes the press.
-            app.draggedCharacter = i;
-            SetBackdropFor(app, i);
-            candidates |= 1 << i;
-          }
-        }
-        if (app.draggedCharacter > 0) {
-          // The character last pressed is the one keys move, too.
-          SelectCharacter(app, app.draggedCharacter);
-          const CharacterRecord& c = app.characters[app.draggedCharacter];
-          PlaySelection& sel = app.control.selection;
-          sel.pressedX = static_cast<int>(c.cellX);
-          sel.pressedY = static_cast<int>(c.cellY);
-          app.control.trail.count = 0;
-          app.control.trail.lastCell = sel.pressedY * 64 + sel.pressedX;
-          // Only the characters standing on the very cell of the press.
-          sel.pressCandidates = 0;
-          for (int i = 0; i < 10; ++i)
-            if ((candidates >> i & 1) &&
-                static_cast<int>(app.characters[i].cellX) == sel.pressedX &&
-                static_cast<int>(app.characters[i].cellY) == sel.pressedY)
-              sel.pressCandidates |= 1 << i;
-        }
+      // The held character steps onto the cell the board pass last found
+      // under the pointer, if that is a neighbour it may enter and its last
+      // slide is over; a pointer that ran further ahead leaves it standing.
+      if (app.touchCellX >= 0) {
+        SettleSharedPress(app);
+        StepCharacter(app, app.draggedCharacter, app.touchCellX, app.touchCellY);
       }
+    } else {
+      if (app.pointerLatch == 0) PickCharacter(app);
       if (app.pointerLatch == 2) {
         PanView(app, static_cast<float>(app.pointerX - app.prevPointerX),
                 static_cast<float>(app.pointerY - app.prevPointerY));
@@ -315,7 +256,6 @@ void HandleBoardGestures(c_MyApp& app) {
     }
     app.dragDistance = 0;
     app.draggedCharacter = 0;
-    app.control.trail.count = 0;
   }
 }
 

@@ -48,7 +48,7 @@ int c_MyApp::UpdatePlayButtons() {
     pauseMenuFocus = 0;
     MenuSound(*this, 1.0f);
   }
-  if (ImageButton(97, 16, 16, 0) && pauseMenuOpen == 0) {
+  if (ImageButton(97, 16, 16, 0) && pauseMenuOpen == 0 && pointerLatch == 0) {
     pauseMenuOpen = 1;
     pauseMenuSlide = 1;
     pointerLatch = 1;

@@ -188,7 +188,7 @@ void QueueHud(c_MyApp& app) {
 
   if (app.currentLevel == 1 || app.currentLevel == 2) {
     app.SetDrawColor(0, 0, 150, 0.6f);
-    app.QueueOval(W / 2, H, 240, 80);
+    app.QueueOval(W / 2, H, 240, kPlayFooterHeight);
     app.SetDrawColor(255, 255, 255, 1);
     app.SetDrawScale(2);
     static const char16_t* const kLevel1[] = {u" Drag the Green Character", u" over the Green path",

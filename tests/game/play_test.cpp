@@ -60,13 +60,17 @@ class Play : public GameTest {
   }
 };
 
-TEST_F(Play, ADraggedCharacterFollowsThePointerOneCellPerSlide) {
+TEST_F(Play, ADraggedCharacterStepsOntoTheNeighbourUnderThePointerOnceItsSlideIsOver) {
   Touch(ScreenX(2), ScreenY(5));
   Frame();  // picks Pim
   EXPECT_EQ(app().draggedCharacter, 1);
   EXPECT_EQ(app().backdropGreenTarget, 80);
+  // The cell under the pointer is found as the board is drawn, so the step
+  // comes on the frame after the pointer reaches it.
   Touch(ScreenX(3), ScreenY(5));
-  Frame();  // the step is taken in the frame the pointer reaches the cell
+  Frame();
+  EXPECT_EQ(app().characters[1].cellX, 2);
+  Frame();
   EXPECT_EQ(app().characters[1].cellX, 3);
   EXPECT_EQ(app().Cell(2, 5), 10);  // starts never wear
 
@@ -83,18 +87,15 @@ TEST_F(Play, ADraggedCharacterFollowsThePointerOneCellPerSlide) {
   EXPECT_EQ(app().Cell(3, 5), 12);
   EXPECT_EQ(app().characters[1].walkPhase, 7);
 
-  // A pointer that runs two cells ahead along the row leads him on, one
-  // slide per cell.
+  // A pointer two cells ahead along the row leaves him where he is, until
+  // it comes back to a neighbour.
   Touch(ScreenX(6), ScreenY(5));
-  Frames(6);
-  EXPECT_EQ(app().characters[1].cellX, 5);
-  Frames(6);
-  EXPECT_EQ(app().characters[1].cellX, 6);
-  // The view scrolling under the still pointer takes him nowhere.
-  app().focusX -= 1;
   Frames(20);
-  EXPECT_EQ(app().characters[1].cellX, 6);
-  EXPECT_EQ(app().stepsTaken, 4);
+  EXPECT_EQ(app().characters[1].cellX, 4);
+  Touch(ScreenX(5), ScreenY(5));
+  Frames(2);
+  EXPECT_EQ(app().characters[1].cellX, 5);
+  EXPECT_EQ(app().stepsTaken, 3);
   Release();
   Frame();
   EXPECT_EQ(app().draggedCharacter, 0);
@@ -284,6 +285,51 @@ TEST_F(Play, ThePauseButtonOpensTheMenuAndGivingUpEndsTheLevel) {
   EXPECT_EQ(app().pauseMenuY, -64);
 }
 
+// A press that holds a character, or pans, is no button press: a character
+// dragged over the hint, undo, restart, pause or focus buttons, or a pan
+// over the pause button, sets none of them off.
+TEST_F(Play, ADragOrAPanAcrossTheButtonsPressesNone) {
+  c_MyApp& a = app();
+  ASSERT_TRUE(StepCharacter(a, 1, 3, 5));  // something to undo
+  Frames(6);
+  // The view a little off every character's cell, so that any focus
+  // button would move it.
+  a.focusX = 3.5f;
+  a.focusY = 5.5f;
+  a.cameraX = 3.5f * 48 - 320;
+  a.cameraY = 5.5f * 48 - 240;
+  const float focusX = a.focusX, focusY = a.focusY;
+  const struct {
+    int x, y;
+  } buttons[] = {{640 - 24, 480 - 24}, {640 - 52, 16}, {640 - 16, 16}, {16, 16},
+                 {24, 480 - 42},       {24, 480 - 84}, {24, 480 - 126}};
+  for (const auto& b : buttons) {
+    for (const bool pan : {false, true}) {
+      Touch(pan ? ScreenX(9) : ScreenX(3), ScreenY(5));
+      Frame();
+      ASSERT_EQ(a.draggedCharacter, pan ? 0 : 1);
+      for (int i = 0; i < 3; ++i) {
+        Touch(b.x, b.y);
+        Frame();
+        a.UpdatePlayButtons();
+      }
+      EXPECT_FALSE(a.help.hintWanted) << b.x << "," << b.y << (pan ? " pan" : " drag");
+      EXPECT_EQ(a.help.hintsUsed, 0) << b.x << "," << b.y;
+      EXPECT_EQ(a.stepsTaken, 1) << b.x << "," << b.y;      // no undo
+      EXPECT_EQ(a.levelLoadState, 2) << b.x << "," << b.y;  // no restart
+      EXPECT_EQ(a.pauseMenuOpen, 0) << b.x << "," << b.y;   // no pause
+      if (!pan) {  // no focus button (a pan moves the view itself)
+        EXPECT_EQ(a.focusX, focusX) << b.x << "," << b.y;
+        EXPECT_EQ(a.focusY, focusY) << b.x << "," << b.y;
+      }
+      Release();
+      Frame();
+      a.focusX = focusX;
+      a.focusY = focusY;
+    }
+  }
+}
+
 TEST_F(Play, TheWheelZoomsWithinTheSameLimitsAsAPinch) {
   app().wheel = 1;
   Frame();
@@ -415,25 +461,31 @@ TEST_F(Play, UndoRestoresTheFacingAndRedoTakesBackAnUndo) {
   EXPECT_EQ(app().characters[1].cellX, 4);
 }
 
-TEST_F(Play, TheViewFollowsADragAcrossALargeBoardAndANewLevelShowsItWhole) {
+TEST_F(Play, TheViewStaysUnderAHeldCharacterFollowsKeyStepsAndANewLevelShowsItWhole) {
   // Pim's path runs 40 cells to the right, far wider than the screen.
   for (int x = 3; x < 43; ++x) app().SetCell(x, 5, 11);
   app().SetCell(43, 5, 14);
+  const float cameraX = app().cameraX, cameraY = app().cameraY;
+  // Dragged to the last cell whose middle is on screen, he gets there and
+  // no further, and the board never moves under the pointer.
   Touch(ScreenX(2), ScreenY(5));
   Frame();
-  for (int x = 3; x <= 43; ++x) {
-    for (int frames = 0; frames < 12 && app().characters[1].cellX < x; ++frames) {
-      Touch(ScreenX(x), ScreenY(5));
-      Frame();
-    }
-    ASSERT_EQ(app().characters[1].cellX, x) << "the pointer lost the character";
-    const float drawnX =
-        (app().characters[1].cellX + app().characters[1].slideX) * 48 - app().cameraX;
-    ASSERT_GT(drawnX, 48) << "at cell " << x;
-    ASSERT_LT(drawnX, 640 - 48) << "at cell " << x;
+  const int last = (640 + static_cast<int>(cameraX)) / 48;
+  for (int x = 3; x <= last; ++x) {
+    Touch(ScreenX(x), ScreenY(5));
+    Frames(8);
+    ASSERT_EQ(app().characters[1].cellX, x);
+    ASSERT_EQ(app().cameraX, cameraX);
+    ASSERT_EQ(app().cameraY, cameraY);
   }
   Release();
-  Frame();
+  Frames(60);  // nor does it follow him once he is let go
+  EXPECT_EQ(app().cameraX, cameraX);
+  // A step by keys or pad has the view keep him clear of the edge.
+  ASSERT_TRUE(StepCharacter(app(), 1, last + 1, 5));
+  Frames(60);
+  const float drawnX = app().characters[1].cellX * 48 - app().cameraX;
+  EXPECT_LE(drawnX, 640 - 2 * 48);
 
   // Started afresh, the board is shown whole: zoomed out and centred.
   app().control.camera.fitOnBuild = true;
@@ -576,6 +628,44 @@ TEST_F(Play, TheStuckNoticeCountsItsUndosAndKeepsClearOfTheCounterAndTheButtons)
       EXPECT_LE(n.right, w) << w << " x " << h;
       for (const Box& o : others) ASSERT_FALSE(n.Meets(o)) << w << " x " << h;
     }
+  }
+}
+
+// "Progress could not be saved" stands clear of what play shows along the
+// bottom edge: the tutorial of the first two levels, or a level's title.
+TEST_F(Play, TheSaveNoticeKeepsClearOfTheTutorialAndTheLevelTitle) {
+  c_MyApp& a = app();
+  a.currentFont = 90;
+  a.imageDims[270] = 7;
+  a.imageDims[271] = 10;
+  a.levelTitles[3] = u"Crossroads";
+  for (int level : {1, 2, 3}) {
+    a.currentLevel = level;
+    a.frontEnd.saveNotice = 100;
+    a.UpdatePlay();
+    const int playRecords = Records();
+    DrawSaveNotice(a);
+    ASSERT_GT(Records(), playRecords);
+    const float* n = Record(playRecords);
+    ASSERT_EQ(n[0], kRecordRect);
+    const Box notice{n[1], n[2], n[1] + n[4], n[2] + n[5]};
+    int below = 0;
+    for (int i = 0; i < playRecords; ++i) {
+      const float* r = Record(i);
+      Box box{};
+      if (r[0] == kRecordOval) {
+        box = {r[1] - r[4], r[2] - r[5], r[1] + r[4], r[2] + r[5]};
+      } else if (r[0] == 90) {
+        box = {r[1] - 7 * r[4] / 2, r[2] - 10 * r[5] / 2, r[1] + 7 * r[4] / 2,
+               r[2] + 10 * r[5] / 2};
+      } else {
+        continue;
+      }
+      if (box.bottom < 480 - 100) continue;  // the gem counter at the top
+      ++below;
+      EXPECT_FALSE(notice.Meets(box)) << "level " << level << ", record " << i;
+    }
+    EXPECT_GT(below, level < 3 ? 30 : 10) << "level " << level;  // the lines were there
   }
 }
 

@@ -329,8 +329,9 @@ TEST_F(Screens, ThePadStepsEachWayAndTabAndTheShouldersGoRoundTheThreeInOrder) {
 }
 
 // The pause menu's keys: Z, which is undo in play, picks nothing (not even
-// with the focus on give up); Enter does. The speaker shows the effects.
-TEST_F(Screens, OnlyEnterSpaceOrPadAConfirmInThePauseMenuAndItsSpeakerShowsTheEffects) {
+// with the focus on give up); J, like Enter, does. The speaker shows the
+// effects.
+TEST_F(Screens, JConfirmsInThePauseMenuZDoesNotAndItsSpeakerShowsTheEffects) {
   c_MyApp& a = app();
   a.gameState = kStatePlay;
   Key(27);
@@ -352,11 +353,10 @@ TEST_F(Screens, OnlyEnterSpaceOrPadAConfirmInThePauseMenuAndItsSpeakerShowsTheEf
   Key(37);  // the focus moves left, to give up
   ASSERT_EQ(a.pauseMenuFocus, -1);
   Key('Z');
-  Key('J');
   for (int i = 0; i < 5; ++i) host_->StepGame();
   EXPECT_EQ(a.levelEnd, 0);
   EXPECT_EQ(a.pauseMenuOpen, 1);
-  Key(13);
+  Key('J');
   EXPECT_EQ(a.levelEnd, 1);
 }
 

@@ -2,6 +2,7 @@
 // window so that every case runs in microseconds and exactly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -25,13 +26,18 @@ class ScriptedWindow : public HostWindow {
   double tick = 0;
   // Called at every poll; returns false to close the window.
   std::function<bool(ScriptedWindow&)> onPoll;
+  // How much later than asked the sleep now starting wakes (a busy machine,
+  // or a process stopped while it sleeps).
+  std::function<double(ScriptedWindow&)> lateBy;
 
   double Now() override { return now; }
   void Sleep(double seconds) override {
     ++sleeps;
     double ms = std::round(seconds * 1000.0);
+    const double late = lateBy ? lateBy(*this) : 0;
     now += std::max(ms, 1.0) / 1000.0;
     if (tick > 0) now = std::ceil(now / tick - 1e-9) * tick;
+    now += late;
   }
   void YieldSlice() override {
     ++yields;
@@ -152,6 +158,85 @@ TEST(FrameLoop, CoarseSleepsStillGiveEvenFrames) {
   const auto& per = loop.delegate.updatesPerRender;
   EXPECT_EQ(std::count(per.begin() + 1, per.end(), 1), static_cast<long>(per.size()) - 1);
   EXPECT_NEAR(loop.Count("update") / (loop.window->now - renders.front()), 60.0, 0.5);
+}
+
+// A sleep that woke 20 ms late (the machine was busy for a moment) costs
+// the loop hardly any sleep: it sleeps on nearly every frame of the second
+// after, instead of yielding, and spinning a core, for the rest of the
+// session.
+TEST(FrameLoop, OneLateWakeUpIsForgottenWithinASecond) {
+  Loop loop;
+  loop.delegate.renderCost = 0.001;
+  double lateAt = -1;
+  int frames = 0, sleptFrames = 0, sleepsBefore = 0;
+  loop.window->lateBy = [&](ScriptedWindow& w) {
+    if (w.now < 1.0 || lateAt >= 0) return 0.0;
+    lateAt = w.now;
+    sleepsBefore = w.sleeps;
+    return 0.020;
+  };
+  loop.delegate.onRender = [&] {
+    if (lateAt < 0 || loop.window->now > lateAt + 1.0) return;
+    ++frames;
+    sleptFrames += loop.window->sleeps > sleepsBefore;
+    sleepsBefore = loop.window->sleeps;
+  };
+  loop.window->onPoll = [&](ScriptedWindow& w) { return w.now < 2.5; };
+  loop.game.RunLoop();
+  ASSERT_GT(frames, 50);
+  EXPECT_GE(sleptFrames, frames - 2);
+}
+
+// A busy spell (thirty sleeps in a row wake 20 ms late), a few calm
+// seconds, then a stall (the process stopped for three seconds while it
+// slept): afterwards updates come one per frame, evenly, and the loop
+// sleeps on nearly every frame through nearly all of the time it waits.
+TEST(FrameLoop, LateWakeUpsAndAStallLeaveEvenUpdatesAndASleepingLoop) {
+  Loop loop;
+  loop.delegate.renderCost = 0.002;
+  int lateLeft = 30;
+  bool stalled = false;
+  double calmFrom = -1;
+  loop.window->lateBy = [&](ScriptedWindow& w) {
+    if (w.now < 1.0) return 0.0;
+    if (lateLeft > 0) {
+      --lateLeft;
+      return 0.020;
+    }
+    if (w.now < 4.5 || stalled) return 0.0;
+    stalled = true;
+    return 3.0;
+  };
+  std::vector<double> renders;
+  std::vector<int> sleepsBefore, yieldsBefore;
+  loop.delegate.onRender = [&] {
+    if (stalled && calmFrom < 0) calmFrom = loop.window->now + 0.1;
+    if (calmFrom < 0 || loop.window->now < calmFrom) return;
+    renders.push_back(loop.window->now);
+    sleepsBefore.push_back(loop.window->sleeps);
+    yieldsBefore.push_back(loop.window->yields);
+  };
+  loop.window->onPoll = [&](ScriptedWindow& w) {
+    return w.now < 20 && (calmFrom < 0 || w.now < calmFrom + 2);
+  };
+  loop.game.RunLoop();
+  ASSERT_TRUE(stalled) << "the loop never slept again after the late wake-ups";
+  ASSERT_GT(renders.size(), 100u);
+  const auto& per = loop.delegate.updatesPerRender;
+  EXPECT_TRUE(std::all_of(per.end() - static_cast<long>(renders.size()), per.end(),
+                          [](int n) { return n == 1; }));
+  int sleptFrames = 0;
+  double worst = 0;
+  for (std::size_t i = 1; i < renders.size(); ++i) {
+    worst = std::max(worst, renders[i] - renders[i - 1]);
+    sleptFrames += sleepsBefore[i] > sleepsBefore[i - 1];
+  }
+  EXPECT_LE(worst, 1.5 / 60) << "longest gap between frames";
+  EXPECT_GE(sleptFrames, 0.9 * static_cast<double>(renders.size() - 1));
+  // Each scripted yield takes 0.1 ms.
+  const double yielding = (yieldsBefore.back() - yieldsBefore.front()) * 0.0001;
+  const double span = renders.back() - renders.front();
+  EXPECT_LT(yielding, 0.15 * span) << "yielding " << yielding << " s of " << span << " s";
 }
 
 TEST(FrameLoop, FirstUpdateFollowsCreateAndARender) {

@@ -22,12 +22,12 @@ bool WriteImages(const std::filesystem::path& dataDir, std::string* error) {
 namespace {
 
 // Copies frames [first, first + count) of a sheet into a row of the preview.
-void PlaceFrames(Canvas& out, const Canvas& sheet, const SheetSpec& spec, int factor, int first,
+void PlaceFrames(Canvas& out, const Canvas& sheet, const SheetSpec& layout, int factor, int first,
                  int count, int x, int y, int perRow) {
-  int fw = spec.frameWidth * factor, fh = spec.frameHeight * factor;
+  int fw = layout.frameWidth * factor, fh = layout.frameHeight * factor;
   for (int i = 0; i < count; ++i) {
     int f = first + i;
-    int sx = (f % spec.columns) * fw, sy = (f / spec.columns) * fh;
+    int sx = (f % layout.columns) * fw, sy = (f / layout.columns) * fh;
     Canvas frame(fw, fh);
     for (int yy = 0; yy < fh; ++yy) {
       for (int xx = 0; xx < fw; ++xx) frame.Blend(xx, yy, sheet.At(sx + xx, sy + yy), 1.0f);
@@ -49,8 +49,8 @@ Canvas BuildPreview() {
     });
   }
   auto sheetAt = [](const char* name, int factor) {
-    const SheetSpec* spec = FindSheet(name);
-    return BuildSheet(*spec, factor, PainterFor(name));
+    const SheetSpec* layout = FindSheet(name);
+    return BuildSheet(*layout, factor, PainterFor(name));
   };
   const SheetSpec& plr = *FindSheet("plr");
   Canvas players = sheetAt("plr", 2);
@@ -64,9 +64,9 @@ Canvas BuildPreview() {
     ++row;
   }
   auto place = [&](const char* name, int factor, int first, int count, int x, int y, int perRow) {
-    const SheetSpec& spec = *FindSheet(name);
+    const SheetSpec& layout = *FindSheet(name);
     Canvas sheet = sheetAt(name, factor);
-    PlaceFrames(out, sheet, spec, factor, first, count, x, y, perRow);
+    PlaceFrames(out, sheet, layout, factor, first, count, x, y, perRow);
   };
   place("common/icons", 2, 0, 7, 8, 440, 7);
   place("common/Buttons", 1, 0, 3, 500, 440, 3);
@@ -81,7 +81,7 @@ Canvas BuildPreview() {
   place("common/ZORPLogo", 1, 0, 1, 720, 260, 1);
   // Text set the way the game sets it: cells centred on a pen that moves 7
   // units per character, here at scale 2 (the 2x cells) and 1.
-  const SheetSpec& fontSpec = *FindSheet("fonts/editundo");
+  const SheetSpec& fontLayout = *FindSheet("fonts/editundo");
   for (int factor : {2, 1}) {
     Canvas font = sheetAt("fonts/editundo", factor);
     const char* lines[] = {"Gems Remaining : 3",
@@ -98,7 +98,8 @@ Canvas BuildPreview() {
       for (const char* p = line; *p; ++p) {
         int code = static_cast<unsigned char>(*p);
         if (code > 32 && code < 160) {
-          PlaceFrames(out, font, fontSpec, factor, code - 32, 1, x - 8 * factor, y - 8 * factor, 1);
+          PlaceFrames(out, font, fontLayout, factor, code - 32, 1, x - 8 * factor, y - 8 * factor,
+                      1);
         }
         x += 7 * factor;
       }

@@ -20,8 +20,8 @@ using namespace assets;
 namespace {
 
 Canvas Frame(const std::string& sheet, int frame, int factor = 1) {
-  const SheetSpec* spec = FindSheet(sheet);
-  Canvas c(spec->frameWidth * factor, spec->frameHeight * factor);
+  const SheetSpec* layout = FindSheet(sheet);
+  Canvas c(layout->frameWidth * factor, layout->frameHeight * factor);
   Pen pen(c, static_cast<float>(factor));
   PainterFor(sheet)(pen, frame);
   return c;
