@@ -1,9 +1,10 @@
 #!/bin/sh
 # Builds the Windows downloads from Debian packages only, into dist/:
-#   tripath-<version>-windows-x86_64.zip         the game: tripath.exe, its two DLLs (stripped),
-#                                                data\, README, licences and notices
+#   tripath-<version>-windows-x86_64.zip         the game: tripath.exe (GLFW linked in) and
+#                                                OpenAL32.dll (stripped), data\, README,
+#                                                licences and notices
 #   tripath-<version>-windows-x86_64-setup.exe   the same as an installer (NSIS)
-#   tripath-<version>-windows-x86_64-debug.zip   the debug information of the three binaries
+#   tripath-<version>-windows-x86_64-debug.zip   the debug information of the two binaries
 #   openal-soft_<version>.orig.tar.*             OpenAL Soft's source, as its licence asks
 # Installs the missing Debian packages, cross-builds GLFW and OpenAL Soft
 # from Debian's sources once (scripts/windows-deps.sh keeps them in
@@ -42,8 +43,8 @@ stage="$package/Tripath"
 debug="$package/debug"
 rm -rf "$package"
 mkdir -p "$stage/licences" "$debug"
-cp "$cross/game/tripath.exe" "$deps/bin/glfw3.dll" "$deps/bin/OpenAL32.dll" "$stage/"
-for binary in tripath.exe glfw3.dll OpenAL32.dll; do
+cp "$cross/game/tripath.exe" "$deps/bin/OpenAL32.dll" "$stage/"
+for binary in tripath.exe OpenAL32.dll; do
   $MINGW-objcopy --only-keep-debug "$stage/$binary" "$debug/$binary.debug"
   $MINGW-strip --strip-unneeded "$stage/$binary"
   (cd "$debug" && $MINGW-objcopy --add-gnu-debuglink="$binary.debug" "$stage/$binary")

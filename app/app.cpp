@@ -73,6 +73,8 @@ void c_GameDelegate::OnGameUpdate() {
   if (input_) input_->PrepareUpdate();
   if (g_app) g_app->Update();
   if (input_) input_->FinishUpdate();
+  // Sound follows the output device as the player changes it.
+  if (audio_) audio_->FollowDevice(ElapsedMillisNow());
 }
 
 void c_GameDelegate::OnGameRender() {

@@ -34,6 +34,12 @@ std::optional<AudioData> ReadAudioFile(const String& path);
 // ---------------------------------------------------------------------------
 // The device.
 
+// Whether OpenAL can be loaded. The Windows download carries it beside the
+// game as OpenAL32.dll, which a player who starts the game from inside the
+// zip, without unpacking it, does not have; nothing may call into OpenAL
+// then.
+bool SoundLibraryPresent();
+
 constexpr int kAudioChannelCount = 33;
 constexpr int kMusicChannel = 32;
 
@@ -44,6 +50,7 @@ constexpr int kChannelPaused = 2;
 
 class gxtkAudio;
 struct AudioBufferPool;
+struct AudioDeviceFollow;
 
 // One decoded sound in an OpenAL buffer. Dropping the last reference
 // releases it: the buffer is handed to the device's deferred list, because a
@@ -107,6 +114,16 @@ class gxtkAudio {
   int ReleaseDeferredBuffers();
   std::size_t DeferredBufferCount() const;
 
+  // Follows the output device; called once an update with the game's
+  // clock, on which its checks are spaced out. A device that is lost (a
+  // headset unplugged) or no longer the system's default is reopened on the
+  // default one, samples and channel settings kept and the looping channels
+  // playing again; a game that started without a device opens one once it
+  // appears. True when the device was (re)opened.
+  bool FollowDevice(int nowMs);
+  // The device delivers sound: open, with a context, and not lost.
+  bool IsConnected() const;
+
   // True when a context is current and sound can be heard.
   bool IsLive() const { return live_; }
   ALCdevice* Device() const { return device_; }
@@ -117,12 +134,22 @@ class gxtkAudio {
   AudioChannel* ChannelAt(int channel);
   unsigned int SourceFor(AudioChannel& channel);
   int SourceState(const AudioChannel& channel) const;
+  void OpenContext(const ALCint* attributes);
+  void UploadSound(gxtkSample& sample);
+  // openal_follow.cpp
+  void WatchSystemEvents();
+  void StopWatchingSystemEvents();
+  bool Reconnect();
+  bool MoveToNewDevice();
+  void CloseDevice();
+  void RestartChannels(bool newSources);
 
   ALCdevice* device_ = nullptr;
   ALCcontext* context_ = nullptr;
   bool live_ = false;
   std::array<AudioChannel, kAudioChannelCount> channels_;
   std::shared_ptr<AudioBufferPool> pool_;
+  std::unique_ptr<AudioDeviceFollow> follow_;
 };
 
 // ---------------------------------------------------------------------------

@@ -1,20 +1,14 @@
 // The OpenAL device: context set-up, samples in buffers, and the 33 channels,
-// each one OpenAL source. Every OpenAL call of the game is in this file.
+// each one OpenAL source. Every OpenAL call of the game is in this file and
+// in openal_follow.cpp, which follows the output device as it comes and goes.
 #include <AL/al.h>
 #include <AL/alc.h>
 
+#include <algorithm>
 #include <cmath>
-#include <set>
 
 #include "audio/audio.h"
-
-// Buffers of released samples wait here until no source plays them any
-// more. Samples hold it weakly: a sample that outlives its device has
-// nothing left to delete.
-struct AudioBufferPool {
-  std::vector<ALuint> deferred;
-  std::set<ALuint> owned;  // every buffer made and not yet deleted
-};
+#include "audio/openal_state.h"
 
 // --- samples ----------------------------------------------------------------
 
@@ -23,8 +17,10 @@ gxtkSample::~gxtkSample() {
 }
 
 int gxtkSample::Release() {
+  std::shared_ptr<AudioBufferPool> pool = pool_.lock();
+  if (pool) pool->kept.erase(this);
   if (buffer == 0) return 0;
-  if (auto pool = pool_.lock()) pool->deferred.push_back(buffer);
+  if (pool) pool->deferred.push_back(buffer);
   buffer = 0;
   return 0;
 }
@@ -34,11 +30,20 @@ int gxtkSample::Release() {
 gxtkAudio::gxtkAudio() : gxtkAudio(alcOpenDevice(nullptr), nullptr) {}
 
 gxtkAudio::gxtkAudio(ALCdevice* openedDevice, const ALCint* contextAttributes)
-    : device_(openedDevice), pool_(std::make_shared<AudioBufferPool>()) {
-  // The game goes on without sound when any step fails.
+    : device_(openedDevice),
+      pool_(std::make_shared<AudioBufferPool>()),
+      follow_(std::make_unique<AudioDeviceFollow>()) {
   if (!device_) {
     PrintLine("OpenAl error: alcOpenDevice failed");
-  } else if (!(context_ = alcCreateContext(device_, contextAttributes))) {
+  } else {
+    OpenContext(contextAttributes);
+  }
+  WatchSystemEvents();
+}
+
+// The game goes on without sound when any step fails.
+void gxtkAudio::OpenContext(const ALCint* attributes) {
+  if (!(context_ = alcCreateContext(device_, attributes))) {
     PrintLine("OpenAl error: alcCreateContext failed");
   } else if (!alcMakeContextCurrent(context_)) {
     PrintLine("OpenAl error: alcMakeContextCurrent failed");
@@ -51,7 +56,15 @@ gxtkAudio::gxtkAudio(ALCdevice* openedDevice, const ALCint* contextAttributes)
 }
 
 gxtkAudio::~gxtkAudio() {
+  StopWatchingSystemEvents();
   for (AudioChannel& channel : channels_) channel.sample.reset();
+  CloseDevice();
+  pool_.reset();
+}
+
+// Every source and buffer goes with the device; the samples keep their
+// sound in the pool for a device opened later.
+void gxtkAudio::CloseDevice() {
   if (live_) {
     for (AudioChannel& channel : channels_) {
       if (channel.source != 0) {
@@ -59,16 +72,21 @@ gxtkAudio::~gxtkAudio() {
         alDeleteSources(1, &channel.source);
       }
     }
-    // Samples that outlive the device keep a stale name and nothing else.
     for (ALuint name : pool_->owned) alDeleteBuffers(1, &name);
     alGetError();
   }
-  pool_.reset();
+  for (AudioChannel& channel : channels_) channel.source = 0;
+  for (auto& [sample, sound] : pool_->kept) sample->buffer = 0;
+  pool_->owned.clear();
+  pool_->deferred.clear();
   if (context_) {
     if (alcGetCurrentContext() == context_) alcMakeContextCurrent(nullptr);
     alcDestroyContext(context_);
   }
   if (device_) alcCloseDevice(device_);
+  context_ = nullptr;
+  device_ = nullptr;
+  live_ = false;
 }
 
 const AudioChannel& gxtkAudio::Channel(int channel) const {
@@ -83,7 +101,14 @@ AudioChannel* gxtkAudio::ChannelAt(int channel) {
 }
 
 unsigned int gxtkAudio::SourceFor(AudioChannel& channel) {
-  if (channel.source == 0 && live_) alGenSources(1, &channel.source);
+  if (channel.source == 0 && live_) {
+    alGenSources(1, &channel.source);
+    // A source made for a device opened later takes the channel's settings.
+    const ChannelSound& sound = follow_->sounds[static_cast<std::size_t>(&channel - &channels_[0])];
+    alSourcef(channel.source, AL_GAIN, sound.gain);
+    alSourcef(channel.source, AL_PITCH, sound.pitch);
+    alSource3f(channel.source, AL_POSITION, sound.x, sound.y, sound.z);
+  }
   return channel.source;
 }
 
@@ -97,6 +122,9 @@ int gxtkAudio::SourceState(const AudioChannel& channel) const {
 }
 
 int gxtkAudio::ReleaseDeferredBuffers() {
+  // Without a device nothing plays or stops: the channels keep their
+  // samples for a device opened later.
+  if (!live_) return 0;
   // A stopped source lets go of its buffer and of its sample; a sample that
   // only the channel still held joins the list here.
   for (AudioChannel& channel : channels_) {
@@ -104,7 +132,7 @@ int gxtkAudio::ReleaseDeferredBuffers() {
     if (channel.source != 0) alSourcei(channel.source, AL_BUFFER, 0);
     channel.sample.reset();
   }
-  if (pool_->deferred.empty() || !live_) return 0;
+  if (pool_->deferred.empty()) return 0;
   std::vector<ALuint> kept;
   for (ALuint name : pool_->deferred) {
     alGetError();
@@ -138,19 +166,33 @@ std::shared_ptr<gxtkSample> gxtkAudio::FillSample(std::shared_ptr<gxtkSample> sa
 
   sample->Release();
   sample->pool_ = pool_;
-  if (live_) {
-    ALuint buffer = 0;
-    alGenBuffers(1, &buffer);
-    // Any other layout leaves the buffer empty: the sample plays silence.
-    if (format != 0) {
-      alBufferData(buffer, format, data->bytes.data(),
-                   data->channels * data->bytesPerSample * data->frames, data->rate);
-    }
-    alGetError();
-    if (buffer != 0) pool_->owned.insert(buffer);
-    sample->buffer = buffer;
-  }
+  // The sound is kept for a device opened later (the game may have started
+  // without one, or lose it).
+  KeptSound& kept = pool_->kept[sample.get()];
+  kept.format = format;
+  kept.rate = data->rate;
+  kept.bytes = std::move(data->bytes);
+  const std::size_t size = static_cast<std::size_t>(data->channels) *
+                           static_cast<std::size_t>(data->bytesPerSample) *
+                           static_cast<std::size_t>(data->frames);
+  if (kept.bytes.size() > size) kept.bytes.resize(size);
+  UploadSound(*sample);
   return sample;
+}
+
+void gxtkAudio::UploadSound(gxtkSample& sample) {
+  if (!live_) return;
+  const KeptSound& kept = pool_->kept.at(&sample);
+  ALuint buffer = 0;
+  alGenBuffers(1, &buffer);
+  // Any other layout leaves the buffer empty: the sample plays silence.
+  if (kept.format != 0) {
+    alBufferData(buffer, kept.format, kept.bytes.data(), static_cast<ALsizei>(kept.bytes.size()),
+                 kept.rate);
+  }
+  alGetError();
+  if (buffer != 0) pool_->owned.insert(buffer);
+  sample.buffer = buffer;
 }
 
 std::shared_ptr<gxtkSample> gxtkAudio::OpenSample(const String& path) {
@@ -226,6 +268,7 @@ int gxtkAudio::QueryChannel(int channel) {
 int gxtkAudio::SetChannelGain(int channel, float gain) {
   AudioChannel* record = ChannelAt(channel);
   if (!record) return 0;
+  follow_->sounds[static_cast<std::size_t>(channel)].gain = gain;
   if (ALuint source = SourceFor(*record)) alSourcef(source, AL_GAIN, gain);
   return 0;
 }
@@ -237,6 +280,10 @@ int gxtkAudio::SetChannelBalance(int channel, float balance) {
   // 0 straight ahead, pi/2 fully right, -pi/2 fully left.
   float x = std::sin(balance);
   float z = -std::cos(balance);
+  ChannelSound& sound = follow_->sounds[static_cast<std::size_t>(channel)];
+  sound.x = x;
+  sound.y = 0;
+  sound.z = z;
   if (ALuint source = SourceFor(*record)) alSource3f(source, AL_POSITION, x, 0.0f, z);
   return 0;
 }
@@ -244,6 +291,7 @@ int gxtkAudio::SetChannelBalance(int channel, float balance) {
 int gxtkAudio::SetChannelPitch(int channel, float pitch) {
   AudioChannel* record = ChannelAt(channel);
   if (!record) return 0;
+  follow_->sounds[static_cast<std::size_t>(channel)].pitch = pitch;
   if (ALuint source = SourceFor(*record)) alSourcef(source, AL_PITCH, pitch);
   return 0;
 }

@@ -20,9 +20,9 @@ set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/tripath.rc PROPERTIES
                             OBJECT_DEPENDS "${TRIPATH_ICON};${TRIPATH_MANIFEST}")
 target_sources(tripath PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/tripath.rc)
 
-# The data and the two DLLs go beside the executable, as in the download.
+# The data and OpenAL Soft's DLL go beside the executable, as in the
+# download (GLFW is linked in).
 add_custom_target(tripath_windows_data ALL
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${TRIPATH_HOST_DATA_DIR} ${TRIPATH_DATA_DIR})
 add_custom_command(TARGET tripath POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${TRIPATH_WINDOWS_DEPS}/bin/glfw3.dll
-          ${TRIPATH_WINDOWS_DEPS}/bin/OpenAL32.dll ${TRIPATH_GAME_DIR})
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${TRIPATH_OPENAL_DLL} ${TRIPATH_GAME_DIR})

@@ -76,5 +76,8 @@ void SaveProgress(c_MyApp& app);
 // Queues the notice while it shows, at the bottom of the screen (in play
 // above the tutorial or the level's title).
 void DrawSaveNotice(c_MyApp& app);
-// The window's close request: whatever is in progress is kept.
+// The window's close request: whatever is in progress is kept, and a
+// player without a console is told when it could not be.
 void SaveBeforeClosing(c_MyApp& app);
+// The same at the end of the session, which comes without a close request.
+void KeepProgressAtSessionEnd(c_MyApp& app);

@@ -72,7 +72,7 @@ void SaveProgress(c_MyApp& app) {
   const bool saved = StoreState(app.StateText()) == 0;
   app.frontEnd.saveNotice = saved ? 0 : kNoticeUpdates;
   if (!saved && HostGame())
-    PrintErrorLine("Tripath: progress could not be saved to " + HostGame()->StatePath());
+    PrintErrorLine("Tripath: progress could not be saved in " + HostGame()->StateFolder());
 }
 
 void DrawSaveNotice(c_MyApp& app) {
@@ -90,12 +90,38 @@ void DrawSaveNotice(c_MyApp& app) {
   app.ResetDrawState();
 }
 
-void SaveBeforeClosing(c_MyApp& app) {
-  // Closed during the level-end banner: the score it was about to enter is
-  // entered now (which saves); otherwise the state is saved as it is.
+namespace {
+// What closing keeps: a level-end banner's score is entered now (which
+// saves); otherwise the state is saved as it is. False when it could not
+// be written.
+bool SaveAsClosing(c_MyApp& app) {
   if (app.gameState == kStatePlay && app.levelEnd > 0) {
     app.SubmitScore();
   } else {
     app.SaveState();
   }
+  return app.frontEnd.saveNotice == 0;
+}
+}  // namespace
+
+void SaveBeforeClosing(c_MyApp& app) {
+  if (SaveAsClosing(app) || !HostGame()) return;
+  // The process ends next, before the notice could be drawn. The line on
+  // standard error is out; without a console the player sees this.
+  ShowWhereNoConsole("Tripath could not save your progress in\n" + HostGame()->StateFolder() +
+                     "\n\nWhat was saved before is kept. Make room on that drive, or let "
+                     "Tripath write to that folder, and it will save again next time.");
+}
+
+void KeepProgressAtSessionEnd(c_MyApp& app) {
+  SetSessionEndSave([&app](bool final) {
+    // Asked only: a plain save, which no later save can spoil if the
+    // player goes on. Ending: what closing keeps, with no box to hold the
+    // end of the session up.
+    if (final) {
+      SaveAsClosing(app);
+    } else {
+      app.SaveState();
+    }
+  });
 }

@@ -37,6 +37,7 @@ int c_MyApp::Create() {
   LoadState();
   LoadLevelTitles();
   LoadLevelPars(*this);
+  KeepProgressAtSessionEnd(*this);
   for (int i = 0; i < 33; ++i) sfxChannels[i] = i;
   if (MusicSwitch() == 1) musicPlayer->Configure(32, 4, 3, 3, 4);
   return 0;

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Cross-builds the Windows libraries the game links against from Debian's
-# own source packages: GLFW 3 and OpenAL Soft (as DLLs) and GoogleTest (for
-# the tests, from libgtest-dev's sources). They go into a cache folder outside
+# own source packages: GLFW 3 (a static library, linked into tripath.exe),
+# OpenAL Soft (a DLL, which its licence lets a player replace) and GoogleTest
+# (for the tests, from libgtest-dev's sources). They go into a cache folder outside
 # the clone, one folder per set of source versions, toolchain file and build
 # flags, so later builds reuse them and a change to any of these builds them
 # again. OpenAL Soft's source archive is kept beside them (share/source), as
@@ -21,7 +22,7 @@ fail() {
   exit 1
 }
 
-GLFW_FLAGS="-DBUILD_SHARED_LIBS=ON -DGLFW_BUILD_EXAMPLES=OFF -DGLFW_BUILD_TESTS=OFF \
+GLFW_FLAGS="-DBUILD_SHARED_LIBS=OFF -DGLFW_BUILD_EXAMPLES=OFF -DGLFW_BUILD_TESTS=OFF \
 -DGLFW_BUILD_DOCS=OFF"
 OPENAL_FLAGS="-DALSOFT_UTILS=OFF -DALSOFT_EXAMPLES=OFF -DALSOFT_NO_CONFIG_UTIL=ON \
 -DALSOFT_INSTALL_CONFIG=OFF -DALSOFT_INSTALL_HRTF_DATA=OFF -DALSOFT_INSTALL_AMBDEC_PRESETS=OFF \

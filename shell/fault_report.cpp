@@ -145,7 +145,7 @@ std::string UncaughtDescription() {
     PrintErrorLine(std::string(kReportPrefix) + what);
     ShowReport(what.data(), what.size());
   }
-  std::abort();
+  EndAfterUncaught();
 }
 
 }  // namespace

@@ -13,6 +13,12 @@ namespace fault_report {
 long RawWrite(int fd, const char* data, std::size_t size);
 long RawRead(int fd, char* data, std::size_t size);
 
+// Ends the process after an exception nothing caught, once it has been
+// reported: the runtime's abort where that says nothing more (SIGABRT on
+// Linux, with its core dump); on Windows, whose C runtime would pop a box of
+// its own, the same status 3 without it.
+[[noreturn]] void EndAfterUncaught();
+
 // The words every fatal report starts with.
 inline constexpr std::string_view kReportPrefix = "Quarry Runtime Error : ";
 
@@ -28,8 +34,8 @@ void ShowReport(const char* message, std::size_t size);
 
 // Makes an exception that nothing catches (outside the guarded calls into
 // the game, or on a worker thread) say what it was, on standard error and,
-// without a console, in the platform's message box, before the runtime
-// aborts as it always did.
+// without a console, in the platform's message box, before the process
+// ends as an abort does (EndAfterUncaught).
 void InstallTerminateReport();
 
 }  // namespace fault_report

@@ -13,4 +13,10 @@ namespace file_replace {
 // indexer, a backup tool) or refusing access for now.
 int TryOnce(const std::string& path, const std::string& bytes, bool& passing);
 
+// The try that WriteFileAtomically repeats. A test puts a file system of
+// its own in its place, one whose failures it chooses; null puts the real
+// one back.
+using TryFunction = int (*)(const std::string& path, const std::string& bytes, bool& passing);
+void ReplaceTryForTests(TryFunction tryOnce);
+
 }  // namespace file_replace

@@ -14,6 +14,76 @@
 #include "shell/shell.h"
 #include "shell/window_place.h"
 
+namespace {
+// Where the window was before it went full screen, its default size and
+// its frame, all in logical units.
+WindowPlace g_windowed;
+int g_defaultWidth = 0, g_defaultHeight = 0;
+FrameEdges g_frame;
+
+float ContentScale(GLFWwindow* window) {
+  float scaleX = 1, scaleY = 1;
+  glfwGetWindowContentScale(window, &scaleX, &scaleY);
+  return scaleX > 0 ? scaleX : 1;
+}
+
+int Logical(int pixels, float scale) {
+  return static_cast<int>(std::lround(pixels / static_cast<double>(scale)));
+}
+
+// The place as it is saved: the size in logical units, so that the window
+// keeps its look on a monitor of another scale.
+WindowPlace CurrentPlace(GLFWwindow* window) {
+  if (glfwGetWindowMonitor(window)) return g_windowed;
+  WindowPlace place;
+  glfwGetWindowPos(window, &place.x, &place.y);
+  int width = 0, height = 0;
+  glfwGetWindowSize(window, &width, &height);
+  const float scale = ContentScale(window);
+  place.width = Logical(width, scale);
+  place.height = Logical(height, scale);
+  return place;
+}
+
+// Every monitor, the primary one first: its usable area (without task
+// bars), or its whole area for full screen.
+std::vector<ScreenArea> Monitors(bool whole) {
+  std::vector<ScreenArea> areas;
+  int count = 0;
+  GLFWmonitor** monitors = glfwGetMonitors(&count);
+  for (int i = 0; i < count; ++i) {
+    ScreenArea area;
+    if (whole) {
+      const GLFWvidmode* mode = glfwGetVideoMode(monitors[i]);
+      glfwGetMonitorPos(monitors[i], &area.x, &area.y);
+      area.width = mode ? mode->width : 0;
+      area.height = mode ? mode->height : 0;
+    } else {
+      glfwGetMonitorWorkarea(monitors[i], &area.x, &area.y, &area.width, &area.height);
+    }
+    float scaleY = 1;
+    glfwGetMonitorContentScale(monitors[i], &area.scale, &scaleY);
+    if (area.scale <= 0) area.scale = 1;
+    if (area.width > 0 && area.height > 0) areas.push_back(area);
+  }
+  return areas;
+}
+
+// The title bar and borders the window system draws, in logical units.
+FrameEdges MeasureFrame(GLFWwindow* window) {
+  FrameEdges edges;
+  glfwGetWindowFrameSize(window, &edges.left, &edges.top, &edges.right, &edges.bottom);
+  const float scale = ContentScale(window);
+  return {Logical(edges.left, scale), Logical(edges.top, scale), Logical(edges.right, scale),
+          Logical(edges.bottom, scale)};
+}
+
+OpenPlace PlaceFor(const std::optional<WindowPlace>& saved) {
+  return ChooseWindowPlace(saved, Monitors(false), g_defaultWidth, g_defaultHeight, g_frame);
+}
+
+}  // namespace
+
 namespace glfw_events {
 
 int TranslateKey(int key) {
@@ -85,29 +155,27 @@ int TranslateKey(int key) {
 }
 
 namespace {
-// Where the window was before it went full screen.
-WindowPlace g_windowed;
-
-WindowPlace CurrentPlace(GLFWwindow* window) {
-  if (glfwGetWindowMonitor(window)) return g_windowed;
-  WindowPlace place;
-  glfwGetWindowPos(window, &place.x, &place.y);
-  glfwGetWindowSize(window, &place.width, &place.height);
-  return place;
-}
-
 std::string PlaceFile() {
   return WindowPlacePath(HostGame() ? HostGame()->StatePath() : PlatformStatePath());
 }
 
 void ToggleFullScreen(GLFWwindow* window) {
   if (glfwGetWindowMonitor(window)) {
-    glfwSetWindowMonitor(window, nullptr, g_windowed.x, g_windowed.y, g_windowed.width,
-                         g_windowed.height, GLFW_DONT_CARE);
+    const OpenPlace place = PlaceFor(g_windowed);
+    glfwSetWindowMonitor(window, nullptr, place.x, place.y, place.width, place.height,
+                         GLFW_DONT_CARE);
     return;
   }
-  GLFWmonitor* monitor = glfwGetPrimaryMonitor();
-  const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+  // The monitor the player has the window on, not always the primary one.
+  int count = 0;
+  GLFWmonitor** monitors = glfwGetMonitors(&count);
+  const std::vector<ScreenArea> areas = Monitors(true);
+  if (count <= 0 || areas.size() != static_cast<std::size_t>(count)) return;
+  int x = 0, y = 0, width = 0, height = 0;
+  glfwGetWindowPos(window, &x, &y);
+  glfwGetWindowSize(window, &width, &height);
+  GLFWmonitor* monitor = monitors[MonitorAt(areas, x + width / 2, y + height / 2)];
+  const GLFWvidmode* mode = glfwGetVideoMode(monitor);
   if (!mode) return;
   g_windowed = CurrentPlace(window);
   glfwSetWindowMonitor(window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
@@ -199,7 +267,13 @@ void Close(GLFWwindow* window) {
   glfwSetWindowShouldClose(window, GLFW_FALSE);
 }
 
+void SessionEnding(GLFWwindow* window, bool final) {
+  SaveWindowPlace(window);
+  SaveForSessionEnd(final);
+}
+
 void Install(GLFWwindow* window) {
+  WatchSessionEnd(window);
   glfwSetKeyCallback(window, Key);
   glfwSetCharCallback(window, Char);
   glfwSetMouseButtonCallback(window, MouseButton);
@@ -286,21 +360,6 @@ std::unique_ptr<HostWindow> MakeGameWindow(int width, int height, const char* ti
   return MakeGlfwWindow(width, height, title);
 }
 
-namespace {
-// The usable area of every monitor, the primary one first.
-std::vector<ScreenArea> MonitorAreas() {
-  std::vector<ScreenArea> areas;
-  int count = 0;
-  GLFWmonitor** monitors = glfwGetMonitors(&count);
-  for (int i = 0; i < count; ++i) {
-    ScreenArea area;
-    glfwGetMonitorWorkarea(monitors[i], &area.x, &area.y, &area.width, &area.height);
-    if (area.width > 0 && area.height > 0) areas.push_back(area);
-  }
-  return areas;
-}
-}  // namespace
-
 std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* title) {
   if (!glfwInit()) {
     PrintLine("glfwInit failed");
@@ -317,18 +376,9 @@ std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* ti
     const std::size_t got = std::fread(text, 1, sizeof text - 1, file.get());
     saved = ParseWindowPlace(std::string_view(text, got));
   }
-  // On a scaled display (150 % on most laptops) the default window grows
-  // with the scale, so the game looks the same size as on an unscaled one;
-  // a size the player left is kept as it was.
-  float scaleX = 1, scaleY = 1;
-  if (GLFWmonitor* primary = glfwGetPrimaryMonitor())
-    glfwGetMonitorContentScale(primary, &scaleX, &scaleY);
-  const int defaultWidth = static_cast<int>(std::lround(width * std::max(scaleX, 0.5f)));
-  const int defaultHeight = static_cast<int>(std::lround(height * std::max(scaleY, 0.5f)));
-  const WindowPlace place = ChooseWindowPlace(saved, MonitorAreas(), defaultWidth, defaultHeight);
-  // Created hidden, sized, placed, then shown: it appears where it belongs
-  // without a visible jump. GLFW scales the new window to its monitor, and
-  // again whenever it moves to a monitor of another scale.
+  // Created hidden, then placed and shown: it appears where it belongs
+  // without a visible jump. GLFW scales the window to its monitor, and again
+  // whenever it moves to a monitor of another scale.
   glfwWindowHint(GLFW_SCALE_TO_MONITOR, GLFW_TRUE);
   glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
   glfwWindowHint(GLFW_RESIZABLE, GLFW_TRUE);
@@ -344,9 +394,19 @@ std::unique_ptr<HostWindow> MakeGlfwWindow(int width, int height, const char* ti
     glfwTerminate();
     return nullptr;
   }
+  // On a scaled display (150 % on most laptops) the default window grows
+  // with the scale, so the game looks the same size as on an unscaled one.
+  g_defaultWidth = width;
+  g_defaultHeight = height;
+  g_frame = MeasureFrame(window);
+  const OpenPlace place = PlaceFor(saved);
+  // Moved first, then sized: a move onto a monitor of another scale
+  // rescales the window, and the size chosen for that monitor must come
+  // after it (and a second move undoes any shift the rescale made).
+  const bool movable = desktop && !glfwGetWindowAttrib(window, GLFW_ICONIFIED);
+  if (movable) glfwSetWindowPos(window, place.x, place.y);
   glfwSetWindowSize(window, place.width, place.height);
-  if (desktop && !glfwGetWindowAttrib(window, GLFW_ICONIFIED))
-    glfwSetWindowPos(window, place.x, place.y);
+  if (movable) glfwSetWindowPos(window, place.x, place.y);
   glfwSetWindowTitle(window, title);
   glfwShowWindow(window);
   glfwMakeContextCurrent(window);

@@ -17,5 +17,12 @@ void Close(GLFWwindow* window);
 // Writes the window's place (its windowed place while full screen) beside
 // the state file.
 void SaveWindowPlace(GLFWwindow* window);
+// The session ends without a close request: the window's place and the
+// game's progress are kept there and then (see SaveForSessionEnd).
+void SessionEnding(GLFWwindow* window, bool final);
 void Install(GLFWwindow* window);
 }  // namespace glfw_events
+
+// Reports the end of the session to SessionEnding where the platform tells
+// the window of it (win32_session.cpp) and GLFW does not pass that on.
+void WatchSessionEnd(GLFWwindow* window);

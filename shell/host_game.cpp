@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 
 #include "shell/fault_report.h"
 #include "shell/shell.h"
@@ -185,6 +186,17 @@ int NxGame::StoreStateText(const String& text) {
   return WriteFileAtomically(statePath_, EncodeUtf8(text));
 }
 
+std::string NxGame::StateFolder() const {
+  // Paths are UTF-8 here; std::filesystem takes them as such only in this
+  // form.
+  const std::u8string utf8(statePath_.begin(), statePath_.end());
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::absolute(std::filesystem::path(utf8), error);
+  if (error) path = std::filesystem::path(utf8);
+  const std::u8string folder = path.lexically_normal().parent_path().u8string();
+  return std::string(folder.begin(), folder.end());
+}
+
 String NxGame::FetchStateText() {
   HostFile file = OpenPlatformFile(PathFromUtf8(statePath_), "rb");
   if (!file) return String();
@@ -361,6 +373,18 @@ void NxGlfwGame::ForgetSlack(double now) {
 }
 
 // --- game-layer functions ---------------------------------------------------------
+
+namespace {
+std::function<void(bool)> g_sessionEndSave;
+}  // namespace
+
+void SetSessionEndSave(std::function<void(bool final)> save) {
+  g_sessionEndSave = std::move(save);
+}
+
+void SaveForSessionEnd(bool final) {
+  if (g_sessionEndSave) g_sessionEndSave(final);
+}
 
 int ElapsedMillisNow() {
   return g_hostGame ? g_hostGame->ElapsedMillis() : 0;

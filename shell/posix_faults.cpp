@@ -20,6 +20,10 @@ long RawWrite(int fd, const char* data, std::size_t size) {
 long RawRead(int fd, char* data, std::size_t size) {
   return static_cast<long>(::read(fd, data, size));
 }
+
+void EndAfterUncaught() {
+  std::abort();
+}
 }  // namespace fault_report
 
 void ShowWhereNoConsole(std::string_view) {

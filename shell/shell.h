@@ -272,6 +272,8 @@ class NxGame {
   // otherwise.
   void SetStatePath(std::string path) { statePath_ = std::move(path); }
   const std::string& StatePath() const { return statePath_; }
+  // The folder that holds it, as a full path to tell the player.
+  std::string StateFolder() const;
 
  protected:
   NxGameDelegate* delegate_ = nullptr;
@@ -339,6 +341,14 @@ void GlobalInitialisation(int argc, char** argv);
 
 // Process-wide host game (set by the NxGame constructor).
 NxGame* HostGame();
+
+// The session ending without a close request (signing out, a restart for
+// updates, as Windows reports them): the game keeps what closing would
+// keep. With `final` false the system only asks whether it may end the
+// session, and the game may yet go on; with `final` true it ends now, and
+// the process with it as soon as the save returns.
+void SetSessionEndSave(std::function<void(bool final)> save);
+void SaveForSessionEnd(bool final);
 
 // Game-layer host services.
 int ElapsedMillisNow();

@@ -8,6 +8,7 @@
 #include <emscripten.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "shell/fault_report.h"
@@ -23,6 +24,10 @@ long RawRead(int, char*, std::size_t) {
   // No debugger can attach to standard input here, and reading it would
   // open the browser's prompt box: the debug stop ends the program.
   return 0;
+}
+
+void EndAfterUncaught() {
+  std::abort();
 }
 
 }  // namespace fault_report

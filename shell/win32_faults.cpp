@@ -23,6 +23,13 @@ long RawRead(int fd, char* data, std::size_t size) {
   return _read(fd, data, static_cast<unsigned>(size));
 }
 
+void EndAfterUncaught() {
+  // abort's own status, without the C runtime's "terminated in an unusual
+  // way" box after ours, and without running anything more of the game.
+  TerminateProcess(GetCurrentProcess(), 3);
+  std::abort();  // not reached
+}
+
 }  // namespace fault_report
 
 namespace {
@@ -31,6 +38,12 @@ bool HasErrorOutput() {
   HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
   return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
          GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+DWORD WINAPI ShowBox(void* text) {
+  MessageBoxW(nullptr, static_cast<const wchar_t*>(text), L"Tripath",
+              MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+  return 0;
 }
 }  // namespace
 
@@ -41,7 +54,22 @@ void ShowWhereNoConsole(std::string_view text) {
   const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                          wide, static_cast<int>(std::size(wide)) - 1);
   wide[length > 0 ? length : 0] = 0;
-  MessageBoxW(nullptr, wide, L"Tripath", MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+  // The box runs its message loop on a thread of its own while this one
+  // waits: on this thread that loop would hand the game window's input to a
+  // game that has just failed. This thread still answers what other
+  // threads send its window (the box taking the activation from it); the
+  // input waits in its queue, unread.
+  HANDLE thread = CreateThread(nullptr, 0, ShowBox, wide, 0, nullptr);
+  if (!thread) {
+    ShowBox(wide);
+    return;
+  }
+  while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) ==
+         WAIT_OBJECT_0 + 1) {
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  CloseHandle(thread);
 }
 
 const char* PlatformAdvice(PlayerAdvice which) {
@@ -54,7 +82,8 @@ const char* PlatformAdvice(PlayerAdvice which) {
              "on 3D acceleration; over Remote Desktop, play on the machine itself.";
     case PlayerAdvice::kNoData:
       return "Unpack the whole Tripath folder from the download again (or install it\n"
-             "again) and start tripath.exe inside it: the data folder must stay beside it.";
+             "again) and start tripath.exe inside it: its files and the data folder must\n"
+             "stay beside it.";
     case PlayerAdvice::kStopped:
       break;
   }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "game/front_end.h"
+#include "shell/file_replace.h"
 
 #include "tests/game/game_fixture.h"
 
@@ -116,6 +117,69 @@ TEST_F(SavedState, AFailedSaveKeepsTheOldFileShowsANoticeAndTheNextSaveSucceeds)
   app().drawListLength = 0;
   DrawSaveNotice(app());
   EXPECT_EQ(Records(), 0);
+}
+
+// A disk that fails the first tries of each save with one kind of error,
+// then writes for real.
+class FaultyDisk {
+ public:
+  FaultyDisk(int failures, bool passing) {
+    failures_ = failures;
+    passing_ = passing;
+    tries_ = 0;
+    file_replace::ReplaceTryForTests(Try);
+  }
+  ~FaultyDisk() { file_replace::ReplaceTryForTests(nullptr); }
+  int tries() const { return tries_; }
+
+ private:
+  static int Try(const std::string& path, const std::string& bytes, bool& passing) {
+    if (tries_++ < failures_) {
+      passing = passing_;
+      return -1;
+    }
+    return file_replace::TryOnce(path, bytes, passing);
+  }
+  static inline int failures_ = 0, tries_ = 0;
+  static inline bool passing_ = false;
+};
+
+TEST_F(SavedState, PassingErrorsAreTriedAgainAndLastingOnesShownForAFewSeconds) {
+  Defaults();
+  auto noticeShown = [&] {
+    app().drawListLength = 0;
+    DrawSaveNotice(app());
+    return Records() > 0;
+  };
+  // Another program holds the file for a moment (a sharing violation, a
+  // busy file): tried again, saved, and nothing to tell.
+  app().settings[1] = 7;
+  {
+    FaultyDisk held(2, true);
+    testing::internal::CaptureStderr();
+    app().SaveState();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(held.tries(), 3);
+  }
+  EXPECT_EQ(dir_.ReadFile(".quarrystate"), NarrowString(app().StateText()));
+  EXPECT_FALSE(noticeShown());
+
+  // A full disk, a read-only file system: no use trying again. The old
+  // file stays, and the notice shows for a few seconds, then goes.
+  const std::string before = dir_.ReadFile(".quarrystate");
+  app().settings[1] = 8;
+  {
+    FaultyDisk full(1000, false);
+    testing::internal::CaptureStderr();
+    app().SaveState();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("could not be saved"), std::string::npos);
+    EXPECT_EQ(full.tries(), 1);
+  }
+  EXPECT_EQ(dir_.ReadFile(".quarrystate"), before);
+  int frames = 0;
+  while (frames < 1000 && noticeShown()) ++frames;
+  EXPECT_GE(frames, 2 * 60);
+  EXPECT_LE(frames, 8 * 60);
 }
 
 TEST_F(SavedState, ADamagedSectionIsResetOnItsOwn) {

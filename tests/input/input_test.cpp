@@ -182,33 +182,6 @@ TEST_F(InputTest, TheCloseButtonBecomesCode432KeepsTheWindowOpenAndNotesItsPlace
   EXPECT_EQ(place->height, height);
 }
 
-TEST(WindowPlaceRules, ASavedPlaceIsKeptWhileAMonitorShowsPartOfItsTitleBar) {
-  EXPECT_FALSE(ParseWindowPlace("12 x 640 480"));
-  const WindowPlace saved = *ParseWindowPlace(FormatWindowPlace({-1800, -1000, 800, 600}));
-  // A second monitor left of and above the primary one: negative places.
-  const ScreenArea two[] = {{0, 0, 1280, 1024}, {-1920, -1080, 1920, 1080}};
-  WindowPlace chosen = ChooseWindowPlace(saved, two, 640, 480);
-  EXPECT_EQ(chosen.x, -1800);
-  EXPECT_EQ(chosen.y, -1000);
-  EXPECT_EQ(chosen.height, 600);
-  // Its title bar (above the inside) partly above that monitor: still kept.
-  EXPECT_EQ(ChooseWindowPlace(WindowPlace{-1800, -1070, 800, 600}, two, 640, 480).y, -1070);
-  // Wholly above it, or beyond the primary's right edge: centred on the
-  // primary at the default size; so also once that monitor is gone.
-  const ScreenArea one[] = {{0, 0, 1280, 1024}};
-  for (const WindowPlace& lost :
-       {WindowPlace{-1800, -1113, 800, 600}, WindowPlace{1280, 50, 800, 600}}) {
-    chosen = ChooseWindowPlace(lost, two, 640, 480);
-    EXPECT_EQ(chosen.x, 320);
-    EXPECT_EQ(chosen.y, 272);
-  }
-  EXPECT_EQ(ChooseWindowPlace(saved, one, 640, 480).x, 320);
-  // Too small, or nothing saved; the primary need not be at 0, 0.
-  EXPECT_EQ(ChooseWindowPlace(WindowPlace{10, 10, 20, 20}, one, 640, 480).width, 640);
-  const ScreenArea right[] = {{1920, 0, 1280, 1024}};
-  EXPECT_EQ(ChooseWindowPlace(std::nullopt, right, 640, 480).x, 1920 + 320);
-}
-
 TEST(InputDevice, TouchesAndOutOfRangeCodes) {
   c_InputDevice in;
   in.HandleTouch(7, 3, 10, 20);

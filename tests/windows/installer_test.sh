@@ -23,7 +23,7 @@ roaming="$c/users/$(id -un)/AppData/Roaming/Tripath"
 
 wine "$setup" /S || fail "the installer failed"
 wineserver -w
-for file in tripath.exe glfw3.dll OpenAL32.dll data/levels.png uninstall.exe; do
+for file in tripath.exe OpenAL32.dll data/levels.png uninstall.exe; do
   [ -f "$dir/$file" ] || fail "not installed: $file"
 done
 [ -f "$link" ] || fail "no Start-menu shortcut for all users"
