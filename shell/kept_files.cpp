@@ -1,0 +1,28 @@
+// Kept files on the desktops: one file each, merged with what it holds at
+// the moment of writing, so that a second window of the game writing the
+// same file loses nothing of the first's.
+
+#include <cstdio>
+
+#include "shell/shell.h"
+
+std::optional<std::string> ReadKeptFile(const std::string& path, const KeptMerge&) {
+  HostFile file = OpenPlatformFile(PathFromUtf8(path), "rb");
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char piece[4096];
+  for (std::size_t n; (n = std::fread(piece, 1, sizeof piece, file.get())) > 0;)
+    bytes.append(piece, n);
+  return bytes;
+}
+
+int WriteKeptFile(const std::string& path, const std::string& bytes, const KeptMerge& merge) {
+  const std::optional<std::string> stored = merge ? ReadKeptFile(path, merge) : std::nullopt;
+  return WriteFileAtomically(path, stored ? merge(*stored, bytes) : bytes);
+}
+
+bool TakeKeptFileFailure() {
+  return false;
+}
+
+void AskToKeepFilesForGood() {}
