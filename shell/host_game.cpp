@@ -157,6 +157,13 @@ std::vector<std::uint8_t> ReadWholeFile(std::FILE* file) {
 }
 }  // namespace
 
+std::optional<std::string> ReadWholeHostFile(const std::string& path) {
+  HostFile file = OpenPlatformFile(PathFromUtf8(path), "rb");
+  if (!file) return std::nullopt;
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(file.get());
+  return std::string(bytes.begin(), bytes.end());
+}
+
 std::optional<std::vector<std::uint8_t>> NxGame::ReadFileBytes(const String& path) {
   HostFile file = OpenHostFile(path, "rb");
   if (!file) return std::nullopt;

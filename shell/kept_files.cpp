@@ -1,19 +1,10 @@
 // Kept files on the desktops: one file each, merged with what it holds at
 // the moment of writing, so that a second window of the game writing the
 // same file loses nothing of the first's.
-
-#include <cstdio>
-
 #include "shell/shell.h"
 
 std::optional<std::string> ReadKeptFile(const std::string& path, const KeptMerge&) {
-  HostFile file = OpenPlatformFile(PathFromUtf8(path), "rb");
-  if (!file) return std::nullopt;
-  std::string bytes;
-  char piece[4096];
-  for (std::size_t n; (n = std::fread(piece, 1, sizeof piece, file.get())) > 0;)
-    bytes.append(piece, n);
-  return bytes;
+  return ReadWholeHostFile(path);
 }
 
 int WriteKeptFile(const std::string& path, const std::string& bytes, const KeptMerge& merge) {

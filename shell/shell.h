@@ -103,6 +103,8 @@ using HostFile = std::unique_ptr<std::FILE, FileCloser>;
 // Opens a host file by its (mapped) name; the platform layer passes the name
 // on as the operating system's own Unicode form. Null when it cannot open.
 HostFile OpenPlatformFile(const String& path, const char* mode);
+// The whole of a host file named in UTF-8; nothing when it cannot open.
+std::optional<std::string> ReadWholeHostFile(const std::string& path);
 
 // Points the host game at the platform's folders before the game starts:
 // where the data is read from and where the state file is written. On

@@ -28,20 +28,37 @@ var TripathStore = (function() {
 
   function warn(text) { console.warn('Tripath: ' + text); }
 
-  // A fresh connection, or the reason there is none; at most one answer.
-  function open(done) {
+  // `done` as called once, with an error if nothing else called it within
+  // the time allowed; a connection that comes too late is closed.
+  function answerOnce(done) {
     var answered = false;
-    function answer(error, connection) {
+    var timer = setTimeout(function() { answer('no answer within ' + TIMEOUT_MS / 1000 + ' s'); },
+                           TIMEOUT_MS);
+    function answer(error, value) {
       if (answered) {
-        if (connection) connection.close();
+        if (value && value.close) value.close();
         return;
       }
       answered = true;
       clearTimeout(timer);
-      done(error, connection);
+      done(error, value);
     }
-    var timer = setTimeout(function() { answer('no answer within ' + TIMEOUT_MS / 1000 + ' s'); },
-                           TIMEOUT_MS);
+    return answer;
+  }
+
+  // Calls `answer` when the transaction ends: with null once it is complete,
+  // else with what went wrong.
+  function endWith(transaction, answer, failure) {
+    transaction.oncomplete = function() { answer(null); };
+    transaction.onabort = transaction.onerror = function(event) {
+      if (event && event.preventDefault) event.preventDefault();
+      answer(transaction.error || failure);
+    };
+  }
+
+  // A fresh connection, or the reason there is none.
+  function open(done) {
+    var answer = answerOnce(done);
     try {
       if (typeof indexedDB == 'undefined' || !indexedDB) return answer('no IndexedDB');
       var request = indexedDB.open(DB_NAME, DB_VERSION);
@@ -74,15 +91,8 @@ var TripathStore = (function() {
 
   // The files IndexedDB holds, as {path: {time, bytes}}; or the reason not.
   function readAll(connection, done) {
-    var files = {}, answered = false;
-    function answer(error) {
-      if (answered) return;
-      answered = true;
-      clearTimeout(timer);
-      done(error, files);
-    }
-    var timer = setTimeout(function() { answer('no answer within ' + TIMEOUT_MS / 1000 + ' s'); },
-                           TIMEOUT_MS);
+    var files = {};
+    var answer = answerOnce(function(error) { done(error, files); });
     try {
       var transaction = connection.transaction([STORE], 'readonly');
       var cursor = transaction.objectStore(STORE).openCursor();
@@ -98,11 +108,7 @@ var TripathStore = (function() {
         }
         at.continue();
       };
-      transaction.oncomplete = function() { answer(null); };
-      transaction.onabort = transaction.onerror = function(event) {
-        if (event && event.preventDefault) event.preventDefault();
-        answer(transaction.error || 'the files could not be read');
-      };
+      endWith(transaction, answer, 'the files could not be read');
     } catch (error) {
       answer(error);
     }
@@ -154,11 +160,7 @@ var TripathStore = (function() {
         files.put({timestamp: new Date(time), mode: 33206, contents: kept}, path);
         if (stored) writeFile(path, kept, time);
       };
-      transaction.oncomplete = function() { end(null); };
-      transaction.onabort = transaction.onerror = function(event) {
-        if (event && event.preventDefault) event.preventDefault();
-        end(transaction.error || 'the write was turned down');
-      };
+      endWith(transaction, end, 'the write was turned down');
     } catch (error) {
       end(error);
     }

@@ -51,16 +51,6 @@ std::map<std::string, KeptMerge>& Merges() {
   return merges;
 }
 
-std::optional<std::string> ReadFile(const std::string& path) {
-  HostFile file = OpenPlatformFile(PathFromUtf8(path), "rb");
-  if (!file) return std::nullopt;
-  std::string bytes;
-  char piece[4096];
-  for (std::size_t n; (n = std::fread(piece, 1, sizeof piece, file.get())) > 0;)
-    bytes.append(piece, n);
-  return bytes;
-}
-
 std::string Merged(const KeptMerge& merge, const std::string& older, const std::string& newer) {
   return merge ? merge(older, newer) : newer;
 }
@@ -95,7 +85,7 @@ EMSCRIPTEN_KEEPALIVE const char* tripath_kept_result() {
 
 std::optional<std::string> ReadKeptFile(const std::string& path, const KeptMerge& merge) {
   Merges()[path] = merge;
-  std::optional<std::string> stored = ReadFile(path);
+  std::optional<std::string> stored = ReadWholeHostFile(path);
   double localTime = 0;
   const int size = LocalCopySize(path.c_str(), &localTime);
   if (size < 0) return stored;

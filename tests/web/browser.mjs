@@ -122,18 +122,25 @@ class Page {
   send(method, params = {}) { return this.browser.send(method, params, this.sessionId); }
 
   // Closes the page, as a player closes a tab (with the browser context it
-  // made for itself): its game stops running.
+  // made for itself): its game stops running. A browser tells a page that
+  // is closed by its pagehide event, which headless chromium leaves out
+  // when a target closes, so it is sent first.
   async close() {
+    try {
+      await this.evaluate(`window.dispatchEvent(new PageTransitionEvent('pagehide', { persisted: false }))`);
+    } catch { /* no page to tell */ }
     await this.browser.send('Target.closeTarget', { targetId: this.targetId });
     if (this.contextId)
       await this.browser.send('Target.disposeBrowserContext', { browserContextId: this.contextId });
     this.browser.sessions.delete(this.sessionId);
   }
 
-  // Hides or shows the page as a switch of tabs does (headless pages are
-  // never hidden otherwise).
-  setHidden(hidden) {
-    return this.evaluate(`(() => {
+  // Hides or shows the page as a switch of tabs does. A page is shown by
+  // bringing it to the front (only the page in front gets frames); hiding it
+  // is told to the page alone, the others staying behind.
+  async setHidden(hidden) {
+    if (!hidden) await this.send('Page.bringToFront');
+    await this.evaluate(`(() => {
       for (const [name, value] of [['hidden', ${hidden}], ['visibilityState', '${hidden ? 'hidden' : 'visible'}']])
         Object.defineProperty(document, name, { value, configurable: true });
       document.dispatchEvent(new Event('visibilitychange'));
@@ -198,12 +205,14 @@ class Page {
     }
   }
 
-  // Waits for the page to have shown `count` more frames.
+  // Waits for the page to have shown `count` more frames (a page behind
+  // another gets none: then it fails after 30 s).
   frames(count) {
-    return this.evaluate(`new Promise((resolve) => {
+    return this.evaluate(`new Promise((resolve, reject) => {
       let left = ${count};
       const frame = () => (--left > 0 ? requestAnimationFrame(frame) : resolve());
       requestAnimationFrame(frame);
+      setTimeout(() => reject(new Error('no frames')), 30000);
     })`);
   }
 

@@ -70,22 +70,24 @@ export async function titleLevels(page) {
 
 // Where the chosen character is on the page, from its white corner brackets
 // (with the white arrow above them) in a screenshot: [x, y] of its centre
-// and the size of its cell, in page pixels; null if not found. Only the
-// band between the texts at the top and bottom of play is looked at, or,
-// given `near` (a page point), the cells around it.
+// and the size of its cell, in page pixels; null if not found. Given the
+// last place seen (`near`, with its size), only its row is looked at, a few
+// cells either way (the view may have moved); otherwise the middle half of
+// the screen's height. Either way the texts above and below the board stay
+// out of sight.
 export async function findChosen(page, near = null) {
   const s = await gameScreen(page);
   const shot = await page.screenshot({ x: s.left, y: s.top, width: s.width, height: s.height });
   const perPage = shot.width / s.width;  // screenshot pixels per page pixel
-  let [x0, x1, y0, y1] = [0, shot.width, Math.round(shot.height * 0.14), Math.round(shot.height * 0.86)];
+  let [x0, x1, y0, y1] = [0, shot.width, shot.height / 4, shot.height * 3 / 4];
   if (near) {
-    const reach = 110 * s.scale * perPage;
-    const [nx, ny] = [(near[0] - s.left) * perPage, (near[1] - s.top) * perPage];
-    [x0, x1, y0, y1] = [nx - reach, nx + reach, ny - reach, ny + reach].map(Math.round);
+    const [nx, ny, size] = [(near[0] - s.left) * perPage, (near[1] - s.top) * perPage,
+                            near[2] * perPage];
+    [x0, x1, y0, y1] = [nx - 2.5 * size, nx + 2.5 * size, ny - size, ny + 0.55 * size];
   }
   let minX = Infinity, maxX = -1, maxY = -1;
-  for (let y = Math.max(0, y0); y < Math.min(shot.height, y1); ++y) {
-    for (let x = Math.max(0, x0); x < Math.min(shot.width, x1); ++x) {
+  for (let y = Math.max(0, Math.round(y0)); y < Math.min(shot.height, y1); ++y) {
+    for (let x = Math.max(0, Math.round(x0)); x < Math.min(shot.width, x1); ++x) {
       const [r, g, b] = shot.at(x, y);
       if (r < 245 || g < 245 || b < 245) continue;
       minX = Math.min(minX, x);
