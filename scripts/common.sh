@@ -7,7 +7,7 @@ ROOT=$(cd "$(dirname "$0")" && pwd)
 
 PACKAGES="build-essential cmake pkg-config libglfw3-dev libgl-dev libgl1-mesa-dri \
 libopenal-dev libstb-dev libgtest-dev libgmock-dev libbenchmark-dev \
-xvfb xauth openbox xdotool wmctrl x11-utils vorbis-tools clang-format git ccache"
+xvfb xauth openbox xdotool wmctrl x11-utils x11-apps vorbis-tools clang-format git ccache"
 
 install_packages() {
   missing=""

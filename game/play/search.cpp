@@ -794,7 +794,9 @@ class Prover {
         seen_(model, cover_),
         bounds_(model, options) {}
 
-  StateVerdict Check(const std::uint64_t* s, std::size_t maxStates) {
+  // Starts a check of state s; the verdict when it is known at once, else
+  // Continue carries the check on.
+  std::optional<StateVerdict> Begin(const std::uint64_t* s) {
     if (alive_.Covering(s)) return StateVerdict::kAlive;
     if (dead_.Covered(s)) return StateVerdict::kDead;
     bounds_.SetParent(s);
@@ -816,10 +818,20 @@ class Prover {
     gOf_.push_back(0);
     Push(0, h);
     child_.resize(m_.words);
+    return std::nullopt;
+  }
 
-    while (true) {
+  // Takes up to `pops` more states off the open list of the check begun
+  // (adding those taken to *used), storing at most maxStates; the verdict
+  // once known.
+  std::optional<StateVerdict> Continue(std::size_t maxStates, std::size_t pops, std::size_t* used) {
+    for (std::size_t n = 0; n < pops; ++n) {
       while (bucket_ < buckets_.size() && buckets_[bucket_].empty()) ++bucket_;
-      if (bucket_ >= buckets_.size()) break;
+      if (bucket_ >= buckets_.size()) {
+        for (std::uint32_t i = 0; i < seen_.size(); ++i) dead_.Add(seen_.State(i));
+        return StateVerdict::kDead;
+      }
+      ++*used;
       const std::uint32_t index = buckets_[bucket_].back();
       buckets_[bucket_].pop_back();
       current_.assign(seen_.State(index), seen_.State(index) + m_.words);
@@ -855,8 +867,7 @@ class Prover {
       }
       if (full) return StateVerdict::kUnknown;
     }
-    for (std::uint32_t i = 0; i < seen_.size(); ++i) dead_.Add(seen_.State(i));
-    return StateVerdict::kDead;
+    return std::nullopt;
   }
 
  private:
@@ -964,6 +975,8 @@ struct MoveProver::Impl {
   std::vector<std::uint64_t> scratch;
   std::vector<Choice> choices;
   std::vector<std::uint64_t> after;  // per choice, model.words words
+  bool asking = false;               // a question begun by Ask is under way
+  std::size_t maxStates = 0;         // of that question
 };
 
 MoveProver::MoveProver(const Board& board, const SolveOptions& options)
@@ -979,12 +992,32 @@ const std::vector<MoveProver::Choice>& MoveProver::Choices() const {
 }
 
 StateVerdict MoveProver::Check(std::size_t i, std::size_t maxStates) {
+  std::optional<StateVerdict> verdict = Ask(i, maxStates);
+  std::size_t used = 0;
+  while (!verdict) verdict = Continue(std::numeric_limits<std::size_t>::max(), &used);
+  return *verdict;
+}
+
+std::optional<StateVerdict> MoveProver::Ask(std::size_t i, std::size_t maxStates) {
+  impl_->asking = false;
   if (i >= impl_->choices.size()) return StateVerdict::kUnknown;
   if (impl_->choices[i].obviouslyDead) return StateVerdict::kDead;
-  return impl_->prover.Check(&impl_->after[i * impl_->model.words], maxStates);
+  const std::optional<StateVerdict> verdict =
+      impl_->prover.Begin(&impl_->after[i * impl_->model.words]);
+  impl_->asking = !verdict;
+  impl_->maxStates = maxStates;
+  return verdict;
+}
+
+std::optional<StateVerdict> MoveProver::Continue(std::size_t pops, std::size_t* used) {
+  if (!impl_->asking) return StateVerdict::kUnknown;
+  const std::optional<StateVerdict> verdict = impl_->prover.Continue(impl_->maxStates, pops, used);
+  impl_->asking = !verdict;
+  return verdict;
 }
 
 bool MoveProver::Play(const Move& move) {
+  impl_->asking = false;
   for (std::size_t i = 0; i < impl_->choices.size(); ++i) {
     if (impl_->choices[i].move != move) continue;
     const std::uint64_t* next = &impl_->after[i * impl_->model.words];

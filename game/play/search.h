@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "game/play/rules.h"
@@ -107,6 +108,13 @@ class MoveProver {
   // stores at most maxStates states, beyond that the answer is unknown.
   // An obviously dead choice is dead without a search.
   StateVerdict Check(std::size_t i, std::size_t maxStates);
+  // The same question a slice at a time, so that a caller can spread it
+  // over frames: Ask begins it and gives the verdict when it is known at
+  // once; else each Continue takes up to `pops` more states of the search
+  // (adding those it took to *used) and gives the verdict once it is known.
+  // Another Ask or a Play drops a question under way.
+  std::optional<StateVerdict> Ask(std::size_t i, std::size_t maxStates);
+  std::optional<StateVerdict> Continue(std::size_t pops, std::size_t* used);
   // Takes a move; false (and nothing changes) when it is not legal.
   bool Play(const Move& move);
 

@@ -44,8 +44,7 @@ class Game : public testing::Test {
     std::string info = Output({"xwininfo", "-id", window_});
     left_ = Field(info, "Absolute upper-left X");
     top_ = Field(info, "Absolute upper-left Y");
-    // Staged loading takes 37 updates; then the title runs.
-    Pause(2000);
+    ASSERT_TRUE(x11::WaitForTitle(window_));
   }
   void TearDown() override {
     int status = 0;
@@ -350,7 +349,7 @@ TEST(GameNews, TheTitleFetchesTheNewsLineWhenNewsIsClicked) {
   ASSERT_FALSE(window.empty());
   const std::string info = Output({"xwininfo", "-id", window});
   const int left = Field(info, "Absolute upper-left X"), top = Field(info, "Absolute upper-left Y");
-  Pause(2000);  // loading
+  ASSERT_TRUE(x11::WaitForTitle(window));
 
   // "News:" sits at the bottom left of the title.
   Output({"xdotool", "mousemove", std::to_string(left + 20), std::to_string(top + 468)});

@@ -7,8 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <bit>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -207,6 +209,49 @@ std::unique_ptr<ChildProcess> StartGame(const std::filesystem::path& workingDir,
       {"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Tripath$"}, nullptr, 30);
   if (!found.timedOut) *window = found.out.substr(0, found.out.find('\n'));
   return game;
+}
+
+std::array<int, 3> WindowPixel(const std::string& window, int x, int y) {
+  const std::string dump = Output({"xwd", "-silent", "-id", window});
+  // An XWD dump: a header of 32-bit big-endian words, the window's name, a
+  // colour map of 12-byte entries, then the pixels, here 32 bits each.
+  auto word = [&](std::size_t index) -> std::uint32_t {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+      value = value << 8 | static_cast<unsigned char>(dump[index * 4 + i]);
+    return value;
+  };
+  if (dump.size() < 100) return {-1, -1, -1};
+  const std::uint32_t headerSize = word(0), width = word(4), height = word(5);
+  const std::uint32_t lsbFirst = word(7) == 0, bitsPerPixel = word(11), bytesPerLine = word(12);
+  const std::uint32_t redMask = word(14), greenMask = word(15), blueMask = word(16);
+  const std::size_t pixels = headerSize + static_cast<std::size_t>(word(19)) * 12;
+  const std::size_t at = pixels + static_cast<std::size_t>(y) * bytesPerLine + x * 4u;
+  if (bitsPerPixel != 32 || x < 0 || y < 0 || static_cast<std::uint32_t>(x) >= width ||
+      static_cast<std::uint32_t>(y) >= height || at + 4 > dump.size())
+    return {-1, -1, -1};
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const std::uint32_t byte = static_cast<unsigned char>(dump[at + i]);
+    value |= lsbFirst ? byte << (8 * i) : byte << (8 * (3 - i));
+  }
+  auto channel = [&](std::uint32_t mask) {
+    if (mask == 0) return -1;
+    return static_cast<int>((value & mask) >> std::countr_zero(mask)) & 255;
+  };
+  return {channel(redMask), channel(greenMask), channel(blueMask)};
+}
+
+bool WaitForTitle(const std::string& window, double seconds) {
+  // The play mark on level 1's button is pale yellow-green on its green.
+  return Eventually(
+      [&] {
+        const std::array<int, 3> mark = WindowPixel(window, 180, 100);
+        const std::array<int, 3> body = WindowPixel(window, 170, 100);
+        return mark[0] > 150 && mark[1] > 200 && mark[2] < 160 && body[1] > 120 && body[0] < 90 &&
+               body[2] < 130;
+      },
+      seconds);
 }
 
 }  // namespace x11

@@ -1,6 +1,7 @@
 // Shared test helpers: runtime errors as exceptions, temporary folders.
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -82,4 +83,11 @@ namespace x11 {
 // window; *window receives the window's id.
 std::unique_ptr<ChildProcess> StartGame(const std::filesystem::path& workingDir,
                                         std::string* window);
+// The colour (red, green, blue) of pixel (x, y) of the window, read with xwd;
+// all -1 when it cannot be read.
+std::array<int, 3> WindowPixel(const std::string& window, int x, int y);
+// Waits until a 640 x 480 game window shows the title: level 1's open button
+// at the top left of the level grid. Loading takes a fixed number of
+// updates, so on a busy machine it takes longer than any fixed pause.
+bool WaitForTitle(const std::string& window, double seconds = 60);
 }  // namespace x11

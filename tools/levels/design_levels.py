@@ -16,19 +16,22 @@ and measures levels.
 `search` starts from random compact boards (a lattice of junctions one cell
 apart, some of them joined into loops, coloured in patches, with starts,
 exits and gems on the cells) and then changes them a few cells at a time,
-keeping what scores better (see score()): many different wrong moves along
-the shortest solution, spread over all of it, few of them visible at a
-glance, naive players who rarely win, little unused floor, and close to the
-wanted number of steps. The level's idea must hold (see CHECKS), or the
-score pays heavily for it.
+keeping what scores better (see score()): many real decisions along the
+shortest solution (a run of turn-backs counts once, a step into an untouched
+dead end not at all), few steps per real decision, no noise (a character,
+gem or dead end the level has as many real decisions without), naive
+players who rarely win, little unused floor, and close to the wanted number
+of steps. The level's idea must hold (see CHECKS), or the score pays heavily
+for it.
 
 `tune` starts from a level and changes it towards the targets of its place
-on the grid (see Targets): both naive players out, decisions close to the
-aim for its distance from the start corner, little unused floor, no idea
-needed before its lesson, a short enough solution; among those, compact
-boards where every cell serves the puzzle (see puzzle_score()), and no
-change that adds decisions by adding decoration. It ends with `prune`,
-which takes the decoration away; `compact` squeezes corridors shorter.
+on the grid (see Targets): both naive players out, real decisions close to
+the aim for its distance from the start corner, at most 10 steps per real
+decision, no noise, little unused floor, no idea needed before its lesson,
+a short enough solution; among those, compact boards where every cell
+serves the puzzle (see puzzle_score()), and no change that adds decisions
+by adding decoration. It ends with `prune`, which takes the decoration and
+the dead ends that are noise away; `compact` squeezes corridors shorter.
 
 `check` tells which ideas a level needs and, with --explain, what its
 shortest solution does; `show` prints boards with their measures. Pictures
@@ -101,9 +104,10 @@ class Solver:
             for line in lines[1:]:
                 row = dict(zip(header, line.split('\t')))
                 for key, value in row.items():
-                    if key in ('per_deep', 'naive', 'interleaving'):
+                    if key in ('per_deep', 'per_real', 'naive', 'interleaving'):
                         row[key] = float(value)
-                    elif key not in ('source', 'steps', 'size', 'solution', 'needs'):
+                    elif key not in ('source', 'steps', 'size', 'solution', 'needs',
+                                     'noise_parts'):
                         row[key] = int(value)
                 if row['steps'] not in ('none', '?'):
                     row['steps'] = int(row['steps'])
@@ -128,20 +132,25 @@ class Solver:
         return path
 
     def lint(self, boards):
-        """The decoration of each board (tiles the puzzle is no worse
-        without) as a list of (x, y) map cells; None for a board that cannot
-        be read or solved."""
+        """The tiles each board's puzzle is no worse without, as a list of
+        (x, y) map cells: its decoration, and the untouched dead-end tiles
+        that are noise (see the solver's --noise). None for a board that
+        cannot be read or solved."""
         out = []
         for rows in boards:
             path = self.write(rows)
             run = subprocess.run([self.binary, '--lint', '--max-states', str(self.max_states),
                                   '--file', path], capture_output=True, text=True)
             os.unlink(path)
-            line = run.stdout.strip()
-            if not line.startswith('level'):
+            # The first line lists the decoration, the second the noise.
+            lines = run.stdout.strip().splitlines() + ['', '']
+            if not lines[0].startswith('level'):
                 out.append(None)
                 continue
-            cells = line.split(':', 2)[2].split() if line.count(':') >= 2 else []
+            cells = lines[0].split(':', 2)[2].split() if lines[0].count(':') >= 2 else []
+            noise = lines[1].split(': noise: ', 1)[-1].split(', ')
+            cells += [part[len('dead end '):] for part in noise if part.startswith('dead end ')
+                      and not part.endswith('?')]
             out.append([tuple(int(v) for v in cell.split(',')) for cell in cells])
         return out
 
@@ -476,12 +485,15 @@ def score(m, target, tolerance, idea_ok, max_states, rows=None, most=None):
         return None
     steps = m['steps']
     value = -tidiness(rows) if rows else 0.0
-    value += 4.0 * m['distinct_deep'] + 1.5 * m['distinct']
+    # Real decisions, not traps: a corridor that fails at every cell, a stub
+    # or an errand earns nothing, and a part the level would be no worse
+    # without (measured for the few boards worth it) costs.
+    value += 5.0 * m['real']
     if most is not None:
         # An early level should not outdo the later ones.
-        value -= 6.0 * max(0, m['distinct_deep'] - most)
-    value += 12.0 * m['trap_steps'] / steps
-    value += 1.5 * m['spread']
+        value -= 6.0 * max(0, m['real'] - most)
+    value -= 1.5 * max(0.0, m['per_real'] - WALK)
+    value -= 8.0 * max(0, m.get('noise', 0))
     corridor = 100.0 * m['corridor'] / max(1, m['floor'])
     value -= 0.25 * corridor
     # A level that a player without foresight wins is a walk; floor the
@@ -523,6 +535,11 @@ def search(args, solver):
                 hopeful.append((s, rows, m))
         hopeful.sort(key=lambda t: -t[0])
         hopeful = hopeful[:keep]
+        # The ablation is dear: only the boards worth keeping are weighed.
+        weighed = solver.measure([rows for _, rows, _ in hopeful], ['--noise'], traps=False)
+        for (_, _, m), w in zip(hopeful, weighed):
+            m['noise'] = w['noise'] if w else -1
+            m['noise_parts'] = w['noise_parts'] if w else ''
         ok = [True] * len(hopeful)
         for check in checks + avoid:
             live = [i for i in range(len(hopeful)) if ok[i]]
@@ -602,9 +619,10 @@ def describe(entry, label, out):
     s, rows, m, ok = entry
     corridor = round(100 * m['corridor'] / max(1, m['floor']))
     print(f"{label}: score {s:.1f}, {m['steps']} steps, {m['states']} states, traps {m['traps']} "
-          f"({m['distinct']} different, {m['distinct_deep']} deep), at {m['trap_steps']} steps, "
-          f"spread {m['spread']}/10, corridor {corridor}% (run {m['longest']}), "
-          f"idea {'holds' if ok else 'MISSING'}", file=out)
+          f"({m['distinct']} different, {m['distinct_deep']} deep, {m['real']} real), "
+          f"{m['per_real']} steps per real decision, noise {m.get('noise_parts') or 'none'}, "
+          f"corridor {corridor}% (run {m['longest']}), idea {'holds' if ok else 'MISSING'}",
+          file=out)
     for row in trim(rows):
         print('    ' + row, file=out)
 
@@ -628,22 +646,30 @@ def is_tutorial(level):
     return level <= GRID or (level - 1) % GRID == 0
 
 
+# The most steps per real decision beyond the tutorials.
+WALK = 10.0
+
+
 class Targets:
     """What the level-set test asks of a level at its place on the grid
-    (see tests/tools/solver/shipped_levels_test.cpp), and the band of
-    decisions that keeps the climb steady: about one more than its distance
-    from the start corner."""
+    (see tests/tools/solver/shipped_levels_test.cpp: its decisions and its
+    walk between them), what a puzzle should be on the real measure (at
+    least 3 real decisions, at most WALK steps per real decision, no noise),
+    and the band of real decisions that makes the climb: from 3 next to the
+    tutorials to about 10 in the far corner."""
 
     def __init__(self, level, least=None, most=None):
         row = (level - 1) // GRID + 1
         d = corner_distance(level)
         self.tutorial = is_tutorial(level)
         lesson = level > GRID and (level - 1) % GRID == 0
-        floor = 2 if row <= 3 else 4 if row <= 5 else 6
-        self.least = least if least is not None else 0 if self.tutorial else max(floor, d - 1)
-        self.most = most if most is not None else None if self.tutorial else d + 4
-        self.aim = self.least if self.tutorial else min(d + 1, self.most)
-        self.walk = 15.0 if row >= 4 and not self.tutorial else None
+        self.least_deep = 0 if self.tutorial else 2 if row <= 3 else 4 if row <= 5 else 6
+        self.walk_deep = 15.0 if row >= 4 and not self.tutorial else None
+        aim = 3 + round(0.6 * max(0, d - 2))
+        self.least = least if least is not None else 0 if self.tutorial else max(3, aim - 2)
+        self.most = most if most is not None else None if self.tutorial else aim + 4
+        self.aim = self.least if self.tutorial else min(aim, self.most)
+        self.walk = None if self.tutorial else WALK
         self.steps = 40 if lesson else 90
         self.strict = not self.tutorial  # naive players, unused floor
         self.forbidden = {idea for idea, at in LESSONS.items()
@@ -665,11 +691,16 @@ def shortfall(m, t):
     if m.get('needs'):
         miss += 20.0 * len(needs_of(m) & t.forbidden)
     if 'distinct_deep' in m and (m['traps'] or m['steps'] == 0 or 'needs' in m):
-        miss += 6.0 * max(0, t.least - m['distinct_deep'])
+        miss += 6.0 * max(0, t.least_deep - m['distinct_deep'])
+        if t.walk_deep is not None:
+            miss += 2.0 * max(0.0, m['per_deep'] - t.walk_deep)
+        miss += 6.0 * max(0, t.least - m['real'])
         if t.most is not None:
-            miss += 3.0 * max(0, m['distinct_deep'] - t.most)
+            miss += 3.0 * max(0, m['real'] - t.most)
         if t.walk is not None:
-            miss += 2.0 * max(0.0, m['per_deep'] - t.walk)
+            miss += 2.0 * max(0.0, m['per_real'] - t.walk)
+    if t.strict:
+        miss += 10.0 * max(0, m.get('noise', 0))
     return miss
 
 
@@ -680,9 +711,7 @@ def puzzle_score(m, t, cap, rows):
     if m is None or not isinstance(m['steps'], int) or m['steps'] == 0:
         return None
     value = -10.0 * shortfall(m, t)
-    decisions = m.get('distinct_deep', 0)
-    value -= 2.0 * abs(decisions - t.aim)
-    value += 0.3 * min(m.get('distinct', 0), 2 * t.aim)
+    value -= 2.0 * abs(m.get('real', 0) - t.aim)
     value -= 0.15 * m['tiles'] + 0.08 * m['unused'] + 0.02 * m['steps']
     value -= 0.05 * (m['naive'] + m['interleaving'])
     value -= 0.5 * tidiness(rows)
@@ -770,7 +799,7 @@ def tune(args, solver):
     gems = (max(0, gem_count - 1), gem_count + args.more_gems)
 
     def full(boards):
-        ms = solver.measure(boards)
+        ms = solver.measure(boards, ['--noise'])
         return [(puzzle_score(m, t, args.cap, b), b, m) for b, m in zip(boards, ms)]
 
     def undecorated(entry):
@@ -789,7 +818,7 @@ def tune(args, solver):
     best = current
     temperature = args.temperature
     for step in range(args.steps):
-        if shortfall(best[2], t) == 0 and abs(best[2]['distinct_deep'] - t.aim) <= 1:
+        if shortfall(best[2], t) == 0 and abs(best[2]['real'] - t.aim) <= 1:
             break
         base = current[1]
         width = max(len(r) for r in base) + 2
@@ -830,6 +859,7 @@ def tune(args, solver):
             best = current
             report(best, f'step {step}', t)
     rows, m = prune_rows(solver, trim(best[1]))
+    m = solver.measure([rows], ['--noise'])[0]
     best = (puzzle_score(m, t, args.cap, rows), rows, m)
     report(best, 'best, pruned', t)
     out = '\n'.join(head) + '\nmap:\n' + '\n'.join(rows) + '\n'
@@ -840,10 +870,10 @@ def tune(args, solver):
 
 def no_worse(m, base):
     """Whether measures m are a puzzle at least as good as base: as many
-    steps, as many deep decisions or more, naive players winning no more
+    steps, as many real decisions or more, naive players winning no more
     often, and the floor in no more pieces."""
     return (m is not None and isinstance(m['steps'], int) and m['steps'] == base['steps']
-            and m['distinct_deep'] >= base['distinct_deep'] and m['naive'] <= base['naive']
+            and m['real'] >= base['real'] and m['naive'] <= base['naive']
             and m['interleaving'] <= base['interleaving'] and m['pieces'] <= base['pieces'])
 
 
@@ -857,9 +887,9 @@ def without(rows, cells):
 
 
 def prune_rows(solver, rows, log=sys.stderr):
-    """Takes the decoration away until none is left: all of it at once when
-    that leaves the puzzle no worse, else tile by tile, keeping each going
-    that leaves it no worse. Tiles whose going would part the floor into
+    """Takes the decoration and the dead ends that are noise away until none
+    is left: all of it at once when that leaves the puzzle no worse, else
+    tile by tile, keeping each going that leaves it no worse. Tiles whose going would part the floor into
     more pieces stay: the puzzle might be no worse, but it would be two."""
     base = solver.measure([rows])[0]
     while True:
@@ -896,10 +926,10 @@ def compact_rows(solver, rows, log=sys.stderr):
         fine = []
         for b, m in zip(options, solver.measure(options)):
             if (m is not None and isinstance(m['steps'], int) and m['pieces'] <= base['pieces']
-                    and m['distinct_deep'] >= base['distinct_deep']
+                    and m['distinct_deep'] >= base['distinct_deep'] and m['real'] >= base['real']
                     and m['naive'] <= max(5, base['naive'])
                     and m['interleaving'] <= max(5, base['interleaving'])):
-                fine.append((m['steps'], -m['distinct_deep'], b, m))
+                fine.append((m['steps'], -m['real'], b, m))
         if not fine:
             return rows, base
         _, _, rows, base = min(fine, key=lambda e: e[:2])
@@ -928,8 +958,9 @@ def prune(args, solver):
 
 def report(entry, label, t):
     s, rows, m = entry
-    print(f"{label}: score {s:.1f}, {m['steps']} steps, {m.get('distinct_deep')} decisions "
-          f"(aim {t.aim}, {t.least}-{t.most}), walk {m.get('per_deep')}, naive {m['naive']}% "
+    print(f"{label}: score {s:.1f}, {m['steps']} steps, {m.get('distinct_deep')} decisions, "
+          f"{m.get('real')} real (aim {t.aim}, {t.least}-{t.most}), {m.get('per_real')} steps "
+          f"per real decision, noise {m.get('noise_parts') or 'none'}, naive {m['naive']}% "
           f"and {m['interleaving']}%, {m['tiles']} tiles, {m['unused']}% unused, needs "
           f"{m.get('needs') or '?'}, {m['states']} states, miss {shortfall(m, t):.1f}",
           file=sys.stderr)
@@ -985,13 +1016,14 @@ def picture(rows):
 def show(args, solver):
     for path in args.files:
         rows = read_map(path)
-        m = solver.measure([rows])[0]
+        m = solver.measure([rows], ['--noise'])[0]
         print(path)
         print(picture(rows) if args.colour else '\n'.join(rows))
         if m:
             print(f"{m['steps']} steps, {m['states']} states, traps {m['traps']} "
-                  f"({m['distinct']} different, {m['distinct_deep']} deep), at {m['trap_steps']} "
-                  f"steps, spread {m['spread']}/10; naive {m['naive']}% and "
+                  f"({m['distinct']} different, {m['distinct_deep']} deep, {m['real']} real), at "
+                  f"{m['trap_steps']} steps, spread {m['spread']}/10; noise "
+                  f"{m['noise_parts'] or 'none'}; naive {m['naive']}% and "
                   f"{m['interleaving']}%; {m['tiles']} tiles in {m['pieces']} piece(s), "
                   f"{m['unreachable']} unreachable, {m['unused']}% unused; needs {m['needs']}")
         print()
@@ -1061,7 +1093,7 @@ def main():
     t.add_argument('--cooling', type=float, default=0.95)
     t.add_argument('--cap', type=int, default=300000, help='solver states a level may need')
     t.add_argument('--out')
-    for name, text in (('prune', 'take away the decoration of a level'),
+    for name, text in (('prune', 'take away the decoration and the noisy dead ends of a level'),
                        ('compact', 'squeeze corridors shorter, then prune')):
         p = sub.add_parser(name, help=text)
         p.add_argument('file', help='the level source; rewritten unless --out is given')

@@ -8,8 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "game/play/measures.h"
 #include "game/play/rules.h"
-#include "tools/solver/solver.h"
 
 namespace tripath {
 

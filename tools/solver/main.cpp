@@ -10,10 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "game/play/measures.h"
 #include "tools/levels/level_source.h"
 #include "tools/solver/level_set.h"
-#include "tools/solver/naive_player.h"
-#include "tools/solver/solver.h"
 
 namespace {
 
@@ -29,21 +28,30 @@ const char kUsage[] =
     "  --traps          add the measures of a puzzle: the wrong moves along the\n"
     "                   solution that make the level impossible (traps, the deep\n"
     "                   ones, the steps offering one, and over how many tenths of\n"
-    "                   the solution they spread), the share of 200 seeded plays\n"
+    "                   the solution they spread), the real decisions among them\n"
+    "                   (a run of turn-backs is one, a step into an untouched\n"
+    "                   dead end none), the share of 200 seeded plays\n"
     "                   each naive player wins (one character at a time, and\n"
     "                   interleaving), the steps per deep decision (Walk), the\n"
     "                   tiles no one can reach or the solution never stands on,\n"
     "                   and the ideas the level needs; over all 64 levels also\n"
-    "                   the climb of decisions away from the start corner\n"
+    "                   the climb of decisions and of real decisions away from\n"
+    "                   the start corner\n"
     "  --needs          only the ideas each level needs, of the measures above (a\n"
     "                   Needs column in the plain table)\n"
-    "  --lint           find the decoration: tiles that can go without changing\n"
-    "                   the puzzle (slow); alone it lists them, with a table\n"
-    "                   (--traps, --needs, --markdown, --tsv) it adds their share\n"
+    "  --noise          weigh each part of a level (each character with its start,\n"
+    "                   path and exit, each gem with its side path, each untouched\n"
+    "                   dead-end tile): taken away, it must cost real decisions\n"
+    "                   or leave the level unsolvable, else it is noise; alone it\n"
+    "                   lists the noise, with a table it adds a column\n"
+    "  --lint           --noise, and find the decoration: tiles that can go\n"
+    "                   without changing the puzzle (slow); alone it lists them,\n"
+    "                   with a table (--traps, --needs, --markdown, --tsv) it adds\n"
+    "                   their share\n"
     "  --tsv            print the table as tab-separated values, for scripts (the\n"
     "                   trap columns are 0 without --traps, needs empty without\n"
-    "                   --traps or --needs,\n"
-    "                   decoration is -1 without --lint)\n"
+    "                   --traps or --needs, decoration is -1 without --lint,\n"
+    "                   noise -1 without --noise)\n"
     "  --check          fail when a stored solution is not a shortest one\n"
     "  --write          store each shortest solution found in its source\n"
     "  --file FILE      solve this level source (repeatable) instead\n"
@@ -59,7 +67,7 @@ struct Settings {
   std::filesystem::path levelsDir = "levels";
   std::filesystem::path imageFile;
   Format format = Format::kPlain;
-  bool traps = false, needs = false, lint = false, check = false, write = false;
+  bool traps = false, needs = false, lint = false, noise = false, check = false, write = false;
   SolveOptions options;
   std::vector<int> wanted;
   std::vector<std::filesystem::path> files;
@@ -86,6 +94,7 @@ struct Measures {
   IdeaNeeds needs;
   bool lintDone = false;
   std::vector<int> decoration;
+  std::optional<AblationReport> ablation;
   double seconds = 0;
 };
 
@@ -150,7 +159,9 @@ Settings ParseArguments(int argc, char** argv) {
     } else if (arg == "--needs") {
       s.needs = true;
     } else if (arg == "--lint") {
-      s.lint = true;
+      s.lint = s.noise = true;
+    } else if (arg == "--noise") {
+      s.noise = true;
     } else if (arg == "--check") {
       s.check = true;
     } else if (arg == "--write") {
@@ -186,9 +197,9 @@ Settings ParseArguments(int argc, char** argv) {
   if (s.format == Format::kMarkdown) s.traps = true;
   if (s.traps) s.needs = true;
   if (s.format == Format::kPlain && s.traps) s.format = Format::kTraps;
-  // --lint alone lists the decoration; beside another measure it is a
-  // column of the table.
-  if (s.format == Format::kPlain && s.lint && !s.needs) s.format = Format::kLint;
+  // --lint and --noise alone list the decoration and the noise; beside
+  // another measure they are columns of the table.
+  if (s.format == Format::kPlain && s.noise && !s.needs) s.format = Format::kLint;
   return s;
 }
 
@@ -290,6 +301,7 @@ Measures Measure(const Level& level, const Settings& s) {
     m.decoration = FindDecoration(board, base, s.options, perCheck);
   }
   m.lintDone = s.lint;
+  if (s.noise) m.ablation = FindNoise(board, s.options, perCheck);
   m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   return m;
 }
@@ -301,22 +313,23 @@ void PrintHeader(const Settings& s) {
           "level\tsource\tsteps\tstates\ttraps\tobvious\tdeep\tdistinct\tdistinct_deep\t"
           "trap_steps\tspread\talternatives\tunknown\tfloor\tcorridor\tlongest\tjunctions\t"
           "naive\tper_deep\tsize\ttiles\tunreachable\tpieces\tunused\tinterleaving\tneeds\t"
-          "decoration\tsolution\n");
+          "decoration\treal\tturn_backs\tstub_steps\tper_real\tnoise\tnoise_parts\tsolution\n");
       break;
     case Format::kMarkdown:
       std::printf(
           "| Level | Title | Characters | Gems | Size | Floor | Steps | States | Traps | Deep | "
-          "Decisions | Walk | Naive | Interleaving | Unreachable | Unused | Decoration | "
-          "Needs |\n");
+          "Decisions | Real | Walk | Naive | Interleaving | Unreachable | Unused | Decoration | "
+          "Noise | Needs |\n");
       std::printf(
-          "|---:|---|---|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
-          "---|\n");
+          "|---:|---|---|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+          "---|---|\n");
       break;
     case Format::kTraps:
-      std::printf("%-5s  %-20s %-11s %4s %5s %5s %5s %8s %5s %4s %4s %5s %5s %6s %5s %4s%s  %s\n",
-                  "Level", "Title", "Characters", "Gems", "Size", "Floor", "Steps", "States",
-                  "Traps", "Deep", "Dec", "Walk", "Naive", "Inter", "Unrch", "Unus",
-                  s.lint ? " Decor" : "", "Needs");
+      std::printf(
+          "%-5s  %-20s %-11s %4s %5s %5s %5s %8s %5s %4s %4s %4s %5s %5s %6s %5s %4s%s%s  %s\n",
+          "Level", "Title", "Characters", "Gems", "Size", "Floor", "Steps", "States", "Traps",
+          "Deep", "Dec", "Real", "Walk", "Naive", "Inter", "Unrch", "Unus", s.lint ? " Decor" : "",
+          s.noise ? " Noise" : "", "Needs");
       break;
     case Format::kPlain:
       std::printf("%-5s  %-28s %-12s %4s %6s %6s %10s%s%s  %s\n", "Level", "Title", "Characters",
@@ -351,6 +364,20 @@ std::string DecorationCells(const Level& level, const std::vector<int>& cells) {
   return text;
 }
 
+// The noise found by ablation, by name (a part whose weighing ran out of
+// states with "?"), separated by `separator`; "-" for none.
+std::string NoiseText(const Level& level, const AblationReport& ablation, const char* separator) {
+  std::string text;
+  for (const PartReport& p : ablation.parts) {
+    if (p.verdict == PartVerdict::kEarnsItsPlace) continue;
+    if (!text.empty()) text += separator;
+    text += PartName(p.part, level.originX, level.originY);
+    if (p.verdict == PartVerdict::kUndecided) text += '?';
+  }
+  if (ablation.outcome != SolveOutcome::kSolved || !ablation.decided) return "?";
+  return text.empty() ? "-" : text;
+}
+
 void PrintRow(const Level& level, const Measures& m, const Settings& s) {
   const Board board = Board::FromCodes(level.codes);
   const TrapReport& t = m.traps;
@@ -361,13 +388,16 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
   const std::string decorColumn =
       s.lint ? " " + Pad(std::to_string(Percent(decoration, tiles)) + "%", 5, true) : "";
   const std::string needsColumn = s.needs ? "  " + Pad(NeedsText(m.needs), 18, false) : "";
+  const int noise = m.ablation ? static_cast<int>(m.ablation->Noise().size()) : -1;
+  const std::string noiseColumn = s.noise ? " " + Pad(std::to_string(noise), 5, true) : "";
+  const std::string noiseText = m.ablation ? NoiseText(level, *m.ablation, ", ") : "";
   // A trap check that gave up is shown as "~", since the count may be short.
   const std::string trapCount = std::to_string(t.traps) + (t.unknown > 0 ? "~" : "");
   switch (s.format) {
     case Format::kTsv:
       std::printf(
           "%d\t%s\t%s\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%d\t%zu\t%zu\t%d\t%d\t%d\t%d\t%.1f\t"
-          "%.1f\t%s\t%d\t%d\t%d\t%d\t%.1f\t%s\t%d\t%s\n",
+          "%.1f\t%s\t%d\t%d\t%d\t%d\t%.1f\t%s\t%d\t%zu\t%zu\t%zu\t%.1f\t%d\t%s\t%s\n",
           level.number, level.source.string().c_str(), m.steps.c_str(), m.result.statesStored,
           t.traps, t.obviousTraps, t.DeepTraps(), t.distinctTraps, t.distinctDeepTraps,
           t.TrapSteps(), t.Spread(), t.alternatives, t.unknown, m.layout.floorCells,
@@ -375,29 +405,32 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
           m.naive.WinPercent(), walk, Size(level.codes).c_str(), tiles, m.layout.unreachable,
           m.layout.pieces, Percent(m.unused, tiles), m.interleaving.WinPercent(),
           s.needs ? NeedsText(m.needs).c_str() : "", m.lintDone ? Percent(decoration, tiles) : -1,
-          m.solution.c_str());
+          t.realDecisions, t.turnBacks, t.stubSteps,
+          StepsPerRealDecision(m.result.moves.size(), t.realDecisions), noise,
+          m.ablation ? NoiseText(level, *m.ablation, ";").c_str() : "", m.solution.c_str());
       break;
     case Format::kMarkdown:
       std::printf(
-          "| %d | %s | %s | %d | %s | %s | %s | %zu | %s | %zu | %zu | %.1f | %.1f%% | %.1f%% | "
-          "%d | %d%% | %s | %s |\n",
+          "| %d | %s | %s | %d | %s | %s | %s | %zu | %s | %zu | %zu | %zu | %.1f | %.1f%% | "
+          "%.1f%% | %d | %d%% | %s | %s | %s |\n",
           level.number, level.title.c_str(), Characters(board).c_str(), board.GemsRemaining(),
           Size(level.codes).c_str(), FloorText(m.layout).c_str(), m.steps.c_str(),
-          m.result.statesStored, trapCount.c_str(), t.DeepTraps(), t.distinctDeepTraps, walk,
-          m.naive.WinPercent(), m.interleaving.WinPercent(), m.layout.unreachable,
-          Percent(m.unused, tiles),
+          m.result.statesStored, trapCount.c_str(), t.DeepTraps(), t.distinctDeepTraps,
+          t.realDecisions, walk, m.naive.WinPercent(), m.interleaving.WinPercent(),
+          m.layout.unreachable, Percent(m.unused, tiles),
           m.lintDone ? (std::to_string(Percent(decoration, tiles)) + "%").c_str() : "",
-          NeedsText(m.needs).c_str());
+          noiseText.c_str(), NeedsText(m.needs).c_str());
       break;
     case Format::kTraps:
       std::printf(
-          "%-5d  %-20s %-11s %4d %5s %5d %5s %8zu %5s %4zu %4zu %5.1f %4.0f%% %5.0f%% %5d %3d%%%s  "
-          "%s\n",
+          "%-5d  %-20s %-11s %4d %5s %5d %5s %8zu %5s %4zu %4zu %4zu %5.1f %4.0f%% %5.0f%% %5d "
+          "%3d%%%s%s  %s\n",
           level.number, level.title.substr(0, 20).c_str(), Characters(board).c_str(),
           board.GemsRemaining(), Size(level.codes).c_str(), tiles, m.steps.c_str(),
-          m.result.statesStored, trapCount.c_str(), t.DeepTraps(), t.distinctDeepTraps, walk,
-          m.naive.WinPercent(), m.interleaving.WinPercent(), m.layout.unreachable,
-          Percent(m.unused, tiles), decorColumn.c_str(), NeedsText(m.needs).c_str());
+          m.result.statesStored, trapCount.c_str(), t.DeepTraps(), t.distinctDeepTraps,
+          t.realDecisions, walk, m.naive.WinPercent(), m.interleaving.WinPercent(),
+          m.layout.unreachable, Percent(m.unused, tiles), decorColumn.c_str(), noiseColumn.c_str(),
+          NeedsText(m.needs).c_str());
       break;
     case Format::kPlain:
       std::printf("%-5d  %-28s %-12s %4d %6s %6s %10zu%s%s  %s\n", level.number,
@@ -407,12 +440,29 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
                   m.solution.c_str());
       break;
     case Format::kLint:
-      std::printf("level %d: %d of %d tiles (%d%%) are decoration%s%s\n", level.number, decoration,
-                  tiles, Percent(decoration, tiles), decoration > 0 ? ": " : "",
-                  DecorationCells(level, m.decoration).c_str());
+      if (s.lint) {
+        std::printf("level %d: %d of %d tiles (%d%%) are decoration%s%s\n", level.number,
+                    decoration, tiles, Percent(decoration, tiles), decoration > 0 ? ": " : "",
+                    DecorationCells(level, m.decoration).c_str());
+      }
+      std::printf("level %d: noise: %s\n", level.number, noiseText.c_str());
       break;
   }
   std::fflush(stdout);
+}
+
+// One line of the climb: the rank correlation and the row medians of a
+// count of decisions.
+void PrintClimb(const char* bullet, const char* what, std::span<const std::size_t> decisions) {
+  const Climb climb = MeasureClimb(decisions);
+  std::printf(
+      "%sClimb of %s: rank correlation with the distance from the corner %.2f; medians "
+      "by row:",
+      bullet, what, climb.correlation);
+  for (int r = 0; r < kLevelGridRows; ++r) {
+    if (climb.rowMedians[r] >= 0) std::printf(" %d: %g", r + 1, climb.rowMedians[r]);
+  }
+  std::printf("\n");
 }
 
 // Over the whole set: the climb of decisions and where each idea is first
@@ -420,22 +470,32 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
 void PrintLevelSet(const std::vector<Level>& levels, const std::vector<Measures>& measures,
                    Format format) {
   if (levels.size() != static_cast<std::size_t>(kLevelCount)) return;
-  std::vector<std::size_t> decisions;
+  std::vector<std::size_t> decisions, real;
+  std::vector<double> walks;
   std::vector<IdeaNeeds> needs;
+  double most = 0;
+  int longest = 0;
   for (std::size_t i = 0; i < levels.size(); ++i) {
-    if (levels[i].number != static_cast<int>(i) + 1) return;
-    decisions.push_back(measures[i].traps.distinctDeepTraps);
+    const int n = static_cast<int>(i) + 1;
+    if (levels[i].number != n) return;
+    const TrapReport& t = measures[i].traps;
+    decisions.push_back(t.distinctDeepTraps);
+    real.push_back(t.realDecisions);
     needs.push_back(measures[i].needs);
+    if (IsTutorialLevel(n)) continue;
+    walks.push_back(StepsPerRealDecision(measures[i].result.moves.size(), t.realDecisions));
+    if (walks.back() > most) {
+      most = walks.back();
+      longest = n;
+    }
   }
-  const Climb climb = MeasureClimb(decisions);
   const char* bullet = format == Format::kMarkdown ? "- " : "";
-  std::printf("\n%sClimb: rank correlation of distance from the corner and decisions %.2f\n",
-              bullet, climb.correlation);
-  std::printf("%sMedian decisions by row:", bullet);
-  for (int r = 0; r < kLevelGridRows; ++r) {
-    if (climb.rowMedians[r] >= 0) std::printf(" %d: %g", r + 1, climb.rowMedians[r]);
-  }
-  std::printf("\n%sLessons:", bullet);
+  std::printf("\n");
+  PrintClimb(bullet, "decisions", decisions);
+  PrintClimb(bullet, "real decisions", real);
+  std::printf("%sSteps per real decision beyond the tutorials: median %.1f, most %.1f (level %d)\n",
+              bullet, Median(walks), most, longest);
+  std::printf("%sLessons:", bullet);
   const auto lessons = FindLessons(needs);
   for (int idea = 0; idea < kIdeaCount; ++idea) {
     std::printf(" %s %d%s", IdeaNames()[idea], lessons[idea].level,

@@ -3,10 +3,9 @@
 
 #include <set>
 
+#include "game/play/measures.h"
 #include "tools/levels/level_source.h"
 #include "tools/solver/level_set.h"
-#include "tools/solver/naive_player.h"
-#include "tools/solver/solver.h"
 
 namespace tripath {
 namespace {

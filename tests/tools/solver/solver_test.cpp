@@ -1,4 +1,4 @@
-#include "tools/solver/solver.h"
+#include "game/play/measures.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 
 #include "tools/levels/level_source.h"
 #include "tools/solver/level_set.h"
-#include "tools/solver/naive_player.h"
 
 namespace tripath {
 namespace {
@@ -343,6 +342,127 @@ TEST(Traps, MovesThatAreNotAWayThroughAreReported) {
   EXPECT_FALSE(report.valid);
   EXPECT_EQ(report.steps, 1u);
   EXPECT_EQ(report.trapsAtStep.size(), 1u);
+}
+
+// Pim fetches the gem over three tiles worn once, which carry him out and
+// back but no more. On the way out, stepping back on any of them is a trap
+// (the tiles would not carry him back again), and so is a step into the
+// empty stub below the middle one. Those are four different deep traps, but
+// one decision: do not turn back. The stub step is none.
+TEST(Traps, ATurnBackAlongACorridorIsOneDecisionAndAStubStepNone) {
+  Board board = MakeBoard(
+      "1##P###*\n"
+      ".....#..\n");
+  for (int x = 4; x <= 6; ++x) board.Set(x, 0, kSharedPath + 1);
+  const SolveResult solved = Solve(board);
+  ASSERT_EQ(solved.outcome, SolveOutcome::kSolved);
+  EXPECT_EQ(UntouchedDeadEnds(board, solved.moves), std::vector<int>{kBoardSize + 5});
+  const TrapReport report = FindTraps(board, solved.moves);
+  EXPECT_EQ(report.distinctDeepTraps, 4u);
+  EXPECT_EQ(report.turnBacks, 3u);
+  EXPECT_EQ(report.stubSteps, 1u);
+  EXPECT_EQ(report.realDecisions, 1u);
+}
+
+// The board above with Lu walking home beside it and a gem on Pim's way
+// home. Taking each part away in turn: without Pim the gems are out of
+// reach; without the far gem Pim has nothing to decide; but without Lu,
+// the near gem or the stub, Pim's one decision stays, so those are noise.
+TEST(Ablation, APassengerAGemThatChangesNothingAndAStubAreNoise) {
+  Board board = MakeBoard(
+      "1*#P###*\n"
+      "...L.#..\n"
+      "...2....\n");
+  for (int x = 4; x <= 6; ++x) board.Set(x, 0, kSharedPath + 1);
+  const AblationReport report = FindNoise(board);
+  ASSERT_EQ(report.outcome, SolveOutcome::kSolved);
+  EXPECT_TRUE(report.decided);
+  EXPECT_EQ(report.realDecisions, 1u);
+  std::vector<std::string> verdicts;
+  for (const PartReport& p : report.parts) {
+    verdicts.push_back(PartName(p.part) + (p.verdict == PartVerdict::kNoise ? " noise"
+                                           : p.verdict == PartVerdict::kEarnsItsPlace
+                                               ? " earns"
+                                               : " undecided"));
+  }
+  EXPECT_EQ(verdicts, (std::vector<std::string>{"Pim earns", "Lu noise", "gem 1,0 noise",
+                                                "gem 7,0 earns", "dead end 5,1 noise"}));
+  // The far gem goes with the corridor tile that leads only to it; the near
+  // one, between Pim's start and his exit, leaves its floor.
+  EXPECT_EQ(report.parts[3].part.cells, (std::vector<int>{6, 7}));
+  EXPECT_TRUE(report.parts[2].part.cells.empty());
+  EXPECT_EQ(Without(board, report.parts[2].part).At(1, 0), kCollectedGem);
+}
+
+// The measures of a board as the game takes them, a few states at a time,
+// come to the figures of the measures taken at once. A budget too small for
+// a level leaves it "not decided", never unsolvable, and nothing a search
+// could not settle is called noise.
+TEST(MeasureJob, SlicesComeToTheSameAndABudgetDecidesNothingItCannotSettle) {
+  const Board board = MakeBoard(
+      "3+#2\n"
+      ".*P\n"
+      "###\n"
+      ".#\n"
+      ".##*ilL\n"
+      ".+...l\n"
+      ".#oO.l\n"
+      ".+...*\n"
+      ".1\n");
+  MeasureJob job(board);
+  int slices = 1;
+  while (!job.Advance(7)) ++slices;
+  EXPECT_GT(slices, 100);
+  const BoardMeasures& m = job.Measures();
+  EXPECT_EQ(m.stage, BoardMeasures::Stage::kDone);
+  const SolveResult solved = Solve(board);
+  ASSERT_EQ(m.proof.outcome, SolveOutcome::kSolved);
+  EXPECT_EQ(m.proof.moves, solved.moves);
+  const MeasureBudget budget;
+  const TrapReport traps = FindTraps(board, solved.moves, {}, budget.checkStates);
+  EXPECT_EQ(m.traps.trapsAtStep, traps.trapsAtStep);
+  EXPECT_EQ(m.traps.realDecisions, traps.realDecisions);
+  EXPECT_EQ(m.unusedTiles, UnusedTiles(board, solved.moves));
+  EXPECT_EQ(m.naive.wins, PlayNaively(board, kNaivePlays).wins);
+  EXPECT_EQ(m.interleaving.wins,
+            PlayNaively(board, kNaivePlays, kNaiveSeed, NaiveStyle::kInterleaving).wins);
+  SolveOptions options;
+  options.maxStates = budget.solveStates;
+  const AblationReport noise = FindNoise(board, options, budget.checkStates);
+  ASSERT_EQ(m.ablation.parts.size(), noise.parts.size());
+  for (std::size_t i = 0; i < noise.parts.size(); ++i) {
+    EXPECT_EQ(m.ablation.parts[i].verdict, noise.parts[i].verdict) << i;
+    EXPECT_EQ(m.ablation.parts[i].realDecisions, noise.parts[i].realDecisions) << i;
+  }
+  EXPECT_FALSE(noise.Noise().empty());
+
+  MeasureBudget tight;
+  tight.solveStates = 20;
+  MeasureJob undecided(board, tight);
+  while (!undecided.Advance(1000)) {
+  }
+  EXPECT_EQ(undecided.Measures().proof.outcome, SolveOutcome::kGaveUp);
+  EXPECT_TRUE(undecided.Measures().ablation.Noise().empty());
+  // Naive players who win some plays, as the naive player test shows.
+  const Board either = MakeBoard("1*+P#*\n");
+  MeasureJob walks(either);
+  while (!walks.Advance(1000)) {
+  }
+  EXPECT_EQ(walks.Measures().naive.wins, PlayNaively(either, kNaivePlays).wins);
+  EXPECT_EQ(walks.Measures().interleaving.wins,
+            PlayNaively(either, kNaivePlays, kNaiveSeed, NaiveStyle::kInterleaving).wins);
+  MeasureJob unsolvable(MakeBoard("P#l1\n"));
+  while (!unsolvable.Advance(1000)) {
+  }
+  EXPECT_EQ(unsolvable.Measures().proof.outcome, SolveOutcome::kUnsolvable);
+  // Trap checks of a single state leave the decisions open: a part earns
+  // its place only when the level cannot be finished without it.
+  const AblationReport open = FindNoise(board, {}, 1);
+  EXPECT_FALSE(open.decided);
+  for (const PartReport& p : open.parts) {
+    EXPECT_EQ(p.verdict, p.outcome == SolveOutcome::kUnsolvable ? PartVerdict::kEarnsItsPlace
+                                                                : PartVerdict::kUndecided);
+  }
 }
 
 TEST(Traps, ChecksThatRunOutOfStatesAreUnknownNotTraps) {

@@ -1,5 +1,6 @@
-#include "tools/solver/naive_player.h"
+#include "game/play/measures.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -85,20 +86,18 @@ std::vector<int> NearestTargets(const Board& board, int character, std::vector<i
                                 std::vector<int>* queue) {
   const CharacterPlace p = board.Character(character);
   DistancesFrom(board, character, CellOf(p.x, p.y), distance, queue);
+  // The cells reached, nearest first: the targets are the first of them
+  // that hold what is wanted and the others as near, in board order.
   std::vector<int> targets;
-  int best = kFar;
   for (int want : {kGem, ExitCode(character)}) {
-    for (int cell = 0; cell < kBoardCells; ++cell) {
+    for (int cell : *queue) {
       const int d = (*distance)[cell];
-      if (board.cells()[cell] != want || d == kFar || d == 0) continue;
-      if (d < best) {
-        best = d;
-        targets.clear();
-      }
-      if (d == best) targets.push_back(cell);
+      if (!targets.empty() && d > (*distance)[targets.front()]) break;
+      if (board.cells()[cell] == want && d > 0) targets.push_back(cell);
     }
     if (!targets.empty()) break;
   }
+  std::sort(targets.begin(), targets.end());
   return targets;
 }
 

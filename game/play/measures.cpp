@@ -1,8 +1,6 @@
-#include "tools/solver/solver.h"
+#include "game/play/measures.h"
 
 #include <algorithm>
-#include <set>
-#include <tuple>
 
 namespace tripath {
 
@@ -64,115 +62,104 @@ void MeasureFloor(const Board& board, LayoutReport* report) {
   }
 }
 
+// Who may stand where: the characters in the level (on a board without
+// any, all three) on the cells they may enter and on their starts. Two
+// neighbouring cells are joined when one of them may stand on both.
+class Footing {
+ public:
+  explicit Footing(const Board& board) : board_(board) {
+    for (int c = kPim; c <= kOst; ++c) {
+      if (board.Character(c).active) walkers_.push_back(c);
+    }
+    if (walkers_.empty()) walkers_ = {kPim, kLu, kOst};
+  }
+
+  bool OnFloor(int cell) const {
+    for (int c : walkers_) {
+      if (Standable(cell, c)) return true;
+    }
+    return false;
+  }
+
+  // Calls visit(n) for each cell n joined to `cell`.
+  template <typename Visit>
+  void ForEachNeighbour(int cell, Visit visit) const {
+    const int x = cell % kBoardSize, y = cell / kBoardSize;
+    for (Direction dir : kDirections) {
+      const int nx = x + DeltaX(dir), ny = y + DeltaY(dir);
+      if (!Board::Inside(nx, ny)) continue;
+      const int n = ny * kBoardSize + nx;
+      for (int c : walkers_) {
+        if (Standable(cell, c) && Standable(n, c)) {
+          visit(n);
+          break;
+        }
+      }
+    }
+  }
+
+ private:
+  bool Standable(int cell, int c) const {
+    const CharacterPlace p = board_.Character(c);
+    return CanEnter(c, board_.cells()[cell]) || (p.active && p.y * kBoardSize + p.x == cell);
+  }
+
+  const Board& board_;
+  std::vector<int> walkers_;
+};
+
+// The cells joined to one of `from` over the floor, without going over
+// `avoid` (-1 for none).
+std::vector<bool> Reached(const Footing& footing, const std::vector<int>& from, int avoid) {
+  std::vector<bool> reached(kBoardCells, false);
+  std::vector<int> stack;
+  for (int cell : from) {
+    if (cell == avoid || reached[cell]) continue;
+    reached[cell] = true;
+    stack.push_back(cell);
+  }
+  while (!stack.empty()) {
+    const int a = stack.back();
+    stack.pop_back();
+    footing.ForEachNeighbour(a, [&](int n) {
+      if (n == avoid || reached[n]) return;
+      reached[n] = true;
+      stack.push_back(n);
+    });
+  }
+  return reached;
+}
+
+// The cells the characters stand on while `moves` are played from the
+// board's state, where they start included.
+std::vector<bool> StoodOn(const Board& board, std::span<const Move> moves) {
+  std::vector<bool> stood(kBoardCells, false);
+  Board play = board;
+  auto mark = [&](int c) {
+    const CharacterPlace p = play.Character(c);
+    if (p.active) stood[p.y * kBoardSize + p.x] = true;
+  };
+  for (int c = kPim; c <= kOst; ++c) mark(c);
+  for (const Move& move : moves) {
+    if (!play.Step(move.character, move.direction).moved) break;
+    mark(move.character);
+  }
+  return stood;
+}
+
 }  // namespace
-
-std::size_t TrapReport::TrapSteps() const {
-  return static_cast<std::size_t>(
-      std::count_if(trapsAtStep.begin(), trapsAtStep.end(), [](int n) { return n > 0; }));
-}
-
-int TrapReport::Spread(int parts) const {
-  if (trapsAtStep.empty() || parts <= 0) return 0;
-  std::vector<bool> hit(parts, false);
-  for (std::size_t i = 0; i < trapsAtStep.size(); ++i) {
-    if (trapsAtStep[i] > 0) hit[i * parts / trapsAtStep.size()] = true;
-  }
-  return static_cast<int>(std::count(hit.begin(), hit.end(), true));
-}
-
-TrapReport FindTraps(const Board& board, std::span<const Move> solution,
-                     const SolveOptions& options, std::size_t maxStatesPerCheck) {
-  TrapReport report;
-  MoveProver prover(board, options);
-  if (!prover.HasCharacters()) {
-    report.valid = solution.empty();
-    return report;
-  }
-  // A trap move: who steps from which cell in which direction.
-  using TrapKey = std::tuple<int, int, int, int>;
-  std::set<TrapKey> distinct, distinctDeep;
-  for (const Move& move : solution) {
-    int traps = 0;
-    bool legal = false;
-    const std::vector<MoveProver::Choice>& choices = prover.Choices();
-    for (std::size_t i = 0; i < choices.size(); ++i) {
-      const MoveProver::Choice& choice = choices[i];
-      if (choice.move == move) {
-        legal = true;
-        continue;
-      }
-      ++report.alternatives;
-      const TrapKey key{choice.move.character, choice.fromX, choice.fromY,
-                        static_cast<int>(choice.move.direction)};
-      if (choice.obviouslyDead) {
-        ++traps;
-        ++report.obviousTraps;
-        distinct.insert(key);
-        continue;
-      }
-      switch (prover.Check(i, maxStatesPerCheck)) {
-        case StateVerdict::kDead:
-          ++traps;
-          distinct.insert(key);
-          distinctDeep.insert(key);
-          break;
-        case StateVerdict::kUnknown:
-          ++report.unknown;
-          break;
-        case StateVerdict::kAlive:
-          break;
-      }
-    }
-    if (!legal) {
-      report.valid = false;
-      break;
-    }
-    report.traps += static_cast<std::size_t>(traps);
-    report.trapsAtStep.push_back(traps);
-    ++report.steps;
-    prover.Play(move);
-  }
-  report.distinctTraps = distinct.size();
-  report.distinctDeepTraps = distinctDeep.size();
-  return report;
-}
 
 LayoutReport MeasureLayout(const Board& board) {
   LayoutReport report;
-  std::vector<int> walkers;
-  for (int c = kPim; c <= kOst; ++c) {
-    if (board.Character(c).active) walkers.push_back(c);
-  }
-  if (walkers.empty()) walkers = {kPim, kLu, kOst};
-  auto standable = [&](int x, int y, int c) {
-    const CharacterPlace p = board.Character(c);
-    return CanEnter(c, board.At(x, y)) || (p.active && p.x == x && p.y == y);
-  };
-  auto joined = [&](int x, int y, int nx, int ny) {
-    for (int c : walkers) {
-      if (standable(x, y, c) && standable(nx, ny, c)) return true;
-    }
-    return false;
-  };
-  auto onFloor = [&](int x, int y) {
-    for (int c : walkers) {
-      if (standable(x, y, c)) return true;
-    }
-    return false;
-  };
+  const Footing footing(board);
   std::vector<int> degree(kBoardCells, -1);
-  for (int y = 0; y < kBoardSize; ++y) {
-    for (int x = 0; x < kBoardSize; ++x) {
-      if (!onFloor(x, y)) continue;
-      int d = 0;
-      for (Direction dir : kDirections) {
-        const int nx = x + DeltaX(dir), ny = y + DeltaY(dir);
-        if (Board::Inside(nx, ny) && onFloor(nx, ny) && joined(x, y, nx, ny)) ++d;
-      }
-      degree[y * kBoardSize + x] = d;
-      ++report.floorCells;
-      if (d >= 3) ++report.junctions;
-    }
+  for (int i = 0; i < kBoardCells; ++i) {
+    if (!footing.OnFloor(i)) continue;
+    int d = 0;
+    footing.ForEachNeighbour(i, [&](int) { ++d; });
+    degree[i] = d;
+    ++report.floorCells;
+    if (d >= 3) ++report.junctions;
   }
   // Runs of cells with two neighbours: the parts of them joined to each
   // other. A single one between two junctions is no walk; longer runs are.
@@ -187,16 +174,12 @@ LayoutReport MeasureLayout(const Board& board) {
       const int a = stack.back();
       stack.pop_back();
       ++run;
-      const int x = a % kBoardSize, y = a / kBoardSize;
-      for (Direction dir : kDirections) {
-        const int nx = x + DeltaX(dir), ny = y + DeltaY(dir);
-        if (!Board::Inside(nx, ny)) continue;
-        const int n = ny * kBoardSize + nx;
-        if (degree[n] == 2 && !counted[n] && joined(x, y, nx, ny)) {
+      footing.ForEachNeighbour(a, [&](int n) {
+        if (degree[n] == 2 && !counted[n]) {
           counted[n] = true;
           stack.push_back(n);
         }
-      }
+      });
     }
     report.longestCorridor = std::max(report.longestCorridor, run);
     if (run >= 2) report.corridorCells += run;
@@ -206,22 +189,118 @@ LayoutReport MeasureLayout(const Board& board) {
 }
 
 int UnusedTiles(const Board& board, std::span<const Move> moves) {
-  std::vector<bool> stood(kBoardCells, false);
-  Board play = board;
-  auto mark = [&](int c) {
-    const CharacterPlace p = play.Character(c);
-    if (p.active) stood[p.y * kBoardSize + p.x] = true;
-  };
-  for (int c = kPim; c <= kOst; ++c) mark(c);
-  for (const Move& move : moves) {
-    if (!play.Step(move.character, move.direction).moved) break;
-    mark(move.character);
-  }
+  const std::vector<bool> stood = StoodOn(board, moves);
   int unused = 0;
   for (int i = 0; i < kBoardCells; ++i) {
     if (board.cells()[i] != kNoFloor && !stood[i]) ++unused;
   }
   return unused;
+}
+
+std::vector<int> UntouchedDeadEnds(const Board& board, std::span<const Move> moves) {
+  const std::vector<bool> stood = StoodOn(board, moves);
+  const Footing footing(board);
+  // Cells with at most one neighbour go, one after another, so that a stub
+  // of several tiles goes from its tip to where it meets the rest.
+  std::vector<int> degree(kBoardCells, -1), stack, dead;
+  for (int i = 0; i < kBoardCells; ++i) {
+    if (!footing.OnFloor(i)) continue;
+    degree[i] = 0;
+    footing.ForEachNeighbour(i, [&](int) { ++degree[i]; });
+    if (degree[i] <= 1 && !stood[i]) stack.push_back(i);
+  }
+  while (!stack.empty()) {
+    const int a = stack.back();
+    stack.pop_back();
+    dead.push_back(a);
+    degree[a] = -1;
+    footing.ForEachNeighbour(a, [&](int n) {
+      if (degree[n] >= 0 && --degree[n] == 1 && !stood[n]) stack.push_back(n);
+    });
+  }
+  std::sort(dead.begin(), dead.end());
+  return dead;
+}
+
+std::vector<LevelPart> LevelParts(const Board& board, std::span<const Move> solution) {
+  std::vector<LevelPart> parts;
+  const Footing footing(board);
+  std::vector<int> starts;
+  for (int c = kPim; c <= kOst; ++c) {
+    const CharacterPlace p = board.Character(c);
+    if (p.active) starts.push_back(p.y * kBoardSize + p.x);
+  }
+  if (starts.size() >= 2) {
+    for (int c = kPim; c <= kOst; ++c) {
+      const CharacterPlace p = board.Character(c);
+      if (!p.active) continue;
+      LevelPart part;
+      part.kind = PartKind::kCharacter;
+      part.character = c;
+      part.cell = p.y * kBoardSize + p.x;
+      for (int i = 0; i < kBoardCells; ++i) {
+        const int code = board.cells()[i];
+        if (i == part.cell || (code != kNoFloor && TileOwner(code) == c)) part.cells.push_back(i);
+      }
+      parts.push_back(std::move(part));
+    }
+  }
+  // A cell that something is on: a start, an exit, a gem or a character.
+  auto holdsSomething = [&](int cell) {
+    const int code = board.cells()[cell];
+    return code == kGem ||
+           (TileOwner(code) >= kPim && (TileKind(code) == 0 || TileKind(code) == 4)) ||
+           std::find(starts.begin(), starts.end(), cell) != starts.end();
+  };
+  for (int i = 0; i < kBoardCells; ++i) {
+    if (board.cells()[i] != kGem) continue;
+    LevelPart part;
+    part.kind = PartKind::kGem;
+    part.cell = i;
+    // Back along the dead end the gem lies in, to where the floor branches
+    // or holds something else.
+    for (int cell = i;;) {
+      int left = 0, next = -1;
+      footing.ForEachNeighbour(cell, [&](int n) {
+        if (std::find(part.cells.begin(), part.cells.end(), n) != part.cells.end()) return;
+        ++left;
+        next = n;
+      });
+      if (left > 1 || (cell != i && holdsSomething(cell))) break;
+      part.cells.push_back(cell);
+      if (next < 0) break;
+      cell = next;
+    }
+    std::sort(part.cells.begin(), part.cells.end());
+    parts.push_back(std::move(part));
+  }
+  const std::vector<int> dead = UntouchedDeadEnds(board, solution);
+  const std::vector<bool> reached = Reached(footing, starts, -1);
+  for (int tile : dead) {
+    LevelPart part;
+    part.kind = PartKind::kDeadEnd;
+    part.cell = tile;
+    part.cells = {tile};
+    if (reached[tile]) {
+      const std::vector<bool> still = Reached(footing, starts, tile);
+      for (int other : dead) {
+        if (other != tile && reached[other] && !still[other]) part.cells.push_back(other);
+      }
+    }
+    std::sort(part.cells.begin(), part.cells.end());
+    parts.push_back(std::move(part));
+  }
+  return parts;
+}
+
+Board Without(const Board& board, const LevelPart& part) {
+  Board without = board;
+  if (part.kind == PartKind::kCharacter) without.RemoveCharacter(part.character);
+  if (part.kind == PartKind::kGem) {
+    without.Set(part.cell % kBoardSize, part.cell / kBoardSize, kCollectedGem);
+  }
+  for (int cell : part.cells) without.Set(cell % kBoardSize, cell / kBoardSize, kNoFloor);
+  return without;
 }
 
 int Percent(int part, int whole) {
