@@ -2,8 +2,8 @@
 # Builds the browser version from Debian packages only:
 #   dist/tripath-web/      index.html, manifest.webmanifest, icon.png and the
 #                          game's tripath.<hash>.js, .wasm and .data (named by
-#                          their contents, so caches never mix versions), each
-#                          also gzipped beside it: put the folder on any
+#                          their contents, so caches never mix versions), the
+#                          code also gzipped beside it: put the folder on any
 #                          static web host, in a sub-folder too
 #   dist/tripath-<version>-web.zip
 #                          the same files, index.html at its root, for upload
@@ -45,8 +45,9 @@ for file in tripath.js tripath.wasm tripath.data; do
   named="${file%.*}.$hash.${file##*.}"
   cp "$web/game/$file" "$stage/$named"
   page=$(printf '%s\n' "$page" | sed "s|\"$file\": \"$file\"|\"$file\": \"$named\"|")
-  # For hosts that do not compress these themselves.
-  gzip -9 -n -k "$stage/$named"
+  # For hosts that do not compress the code themselves (the data package is
+  # mostly PNG and would shrink by a tenth).
+  [ "$file" = tripath.data ] || gzip -9 -n -k "$stage/$named"
 done
 printf '%s\n' "$page" > "$stage/index.html"
 grep -q '"tripath.wasm": "tripath\.[0-9a-f]*\.wasm"' "$stage/index.html" ||
