@@ -281,8 +281,8 @@ std::function<bool(bool)> g_pass;
 FrameClock g_frameClock;
 // The time of the frame being made (the page's clock, milliseconds), or
 // below 0 between frames. Every update of a frame sees the same time: the
-// frame's, which the browser spaces evenly, so a 60 Hz display shows one
-// update per frame rather than now none, now two.
+// frame's, which the display spaces evenly; the frame loop judges its
+// deadlines against it with the frame clock's tolerance.
 double g_frameTime = -1;
 double g_lastTime = 0;
 
