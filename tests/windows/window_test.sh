@@ -162,7 +162,11 @@ start_and_answer_box() {
     sleep 0.2
   done
   [ -n "$box" ] || fail "no message box about the missing $1"
-  xdotool key --window "$box" Return
+  # Answered as a player does: the box takes the focus and gets a real key
+  # press and release. A key sent to the window alone (XSendEvent) closed the
+  # box on its press, its release then went to a window gone, and every box
+  # of a later Wine process closed at once, unseen.
+  xdotool windowactivate --sync "$box" key Return
   status=0
   wait "$pid" || status=$?
   pid=
