@@ -134,6 +134,7 @@ async function expectFilled(page) {
   const [w, h, cw, ch, scale] = await page.evaluate(`(() => { const c = document.getElementById('canvas');
       const r = c.getBoundingClientRect(); return [c.width, c.height, r.width, r.height, devicePixelRatio]; })()`);
   const covered = page.width >= page.height ? cw / page.width : ch / page.height;
+  console.log(`      ${page.width} x ${page.height} page: the canvas covers ${(covered * 100).toFixed(1)} % of its long side`);
   if (covered < 0.95) throw new Error(`the canvas covers ${(covered * 100).toFixed(0)} % of the page`);
   if (Math.abs(w - cw * scale) > 0.01 || Math.abs(h - ch * scale) > 0.01)
     throw new Error(`a canvas of ${w} x ${h} pixels shown at ${cw} x ${ch}`);
@@ -147,9 +148,11 @@ let desk;    // that player's 1280 x 720 page, shared by the checks that follow 
 check('a 1280 x 720 page: the canvas fills it, no console errors, the title', async (browser) => {
   player = await browser.newContext();
   desk = await browser.newPage({ width: 1280, height: 720, context: player });
+  const navigated = Date.now();
   await desk.goto(pageUrl);
   await expectFilled(desk);
   await waitForTitle(desk);
+  console.log(`      the title shows ${((Date.now() - navigated) / 1000).toFixed(1)} s after navigation`);
   if (desk.errors.length) throw new Error(`console errors: ${desk.errors.join(' | ')}`);
   const title = await desk.evaluate('document.title');
   if (title !== 'Tripath') throw new Error(`page title "${title}"`);
