@@ -68,10 +68,13 @@ LPALCEVENTCALLBACKSOFT EventCallbackSetter() {
 }  // namespace
 
 void gxtkAudio::WatchSystemEvents() {
+  // Asked for only where the extension is present: the browser's OpenAL
+  // logs an error for every name it does not know.
   LPALCEVENTCALLBACKSOFT setCallback = EventCallbackSetter();
+  if (!setCallback) return;
   auto control =
       reinterpret_cast<LPALCEVENTCONTROLSOFT>(alcGetProcAddress(nullptr, "alcEventControlSOFT"));
-  if (!setCallback || !control) return;
+  if (!control) return;
   setCallback(OnSystemEvent, follow_.get());
   const ALCenum events[] = {ALC_EVENT_TYPE_DEFAULT_DEVICE_CHANGED_SOFT,
                             ALC_EVENT_TYPE_DEVICE_ADDED_SOFT};
