@@ -68,8 +68,8 @@ LPALCEVENTCALLBACKSOFT EventCallbackSetter() {
 }  // namespace
 
 void gxtkAudio::WatchSystemEvents() {
-  // Only where the extension is there: the browser's OpenAL reports every
-  // name it does not know as an error on the page's console.
+  // Asked for only where the extension is present: the browser's OpenAL
+  // logs an error for every name it does not know.
   LPALCEVENTCALLBACKSOFT setCallback = EventCallbackSetter();
   if (!setCallback) return;
   auto control =

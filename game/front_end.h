@@ -10,6 +10,8 @@
 #include "game/workshop.h"
 #include "shell/shell.h"
 
+class c_MyApp;
+
 // The sound mode's two switches, as the level rules keep them.
 using tripath::EffectsOn;
 using tripath::MusicOn;
@@ -30,6 +32,18 @@ bool EarnsParMark(const LevelFinish& finish);
 constexpr int kParLevelsWord = 6;
 bool IsLevelInPar(std::span<const int> settings, int level);
 void RecordLevelInPar(std::span<int> settings, int level);
+
+// How many scores were ever entered: of two copies of the saved state, the
+// one that entered more holds the newer last scores.
+constexpr int kScoresEnteredWord = 24;
+// Two copies of the saved state as one, so that no progress is lost: the
+// levels opened, finished and finished in par and the badges of either,
+// the better score at each place of the best lists, and the last scores of
+// the copy that entered more. The settings are the newer copy's.
+String MergeStateTexts(const String& older, const String& newer);
+// Adds to the game what the store holds (progress made meanwhile in
+// another window or tab of the game).
+void MergeStoredState(c_MyApp& app);
 
 // Each level's par (its fewest steps), by level number, from
 // data/levels-par.txt; 0 where the file gives none.
@@ -53,8 +67,6 @@ struct FrontEndState {
   int saveNotice = 0;
   WorkshopState workshop;
 };
-
-class c_MyApp;
 
 // Reads data/levels-par.txt into the front-end state.
 void LoadLevelPars(c_MyApp& app);

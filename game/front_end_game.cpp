@@ -54,6 +54,7 @@ void AfterPlayFrame(c_MyApp& app) {
     }
     // The level counts as done now, not only after the banner.
     app.SaveState();
+    if (app.levelEnd == 2) AskToKeepFilesForGood();
   }
 
   if (app.levelLoadState != 2) return;
@@ -71,10 +72,16 @@ void AfterPlayFrame(c_MyApp& app) {
   app.ResetDrawState();
 }
 
+namespace {
+// Four seconds at the game's 60 updates a second.
+constexpr int kNoticeUpdates = 240;
+}  // namespace
+
 void SaveProgress(c_MyApp& app) {
-  // Four seconds at the game's 60 updates a second.
-  constexpr int kNoticeUpdates = 240;
   SaveMyLevels(app, true);
+  // What the store holds joins the game first, so the game shows it from
+  // now on; the store merges the text once more as it writes it.
+  MergeStoredState(app);
   const bool saved = StoreState(app.StateText()) == 0;
   app.frontEnd.saveNotice = saved ? 0 : kNoticeUpdates;
   if (!saved && HostGame())
@@ -83,6 +90,8 @@ void SaveProgress(c_MyApp& app) {
 
 void DrawSaveNotice(c_MyApp& app) {
   int& left = app.frontEnd.saveNotice;
+  // The browser's store writes after the save has returned.
+  if (TakeKeptFileFailure()) left = kNoticeUpdates;
   if (left <= 0) return;
   --left;
   app.ResetDrawState();

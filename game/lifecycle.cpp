@@ -34,6 +34,7 @@ int c_MyApp::Create() {
   highscores.fill(0);
   settings.fill(0);
   settings[5] = 1;
+  if (HostGame()) HostGame()->SetStateMerge(MergeStateTexts);
   LoadState();
   LoadLevelTitles();
   LoadLevelPars(*this);
@@ -67,6 +68,8 @@ int c_MyApp::Suspend() {
 }
 
 int c_MyApp::Resume() {
+  // Another window or tab of the game may have made progress meanwhile.
+  MergeStoredState(*this);
   ApplySuspendPauseRule(*this);
   SetUpdateHz(60);
   SetTextInput(0);
@@ -255,8 +258,8 @@ int c_MyApp::FitVirtualScreen(int width, int height) {
 
 int c_MyApp::Render() {
   if (pendingImageFrame > 0) {
-    // Decoding draws the level frame and reads the back buffer, so it runs
-    // before anything of this frame is drawn.
+    // The level asked for by the last update is decoded here, so the update
+    // side sees it from the next update on.
     LoadImageData(pendingImageIndex, pendingImageFrame);
     pendingImageIndex = pendingImageFrame = 0;
   }

@@ -6,6 +6,7 @@
 #include <emscripten.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <vector>
 
@@ -114,13 +115,37 @@ class WebHttpExchange : public c_HttpExchange,
   std::vector<std::uint8_t> body_;
 };
 
-EM_JS(int, NewsParameterSize, (), {
+// The page's "news" parameter as an absolute address, or "" when there is
+// none or it may not be used: any link to the page could otherwise put its
+// own text on the title. Addresses of the page's own site are used, others
+// only when the host lists their site in the page's "tripath-news-from".
+EM_JS(char*, AllowedNewsAddress, (), {
+  var address = "";
   var news = new URLSearchParams(location.search).get("news");
-  return news ? lengthBytesUTF8(news) + 1 : 0;
+  try {
+    var url = news ? new URL(news, location.href) : null;
+    var meta = document.querySelector('meta[name="tripath-news-from"]');
+    var hosts = meta ? meta.content.split(" ").filter(Boolean) : [];
+    var listed = url && hosts.some(function(host) {
+      try {
+        return new URL(host).origin == url.origin;
+      } catch (notAnAddress) {
+        return false;
+      }
+    });
+    if (url && / ^https ?: $ /.test(url.protocol) && (url.origin == location.origin || listed)) {
+      address = url.href;
+    } else if (news) {
+      console.warn("Tripath: the news address " + news + " is not this site's and not listed " +
+                   "in the page's tripath-news-from; the news comes from MOTD.php");
+    }
+  } catch (notAnAddress) {
+  }
+  var size = lengthBytesUTF8(address) + 1;
+  var out = _malloc(size);
+  stringToUTF8(address, out, size);
+  return out;
 });
-
-EM_JS(void, CopyNewsParameter, (char* out, int size),
-      { stringToUTF8(new URLSearchParams(location.search).get("news"), out, size); });
 
 }  // namespace
 
@@ -138,10 +163,9 @@ std::shared_ptr<c_HttpExchange> StartHttpExchange(std::shared_ptr<c_HttpRequest>
 }
 
 String NewsEndpointUrl() {
-  const int size = NewsParameterSize();
-  if (size <= 1) return u"MOTD.php";
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  CopyNewsParameter(bytes.data(), size);
-  bytes.resize(static_cast<std::size_t>(size - 1));
-  return ConfiguredAddress(bytes);
+  char* allowed = AllowedNewsAddress();
+  const std::string address = allowed;
+  std::free(allowed);
+  if (address.empty()) return u"MOTD.php";
+  return ConfiguredAddress(address);
 }

@@ -10,7 +10,13 @@ const TYPES = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.mjs': 'text/javascript',
   '.wasm': 'application/wasm', '.data': 'application/octet-stream', '.png': 'image/png',
   '.php': 'text/plain; charset=utf-8', '.txt': 'text/plain; charset=utf-8',
+  '.webmanifest': 'application/manifest+json',
 };
+
+// Served as a host should serve the game: files named by their contents
+// never change, so browsers keep them; anything else is asked about again.
+// Where the client takes gzip and a gzipped copy lies beside a file, that
+// copy goes.
 
 // Serves `folder`; `requests` (if given) collects each request's path.
 export function serve(folder, { port = 0, requests = null } = {}) {
@@ -27,12 +33,16 @@ export function serve(folder, { port = 0, requests = null } = {}) {
       response.end('not found');
       return;
     }
+    const gzipped = /\bgzip\b/.test(request.headers['accept-encoding'] || '') &&
+      fs.existsSync(target + '.gz') ? target + '.gz' : null;
     response.writeHead(200, {
       'Content-Type': TYPES[path.extname(target)] || 'application/octet-stream',
-      'Content-Length': fs.statSync(target).size,
-      'Cache-Control': 'no-cache',
+      'Content-Length': fs.statSync(gzipped || target).size,
+      'Cache-Control': /\.[0-9a-f]{12}\.\w+$/.test(target)
+        ? 'public, max-age=31536000, immutable' : 'no-cache',
+      ...(gzipped ? { 'Content-Encoding': 'gzip' } : {}),
     });
-    fs.createReadStream(target).pipe(response);
+    fs.createReadStream(gzipped || target).pipe(response);
   });
   return new Promise((resolve) => {
     server.listen(port, '127.0.0.1', () => resolve({ server, port: server.address().port }));

@@ -158,6 +158,13 @@ std::vector<std::uint8_t> ReadWholeFile(std::FILE* file) {
 }
 }  // namespace
 
+std::optional<std::string> ReadWholeHostFile(const std::string& path) {
+  HostFile file = OpenPlatformFile(PathFromUtf8(path), "rb");
+  if (!file) return std::nullopt;
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(file.get());
+  return std::string(bytes.begin(), bytes.end());
+}
+
 std::optional<std::vector<std::uint8_t>> NxGame::ReadFileBytes(const String& path) {
   HostFile file = OpenHostFile(path, "rb");
   if (!file) return std::nullopt;
@@ -182,8 +189,18 @@ void NxGame::FillLocalDate(std::vector<int>& date) {
   for (std::size_t i = 0; i < date.size() && i < 7; ++i) date[i] = values[i];
 }
 
+KeptMerge NxGame::StateMerge() const {
+  if (!stateMerge_) return nullptr;
+  return [merge = stateMerge_](const std::string& older, const std::string& newer) {
+    auto text = [](const std::string& bytes) {
+      return DecodeTextFile(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    };
+    return EncodeUtf8(merge(text(older), text(newer)));
+  };
+}
+
 int NxGame::StoreStateText(const String& text) {
-  return WriteFileAtomically(statePath_, EncodeUtf8(text));
+  return WriteKeptFile(statePath_, EncodeUtf8(text), StateMerge());
 }
 
 std::string NxGame::StateFolder() const {
@@ -198,10 +215,9 @@ std::string NxGame::StateFolder() const {
 }
 
 String NxGame::FetchStateText() {
-  HostFile file = OpenPlatformFile(PathFromUtf8(statePath_), "rb");
-  if (!file) return String();
-  std::vector<std::uint8_t> bytes = ReadWholeFile(file.get());
-  return DecodeTextFile(bytes.data(), bytes.size());
+  const std::optional<std::string> bytes = ReadKeptFile(statePath_, StateMerge());
+  if (!bytes) return String();
+  return DecodeTextFile(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size());
 }
 
 // --- the desktop host ----------------------------------------------------------
@@ -286,11 +302,18 @@ void NxGlfwGame::StartLoop() {
   window_->InstallCallbacks();
   BeginGame();
   DrawGame();
+  clockStarts_ = true;
 }
 
 bool NxGlfwGame::RunPass(bool mayWait) {
   window_->PollEvents();
   if (!window_->IsOpen()) return false;
+  if (clockStarts_) {
+    clockStarts_ = false;
+    // A host that hands the loop its frames (the browser) starts the update
+    // clock on the first one, so that deadlines keep to its frames' times.
+    if (!mayWait && updateRate_ != 0) nextUpdate_ = Now() + updatePeriod_;
+  }
   if (window_->IsMinimised()) {
     if (!suspended_) {
       iconified_ = true;
@@ -308,15 +331,16 @@ bool NxGlfwGame::RunPass(bool mayWait) {
     if (mayWait) window_->WaitEvents();
     return true;
   }
-  if (nextUpdate_ - Now() > 0) {
-    if (mayWait) WaitToward(nextUpdate_);
+  const double early = window_->UpdateTolerance(updatePeriod_);
+  if (nextUpdate_ - Now() > early) {
+    if (mayWait) WaitToward(nextUpdate_ - early);
     return true;
   }
   int count = 0;
   for (;;) {
     nextUpdate_ += updatePeriod_;
     StepGame();
-    if (updateRate_ == 0 || nextUpdate_ - Now() > 0) break;
+    if (updateRate_ == 0 || nextUpdate_ - Now() > early) break;
     if (++count == 4) break;
   }
   DrawGame();

@@ -103,6 +103,8 @@ using HostFile = std::unique_ptr<std::FILE, FileCloser>;
 // Opens a host file by its (mapped) name; the platform layer passes the name
 // on as the operating system's own Unicode form. Null when it cannot open.
 HostFile OpenPlatformFile(const String& path, const char* mode);
+// The whole of a host file named in UTF-8; nothing when it cannot open.
+std::optional<std::string> ReadWholeHostFile(const std::string& path);
 
 // Points the host game at the platform's folders before the game starts:
 // where the data is read from and where the state file is written. On
@@ -151,6 +153,29 @@ PastedText TakePastedText();
 // download. Returns where it went, to tell the player; empty on failure.
 std::string OfferFile(const std::string& name, const std::string& bytes);
 
+// Files kept with the player's progress: the state file, and any other small
+// file of the player's beside it. Another window of the game, or another tab
+// of the browser, may write the same file meanwhile, so every read and write
+// brings the copies together with the file's merge: `merge(older, newer)`
+// gives what to keep of two copies. Without a merge the newer copy wins.
+using KeptMerge = std::function<std::string(const std::string& older, const std::string& newer)>;
+// The file as the store holds it; nothing when it holds none. (The browser
+// keeps two copies of each file, merged here.)
+std::optional<std::string> ReadKeptFile(const std::string& path, const KeptMerge& merge);
+// Replaces the file, whole or not at all, with its merge with what the
+// store holds. Returns 0 once written (the browser's store is written a
+// moment later, see TakeKeptFileFailure), or below 0: -1 and -2 as
+// WriteFileAtomically, -3 in a browser session whose store could not be
+// read and so is not touched.
+int WriteKeptFile(const std::string& path, const std::string& bytes, const KeptMerge& merge);
+// True once for each write the store turned down after WriteKeptFile had
+// returned 0 (only the browser's store writes that late).
+bool TakeKeptFileFailure();
+// Asks for the kept files to be kept for good: browsers may otherwise clear
+// a site's storage when the disk is short, or after a week without a visit.
+// The browser asks at the player's next click, touch or key.
+void AskToKeepFilesForGood();
+
 // ---------------------------------------------------------------------------
 // Background work: a computation the frame must not wait for, done in steps.
 // Each call of the step does a bounded piece of the work and returns whether
@@ -175,6 +200,13 @@ class BackgroundWork {
   // Returns once the steps have run out of work (the browser runs them
   // here and now).
   void WaitIdle();
+
+  // Whether the step under way should end now and leave the rest for later:
+  // the browser runs steps inside its frames, within a budget that follows
+  // the display's frame interval; a step checks this between small pieces
+  // of its work. Always false on the desktops, whose steps have a thread of
+  // their own.
+  static bool StepTimeUp();
 
   struct Impl;
 
@@ -209,6 +241,11 @@ class HostWindow {
   // Gives up the rest of this time slice; the frame loop yields instead of
   // sleeping when the next update is closer than a sleep can be trusted.
   virtual void YieldSlice() {}
+  // How close (seconds) an update's deadline may still be when the frame
+  // loop runs it. The desktop waits for each deadline (0); a window whose
+  // frames come at times it cannot choose (the browser's) judges them with
+  // a tolerance, so that rounding in those times cannot decide the count.
+  virtual double UpdateTolerance(double /*updatePeriod*/) { return 0; }
   // Drives the frame loop's passes. The desktop runs them back to back,
   // each allowed to wait for its frame, until one returns false. The
   // browser hands the loop one pass per animation frame, never waiting, and
@@ -268,6 +305,11 @@ class NxGame {
   virtual void FillLocalDate(std::vector<int>& date);
   virtual int StoreStateText(const String& text);
   virtual String FetchStateText();
+  // How two copies of the state text meet (the game's merge, set once at
+  // its start); without one the newer copy wins.
+  void SetStateMerge(std::function<String(const String& older, const String& newer)> merge) {
+    stateMerge_ = std::move(merge);
+  }
   virtual String ReadTextFile(const String& path);
   virtual bool SampleJoystick(int /*port*/, float* /*stickX*/, float* /*stickY*/, float* /*stickZ*/,
                               bool* /*buttons*/) {
@@ -315,7 +357,9 @@ class NxGame {
  private:
   template <typename Call>
   void Guarded(Call call);
+  KeptMerge StateMerge() const;
   std::string statePath_ = "./.quarrystate";
+  std::function<String(const String&, const String&)> stateMerge_;
 };
 
 // The desktop host game: the frame loop over a HostWindow.
@@ -354,6 +398,8 @@ class NxGlfwGame : public NxGame {
   void ForgetSlack(double now);
   std::unique_ptr<HostWindow> window_;
   bool iconified_ = false;
+  // Set until the first pass after StartLoop.
+  bool clockStarts_ = false;
   double nextUpdate_ = 0;
   double updatePeriod_ = 0;
   double sleepSlack_ = 0.002;

@@ -67,3 +67,7 @@ void BackgroundWork::WaitIdle() {
   std::unique_lock<std::mutex> lock(impl_->mutex);
   impl_->idle.wait(lock, [&] { return !impl_->wanted && !impl_->running; });
 }
+
+bool BackgroundWork::StepTimeUp() {
+  return false;
+}

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "shell/frame_clock.h"
 #include "shell/shell.h"
 #include "shell/web_platform.h"
 
@@ -48,7 +49,12 @@ EM_JS(void, CanvasPixelSize, (int* out), {
   HEAP32[(out >> 2) + 1] = canvas ? canvas.height : 0;
 });
 
-EM_JS(int, PageHidden, (), { return document.hidden ? 1 : 0; });
+// Hidden, coming back (the store reads the player's files again first), or
+// without its graphics: the game stays paused.
+EM_JS(int, PageAsleep, (), {
+  var page = Module.tripathPage;
+  return page ? (page.hidden || page.waking || page.lost ? 1 : 0) : (document.hidden ? 1 : 0);
+});
 
 EM_JS(void, SetCanvasCursor, (int visible), {
   if (Module["canvas"]) Module["canvas"].style.cursor = visible ? "" : "none";
@@ -74,8 +80,21 @@ std::vector<PendingEvent>& Pending() {
   return pending;
 }
 
+// Keys and mouse buttons down, as queued for the game, so that they can be
+// let go when the page loses the keyboard or the pointer.
+std::vector<int> g_keysDown;
+unsigned g_buttonsDown = 0;
+
 void Queue(PendingEvent::Kind kind, int event, int data, float x = 0, float y = 0) {
   Pending().push_back(PendingEvent{kind, event, data, x, y});
+  if (kind == PendingEvent::kKeyPress &&
+      std::find(g_keysDown.begin(), g_keysDown.end(), data) == g_keysDown.end())
+    g_keysDown.push_back(data);
+  if (kind == PendingEvent::kKey && event == 2) std::erase(g_keysDown, data);
+  if (kind == PendingEvent::kMouse && (event == 4 || event == 5)) {
+    const unsigned bit = 1u << data;
+    g_buttonsDown = event == 4 ? g_buttonsDown | bit : g_buttonsDown & ~bit;
+  }
 }
 
 // The browser's physical key names (KeyboardEvent.code) as the game's
@@ -151,22 +170,36 @@ EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* e, void*) {
     return EM_FALSE;
   }
   // DOM buttons: 0 left, 1 middle, 2 right; the game's: 0 left, 1 right,
-  // 2 middle.
+  // 2 middle. The back and forward buttons (3, 4) do nothing: kept from the
+  // browser, they would leave the game's page.
   static const int kButton[3] = {0, 2, 1};
-  if (e->button > 2) return EM_FALSE;
+  if (e->button > 2) return EM_TRUE;
   Queue(PendingEvent::kMouse, type == EMSCRIPTEN_EVENT_MOUSEDOWN ? 4 : 5, kButton[e->button], at[0],
         at[1]);
   return type == EMSCRIPTEN_EVENT_MOUSEDOWN;
 }
 
+// A wheel's movement in the game's steps (one notch of a mouse wheel, as
+// GLFW reports it; up positive), whatever unit the browser reports it in.
+double WheelSteps(double delta, int mode, bool pinch) {
+  if (mode == DOM_DELTA_LINE) return -delta / 3;  // three lines a notch
+  if (mode == DOM_DELTA_PAGE) return -delta;
+  // A touchpad's pinch comes as the wheel with Ctrl, in pixels that zoom
+  // by e^(1/100) each; one step of the game zooms by 1.1.
+  constexpr double kPinchPixelsPerStep = 9.531;  // 100 * ln(1.1)
+  if (pinch) return -delta / kPinchPixelsPerStep;
+  // A notch is 100 pixels in most browsers, and from about 48 in others;
+  // a touchpad's scrolling comes in small pieces that add up.
+  const double steps = -delta / 100;
+  if (std::abs(delta) >= 40 && std::abs(steps) < 1) return steps < 0 ? -1 : 1;
+  return steps;
+}
+
 EM_BOOL OnWheel(int, const EmscriptenWheelEvent* e, void*) {
-  // One notch of a wheel is one step, as GLFW reports it: browsers give
-  // 100 pixels (or 3 lines) per notch; up is positive.
-  const double perStep = e->deltaMode == DOM_DELTA_PIXEL  ? 100.0
-                         : e->deltaMode == DOM_DELTA_LINE ? 3.0
-                                                          : 1.0;
-  Queue(PendingEvent::kMouse, 11, -1, static_cast<float>(-e->deltaX / perStep),
-        static_cast<float>(-e->deltaY / perStep));
+  const bool pinch = e->mouse.ctrlKey;
+  Queue(PendingEvent::kMouse, 11, -1,
+        static_cast<float>(WheelSteps(e->deltaX, static_cast<int>(e->deltaMode), pinch)),
+        static_cast<float>(WheelSteps(e->deltaY, static_cast<int>(e->deltaMode), pinch)));
   return EM_TRUE;
 }
 
@@ -213,6 +246,19 @@ EM_BOOL OnTouch(int type, const EmscriptenTouchEvent* e, void*) {
   return EM_TRUE;
 }
 
+// Lets go of every key, button and finger the game holds: the page has lost
+// the keyboard or gone out of view, and will not hear them let go.
+void ReleaseHeld() {
+  for (int code : std::vector<int>(g_keysDown)) Queue(PendingEvent::kKey, 2, code);
+  for (int button = 0; button < 3; ++button)
+    if (g_buttonsDown & (1u << button)) Queue(PendingEvent::kMouse, 5, button, -1, -1);
+  for (int slot = 0; slot < 32; ++slot) {
+    if (g_fingers[slot] == -1) continue;
+    Queue(PendingEvent::kTouch, 8, slot, -1, -1);
+    g_fingers[slot] = -1;
+  }
+}
+
 void InstallInput() {
   const char* canvas = "#canvas";
   const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
@@ -231,26 +277,27 @@ void InstallInput() {
 
 // --- the frame loop -------------------------------------------------------
 
-// Background work may take this much of each frame after the frame's pass.
-constexpr double kBackgroundSeconds = 0.004;
-
 std::function<bool(bool)> g_pass;
+FrameClock g_frameClock;
 // The time of the frame being made (the page's clock, milliseconds), or
 // below 0 between frames. Every update of a frame sees the same time: the
-// frame's, which the browser spaces evenly, so a 60 Hz display shows one
-// update per frame rather than now none, now two.
+// frame's, which the display spaces evenly; the frame loop judges its
+// deadlines against it with the frame clock's tolerance.
 double g_frameTime = -1;
 double g_lastTime = 0;
 
-// One pass per animation frame, and one at once when the page is hidden
-// (it gets no frames then), so that the game pauses and saves. A pass that
-// ends the program, by exit or by a trap, ends the loop: the runtime's
-// quit function reports it (web_faults.cpp) and no frame runs after.
+// One pass per animation frame, and one at once when the page is hidden or
+// left (it gets no frames then), so that the game pauses and saves. A page
+// that comes back into view has the store read the player's files again
+// before the game goes on. A pass that ends the program, by exit or by a
+// trap, ends the loop: the runtime's quit function reports it
+// (web_faults.cpp) and no frame runs after.
 EM_JS(void, StartFrameLoop, (), {
-  function run(time) {
+  var page = Module.tripathPage = {hidden : document.hidden, waking : false, lost : false};
+  function run(time, frame) {
     if (ABORT) return false;
     try {
-      return _tripath_web_pass(time) != 0;
+      return _tripath_web_pass(time, frame) != 0;
     } catch (error) {
       if (!(error instanceof ExitStatus) && error != "unwind") {
         try {
@@ -262,12 +309,43 @@ EM_JS(void, StartFrameLoop, (), {
     }
   }
   function frame(time) {
-    if (run(time)) requestAnimationFrame(frame);
+    if (run(time, 1)) requestAnimationFrame(frame);
   }
   requestAnimationFrame(frame);
+  function hide() {
+    _tripath_release_held();
+    if (page.hidden) return;
+    page.hidden = true;
+    run(performance.now(), 0);
+  }
+  function show() {
+    if (!page.hidden || document.hidden) return;
+    page.hidden = false;
+    page.waking = true;
+    Module.tripathStore.refresh(function() { page.waking = false; });
+  }
   document.addEventListener(
-      "visibilitychange", function() {
-        if (document.hidden) run(performance.now());
+      "visibilitychange", function() { document.hidden ? hide() : show(); });
+  window.addEventListener("pagehide", hide);
+  window.addEventListener("pageshow", show);
+  window.addEventListener(
+      "blur", function() { _tripath_release_held(); });
+  // Without its graphics the game pauses (and saves); they come back only
+  // with a new start, which the page makes once the store has written.
+  var canvas = Module["canvas"];
+  canvas.addEventListener(
+      "webglcontextlost", function(event) {
+        event.preventDefault();
+        page.lost = true;
+        _tripath_release_held();
+        run(performance.now(), 0);
+        if (Module["onGraphicsLost"]) Module["onGraphicsLost"]();
+      });
+  canvas.addEventListener(
+      "webglcontextrestored", function() {
+        Module.tripathStore.whenIdle(function() {
+          if (Module["onGraphicsRestored"]) Module["onGraphicsRestored"]();
+        });
       });
 });
 
@@ -308,8 +386,11 @@ class WebWindow : public HostWindow {
   void WaitEvents() override { PollEvents(); }
   bool IsOpen() override { return true; }
   // A tab in the background is the browser's minimised window.
-  bool IsMinimised() override { return PageHidden() != 0; }
-  bool IsActive() override { return PageHidden() == 0; }
+  bool IsMinimised() override { return PageAsleep() != 0; }
+  bool IsActive() override { return PageAsleep() == 0; }
+  double UpdateTolerance(double updatePeriod) override {
+    return g_frameClock.UpdateTolerance(updatePeriod);
+  }
   void InstallCallbacks() override { InstallInput(); }
   void FramebufferSize(int& width, int& height) override {
     int size[2];
@@ -365,12 +446,17 @@ bool WebWindow::ReadJoystick(int port, std::vector<float>& axes,
 
 }  // namespace
 
-extern "C" EMSCRIPTEN_KEEPALIVE int tripath_web_pass(double time) {
+extern "C" EMSCRIPTEN_KEEPALIVE int tripath_web_pass(double time, int frame) {
+  if (frame) g_frameClock.Frame(time);
   g_frameTime = time;
   const bool more = g_pass(false);
   g_frameTime = -1;
-  RunBackgroundWork(kBackgroundSeconds);
+  RunBackgroundWork(g_frameClock.BackgroundBudget());
   return more ? 1 : 0;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void tripath_release_held() {
+  ReleaseHeld();
 }
 
 double PageClockMillis() {

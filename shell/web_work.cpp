@@ -37,8 +37,17 @@ void BackgroundWork::WaitIdle() {
   while (impl_->wanted) impl_->wanted = impl_->step();
 }
 
+namespace {
+// When the steps of this frame must end (the page's clock, milliseconds).
+double g_stepsEnd = 0;
+}  // namespace
+
+bool BackgroundWork::StepTimeUp() {
+  return PageClockMillis() >= g_stepsEnd;
+}
+
 void RunBackgroundWork(double seconds) {
-  const double end = PageClockMillis() + seconds * 1000.0;
+  const double end = g_stepsEnd = PageClockMillis() + seconds * 1000.0;
   for (bool any = true; any;) {
     any = false;
     // By index: a step may start or end other work.

@@ -70,8 +70,10 @@ struct Question {
 };
 
 // States taken off the open list per slice of background work: about a
-// millisecond of one core here, a little more in a browser.
+// millisecond of one core here, a little more in a browser; a slice looks
+// at its time (the browser's frame budget) after each piece of 16.
 constexpr std::size_t kPopsPerSlice = 128;
+constexpr std::size_t kPopsPerPiece = 16;
 
 // Whether `board` is `before` after one step.
 bool OneStepFrom(const Board& before, std::uint64_t boardHash) {
@@ -126,7 +128,10 @@ struct PlayHelper::Impl {
       question.emplace(jobs.front().board, budget);
       jobs.pop_front();
     }
-    if (!question->Advance(kPopsPerSlice)) return true;
+    for (std::size_t done = 0; !question->Advance(kPopsPerPiece);) {
+      done += kPopsPerPiece;
+      if (done >= kPopsPerSlice || BackgroundWork::StepTimeUp()) return true;
+    }
     Learnt learnt = question->Answers();
     question.reset();
     std::lock_guard<std::mutex> lock(mutex);

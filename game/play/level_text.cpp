@@ -51,6 +51,11 @@ std::string FormatLevelSource(const LevelSource& level) {
   std::string text;
   if (!level.title.empty()) text += "title: " + level.title + "\n";
   if (!level.idea.empty()) text += "idea: " + level.idea + "\n";
+  if (!level.families.empty()) {
+    text += "family: " + level.families[0];
+    if (level.families.size() > 1) text += ", " + level.families[1];
+    text += "\n";
+  }
   if (level.solution.has_value()) text += SolutionLines(*level.solution);
   if (level.explicitOrigin) {
     text += "origin: " + std::to_string(level.originX) + " " + std::to_string(level.originY) + "\n";

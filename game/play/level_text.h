@@ -18,6 +18,9 @@ using LevelCodes = std::array<int, kBoardCells>;
 struct LevelSource {
   std::string title;
   std::string idea;
+  // The insight family (one, or a combination of two) the level belongs
+  // to: "family: thin bridge" or "family: thin bridge, lasting hub".
+  std::vector<std::string> families;
   // The stored shortest solution, when the source has one.
   std::optional<std::vector<Move>> solution;
   // Where the map's top-left character lies on the board; by default the

@@ -334,7 +334,7 @@ PuzzleFigures MeasurePuzzle(const Board& board, const SolveOptions& options,
   if (result.outcome != SolveOutcome::kSolved) return figures;
   figures.solved = true;
   figures.steps = result.moves.size();
-  figures.decisions = FindTraps(board, result.moves, options, maxStatesPerCheck).distinctDeepTraps;
+  figures.decisions = FindTraps(board, result.moves, options, maxStatesPerCheck).realDecisions;
   figures.naiveWins = PlayNaively(board, kNaivePlays).wins;
   figures.interleavingWins =
       PlayNaively(board, kNaivePlays, kNaiveSeed, NaiveStyle::kInterleaving).wins;
@@ -368,7 +368,7 @@ std::vector<int> FindDecoration(const Board& board, const PuzzleFigures& base,
         base.interleavingWins) {
       continue;
     }
-    if (FindTraps(without, result.moves, options, maxStatesPerCheck).distinctDeepTraps <
+    if (FindTraps(without, result.moves, options, maxStatesPerCheck).realDecisions <
         base.decisions) {
       continue;
     }
@@ -401,6 +401,8 @@ IdeaNeeds FindNeeds(const Board& board, const SolveOptions& options, const Solve
   };
   needs.sharing = unsolvableWith([](SolveOptions& o) { o.noSharing = true; });
   needs.exits = unsolvableWith([](SolveOptions& o) { o.privateExits = true; });
+  needs.ownExit = unsolvableWith([](SolveOptions& o) { o.finalExits = true; });
+  needs.neverWear = unsolvableWith([](SolveOptions& o) { o.wearingSquares = kAllLasting; });
   SolveOptions noWear = options;
   noWear.ignoreWear = true;
   needs.wear = shorterOn(board, noWear);
@@ -424,13 +426,14 @@ IdeaNeeds FindNeeds(const Board& board, const SolveOptions& options, const Solve
 }
 
 const std::array<const char*, kIdeaCount>& IdeaNames() {
-  static const std::array<const char*, kIdeaCount> names = {"sharing", "exits", "wear", "worn",
-                                                            "gems"};
+  static const std::array<const char*, kIdeaCount> names = {
+      "sharing", "exits", "wear", "worn", "gems", "own-exit", "never-wear"};
   return names;
 }
 
 bool Needs(const IdeaNeeds& needs, int idea) {
-  const bool all[kIdeaCount] = {needs.sharing, needs.exits, needs.wear, needs.worn, needs.gems};
+  const bool all[kIdeaCount] = {needs.sharing, needs.exits,   needs.wear,     needs.worn,
+                                needs.gems,    needs.ownExit, needs.neverWear};
   return idea >= 0 && idea < kIdeaCount && all[idea];
 }
 

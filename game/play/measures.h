@@ -199,7 +199,7 @@ int Percent(int part, int whole);
 struct PuzzleFigures {
   bool solved = false;
   std::size_t steps = 0;      // of a shortest solution
-  std::size_t decisions = 0;  // distinct deep traps along it
+  std::size_t decisions = 0;  // real decisions along it
   int naiveWins = 0;          // of kNaivePlays, one character at a time
   int interleavingWins = 0;   // of kNaivePlays, interleaving
   int pieces = 0;             // of floor (LayoutReport::pieces)
@@ -209,7 +209,7 @@ PuzzleFigures MeasurePuzzle(const Board& board, const SolveOptions& options,
 
 // The cells (y * kBoardSize + x) whose tile can be taken away without
 // changing the puzzle: the level stays solvable in as few steps, with as
-// many decisions or more, neither naive player wins it more often, and the
+// many real decisions or more, neither naive player wins it more often, and the
 // floor lies in no more pieces (a board split in two is not the same
 // puzzle, however it plays). Cells a character starts on are kept. `base`
 // holds the board's own figures, for a caller who has measured them.
@@ -360,17 +360,21 @@ class MeasureJob {
 
 // ---------------------------------------------------------------------------
 // Needs: the ideas of the rules a level cannot do without. The solver can
-// switch each off. Sharing a tile and crossing another's exit are
-// permissions: a level needs one when it cannot be finished without it.
-// Wear, tiles that start worn and gems are burdens: a level needs one when
-// it takes fewer steps without it, so the player must plan for it.
+// switch each off. Sharing a tile, crossing another's exit, walking on
+// through one's own exit and the squares that never wear (starts, exits,
+// collected gems) are permissions: a level needs one when it cannot be
+// finished without it. Wear, tiles that start worn and gems are burdens: a
+// level needs one when it takes fewer steps without it, so the player must
+// plan for it.
 
 struct IdeaNeeds {
-  bool sharing = false;  // two characters on one tile (--no-sharing)
-  bool exits = false;    // stepping across another's exit (--private-exits)
-  bool wear = false;     // paths wear away (--no-wear)
-  bool worn = false;     // tiles that start worn (started fresh instead)
-  bool gems = false;     // gems to collect (taken away instead)
+  bool sharing = false;    // two characters on one tile (--no-sharing)
+  bool exits = false;      // stepping across another's exit (--private-exits)
+  bool wear = false;       // paths wear away (--no-wear)
+  bool worn = false;       // tiles that start worn (started fresh instead)
+  bool gems = false;       // gems to collect (taken away instead)
+  bool ownExit = false;    // stepping off one's own exit (--final-exits)
+  bool neverWear = false;  // squares that never wear (--all-wear)
   friend bool operator==(const IdeaNeeds&, const IdeaNeeds&) = default;
 };
 IdeaNeeds FindNeeds(const Board& board, const SolveOptions& options = {});
@@ -378,10 +382,11 @@ IdeaNeeds FindNeeds(const Board& board, const SolveOptions& options = {});
 IdeaNeeds FindNeeds(const Board& board, const SolveOptions& options, const SolveResult& solved);
 
 // The ideas by name, in the order of IdeaNeeds.
-constexpr int kIdeaCount = 5;
+constexpr int kIdeaCount = 7;
 const std::array<const char*, kIdeaCount>& IdeaNames();
 bool Needs(const IdeaNeeds& needs, int idea);
-// "sharing exits wear worn gems", the needed ones only; "-" for none.
+// "sharing exits wear worn gems own-exit never-wear", the needed ones only;
+// "-" for none.
 std::string NeedsText(const IdeaNeeds& needs);
 
 }  // namespace tripath

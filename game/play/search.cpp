@@ -28,15 +28,19 @@ struct Model {
   std::vector<std::array<int, 4>> neighbours;  // per direction, -1 for none
   std::vector<std::uint8_t> enterMask;         // bit c: character c may enter
   std::vector<int> wearSlot;                   // -1 for tiles that never wear
-  std::vector<int> gemSlot;                    // -1 where no gem lies
-  std::vector<std::uint8_t> exitOf;            // whose exit the cell is, 0 none
-  std::vector<int> initialPasses;              // per wear slot
-  std::vector<int> gemCells;                   // per gem slot
+  // Path tiles proper: everyone who enters one leaves it again, which the
+  // bound on crossings relies on (a character ends on its own exit).
+  std::vector<std::uint8_t> pathTile;
+  std::vector<int> gemSlot;          // -1 where no gem lies
+  std::vector<std::uint8_t> exitOf;  // whose exit the cell is, 0 none
+  std::vector<int> initialPasses;    // per wear slot
+  std::vector<int> gemCells;         // per gem slot
   std::array<int, kCharacterCount + 1> start{-1, -1, -1, -1};
   std::array<std::vector<int>, kCharacterCount + 1> exits;
   std::vector<int> active;      // characters in the level
   std::vector<int> boardIndex;  // per cell: y * kBoardSize + x
   int turnBit = 0;              // sequential play: the character whose turn it is, and who had one
+  std::vector<std::uint8_t> apart;  // per cell: nobody may join another there
   int gemBit = 0;
   int wearBit = 0;
   int words = 0;
@@ -83,6 +87,11 @@ Model BuildModel(const Board& board, const SolveOptions& options,
   m.neighbours.resize(m.cellCount);
   m.enterMask.resize(m.cellCount);
   m.wearSlot.assign(m.cellCount, -1);
+  m.pathTile.assign(m.cellCount, 0);
+  m.apart.assign(m.cellCount, 0);
+  for (int i : options.apartCells) {
+    if (i >= 0 && i < kBoardCells && cellOf[i] >= 0) m.apart[cellOf[i]] = 1;
+  }
   m.gemSlot.assign(m.cellCount, -1);
   m.exitOf.assign(m.cellCount, 0);
   for (int cell = 0; cell < m.cellCount; ++cell) {
@@ -101,9 +110,18 @@ Model BuildModel(const Board& board, const SolveOptions& options,
         m.enterMask[cell] |= static_cast<std::uint8_t>(1 << c);
       }
     }
+    // Which of the squares that never wear the cell is, if any.
+    unsigned lasting = 0;
+    if (code == kGem || code == kCollectedGem) lasting = kLastingGems;
+    if (code != kNoFloor && TileOwner(code) > 0 && TileKind(code) == 0) lasting = kLastingStarts;
+    if (TileOwner(code) > 0 && TileKind(code) == 4) lasting = kLastingExits;
     if (IsPathTile(code)) {
+      m.pathTile[cell] = 1;
       m.wearSlot[cell] = static_cast<int>(m.initialPasses.size());
       m.initialPasses.push_back(PassesLeft(code));
+    } else if (options.wearingSquares & lasting) {
+      m.wearSlot[cell] = static_cast<int>(m.initialPasses.size());
+      m.initialPasses.push_back(PassesLeft(PathCode(0)));
     }
     if (code == kGem) {
       m.gemSlot[cell] = static_cast<int>(m.gemCells.size());
@@ -316,6 +334,7 @@ class Bounds {
     std::fill(out, out + m_.cellCount, kFar);
     std::size_t head = 0, tail = 0;
     for (int e : m_.exits[c]) {
+      if (!alive_[e]) continue;  // worn away, where exits wear as a design aid
       out[e] = 0;
       queue_[tail++] = e;
     }
@@ -459,7 +478,7 @@ class Bounds {
       }
       const int done = v;
       stack_.pop_back();
-      if (done != root && m_.wearSlot[done] >= 0 && sides_[done] > 0) {
+      if (done != root && m_.pathTile[done] && sides_[done] > 0) {
         // The side it came from holds where c stands; the others it cut off
         // hold terminals. Ending beyond: one entry per side. Ending back on
         // its own side: one more.
@@ -510,11 +529,17 @@ Move MoveOfCode(std::uint8_t code) {
 template <class Visit>
 bool ForEachMove(const Model& m, const SolveOptions& options, const std::uint64_t* s,
                  const std::uint8_t* alive, std::uint64_t* child, Visit&& visit) {
-  auto occupied = [&](int cell) {
-    for (int c : m.active) {
-      if (Field(s, PositionBit(c), kPositionBits) == cell) return true;
+  const bool keptApart = options.noSharing || options.apartPairs != 0 || options.crowdLimit > 0 ||
+                         !options.apartCells.empty();
+  // Whether character c may not join those standing on `to`.
+  auto apart = [&](int c, int to) {
+    int there = 0;
+    for (int o : m.active) {
+      if (o == c || Field(s, PositionBit(o), kPositionBits) != to) continue;
+      if (options.noSharing || m.apart[to] || (options.apartPairs & PairBit(c, o))) return true;
+      ++there;
     }
-    return false;
+    return options.crowdLimit > 0 && there >= options.crowdLimit;
   };
   const int turn = options.sequential ? Field(s, m.turnBit, 2) : 0;
   const int hadTurn = options.sequential ? Field(s, m.turnBit + 2, 3) : 0;
@@ -525,10 +550,11 @@ bool ForEachMove(const Model& m, const SolveOptions& options, const std::uint64_
     const int c = m.active[options.pimFirst ? count - 1 - i : i];
     if (options.sequential && c != turn && (hadTurn & (1 << (c - 1)))) continue;
     const int from = Field(s, PositionBit(c), kPositionBits);
+    if (options.finalExits && m.exitOf[from] == c) continue;
     for (int d = 0; d < 4; ++d) {
       const int to = m.neighbours[from][d];
       if (to < 0 || !alive[to] || !(m.enterMask[to] & (1 << c))) continue;
-      if (options.noSharing && occupied(to)) continue;
+      if (keptApart && apart(c, to)) continue;
       std::copy(s, s + m.words, child);
       int vanished = -1;
       const int slot = m.wearSlot[from];

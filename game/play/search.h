@@ -24,6 +24,20 @@
 
 namespace tripath {
 
+// The squares that never wear, as bits: starts, exits and gems (collected
+// or not).
+enum LastingSquares : unsigned {
+  kLastingStarts = 1,
+  kLastingExits = 2,
+  kLastingGems = 4,
+  kAllLasting = 7,
+};
+
+// A pair of characters as a bit: Pim and Lu 1, Pim and Ost 2, Lu and Ost 4.
+constexpr unsigned PairBit(int a, int b) {
+  return a == b ? 0u : 1u << (a + b - 3);
+}
+
 struct SolveOptions {
   // The search gives up once it has stored this many states.
   std::size_t maxStates = 20'000'000;
@@ -35,6 +49,24 @@ struct SolveOptions {
   bool privateExits = false;
   // Design aid: a character cannot step onto a cell another one stands on.
   bool noSharing = false;
+  // Design aids that keep characters apart more narrowly, to tell which
+  // sharing a level needs: nobody steps onto a cell another stands on when
+  // the cell is one of `apartCells` (board indices y * kBoardSize + x), or
+  // the two are a pair in `apartPairs` (PairBit), or `crowdLimit` (when
+  // above 0) stand there already.
+  std::vector<int> apartCells;
+  unsigned apartPairs = 0;
+  int crowdLimit = 0;
+  // Design aid: a character that reaches its own exit stays there, so
+  // nobody walks on through its own exit. A level whose idea is going
+  // through the own exit (to a gem beyond it, or back out to help) should
+  // then be impossible.
+  bool finalExits = false;
+  // Design aid: the squares that never wear (LastingSquares) named here
+  // wear like fresh path instead, so none of them carries a character away
+  // more than three times. A level whose idea is such a square should then
+  // be impossible.
+  unsigned wearingSquares = 0;
   // Design aid: each character makes all its moves in one turn; once another
   // character has moved, it cannot move again. A level about the order of
   // moves should then be longer or impossible.

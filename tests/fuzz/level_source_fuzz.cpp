@@ -13,6 +13,7 @@ void CheckSame(const tripath::LevelSource& a, const tripath::LevelSource& b) {
   FUZZ_CHECK(a.solution == b.solution);
   FUZZ_CHECK(a.title == b.title);
   FUZZ_CHECK(a.idea == b.idea);
+  FUZZ_CHECK(a.families == b.families);
 }
 }  // namespace
 

@@ -20,6 +20,7 @@
 #include <iterator>
 #include <random>
 #include <set>
+#include <string_view>
 #include <thread>
 
 #include "tests/support/test_support.h"
@@ -79,8 +80,10 @@ bool WaitForWrite(int notify, int milliseconds) {
 
 // Every file opened in a folder waits for the gate's consent (fanotify; it
 // needs CAP_SYS_ADMIN, and Make gives null without it). Once armed, the next
-// open is allowed and the process killed after the chosen delay: with no
-// delay the kill lands as the open returns, before a byte is written.
+// open of a temporary file (a save's first step of writing; before it, the
+// save reads the state file to merge what it holds) is allowed and the
+// process killed after the chosen delay: with no delay the kill lands as the
+// open returns, before a byte is written.
 class OpenGate {
  public:
   static std::unique_ptr<OpenGate> Make(const std::filesystem::path& folder) {
@@ -119,10 +122,14 @@ class OpenGate {
       auto* event = reinterpret_cast<fanotify_event_metadata*>(events);
       for (ssize_t left = got; FAN_EVENT_OK(event, left); event = FAN_EVENT_NEXT(event, left)) {
         if (event->fd < 0) continue;
+        char name[4096] = {};
+        const std::string link = "/proc/self/fd/" + std::to_string(event->fd);
+        const ssize_t length = ::readlink(link.c_str(), name, sizeof name - 1);
+        const bool temporary = length > 4 && std::string_view(name, length).ends_with(".tmp");
         fanotify_response answer{event->fd, FAN_ALLOW};
         [[maybe_unused]] const ssize_t sent = ::write(fd_, &answer, sizeof answer);
         ::close(event->fd);
-        if (pid_ > 0 && !fired_) {
+        if (pid_ > 0 && !fired_ && temporary) {
           std::this_thread::sleep_for(std::chrono::microseconds(delay_.load()));
           ::kill(pid_, SIGKILL);
           fired_ = true;

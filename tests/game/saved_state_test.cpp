@@ -308,4 +308,54 @@ TEST_F(SavedState, ScoresEnterTheTablesOfTheCurrentMode) {
   EXPECT_EQ(app().highscores[0], 0);  // other modes untouched
 }
 
+// Another window of the game saved meanwhile: this one's save keeps what
+// that one earned, and its own, and the game shows both from then on.
+TEST_F(SavedState, ASaveKeepsTheProgressAnotherWindowSavedMeanwhile) {
+  Defaults();
+  app().gameMode = 2;
+  tripath::RecordLevelCompleted(app().settings, 9);
+  app().badgesEarned[40] = true;
+  app().settings[5] = 2;
+  for (int i = 0; i < 10; ++i) app().highscores[10 + i] = 900 - 100 * i;
+  app().scoreToSubmit = 950;
+  app().SubmitScore();
+  app().scoreToSubmit = 50;
+  app().SubmitScore();  // last scores 50, 950; two entered
+  const std::string other = NarrowString(app().StateText());
+
+  Defaults();
+  app().settings.fill(0);
+  app().badgesEarned.fill(false);
+  app().highscores.fill(0);
+  app().settings[5] = 3;
+  tripath::RecordLevelCompleted(app().settings, 1);
+  RecordLevelInPar(app().settings, 1);
+  app().highscores[10] = 990;
+  app().scoreToSubmit = 7;
+  app().SubmitScore();  // one entered: 7
+  dir_.WriteFile(".quarrystate", other);
+  app().SaveState();
+
+  for (const std::string& text : {dir_.ReadFile(".quarrystate"), NarrowString(app().StateText())}) {
+    app().settings.fill(0);
+    app().badgesEarned.fill(false);
+    app().highscores.fill(0);
+    Load(text);
+    EXPECT_TRUE(tripath::IsLevelCompleted(app().settings, 1));
+    EXPECT_TRUE(tripath::IsLevelCompleted(app().settings, 9));
+    EXPECT_TRUE(tripath::IsLevelOpen(app().settings, 10));
+    EXPECT_TRUE(IsLevelInPar(app().settings, 1));
+    EXPECT_TRUE(app().badgesEarned[40]);
+    EXPECT_EQ(app().settings[5], 3);  // the settings are the saving window's
+    // The better score at each place; the last scores of the window that
+    // entered more.
+    EXPECT_EQ(app().highscores[10], 990);
+    EXPECT_EQ(app().highscores[11], 900);
+    EXPECT_EQ(app().highscores[12], 800);
+    EXPECT_EQ(app().highscores[40], 50);
+    EXPECT_EQ(app().highscores[41], 950);
+    EXPECT_EQ(app().settings[kScoresEnteredWord], 2);
+  }
+}
+
 }  // namespace

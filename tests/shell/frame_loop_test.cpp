@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/frame_clock.h"
 #include "shell/shell.h"
 
 namespace {
@@ -237,6 +238,60 @@ TEST(FrameLoop, LateWakeUpsAndAStallLeaveEvenUpdatesAndASleepingLoop) {
   const double yielding = (yieldsBefore.back() - yieldsBefore.front()) * 0.0001;
   const double span = renders.back() - renders.front();
   EXPECT_LT(yielding, 0.15 * span) << "yielding " << yielding << " s of " << span << " s";
+}
+
+// The browser's way: one pass per display frame, never waiting, each at
+// the frame's time as the page reports it, rounded to `quantum` seconds.
+// The loop is set up `setUpEarly` seconds before the first frame.
+class DisplayWindow : public ScriptedWindow {
+ public:
+  DisplayWindow(double hz, double quantum, double setUpEarly)
+      : hz_(hz), quantum_(quantum), first_(12.3456 + setUpEarly) {
+    now = 12.3456;
+  }
+  std::function<int()> updates;
+  std::vector<int> perFrame;  // updates in each frame
+
+  void RunPasses(const std::function<bool(bool)>& pass) override {
+    for (int k = 0; k < 1200; ++k) {
+      now = std::round((first_ + k / hz_) / quantum_) * quantum_;
+      clock_.Frame(now * 1000);
+      const int before = updates();
+      pass(false);
+      perFrame.push_back(updates() - before);
+    }
+  }
+  double UpdateTolerance(double period) override { return clock_.UpdateTolerance(period); }
+  void Sleep(double) override {}
+
+ private:
+  double hz_, quantum_, first_;
+  FrameClock clock_;
+};
+
+// Frames at the display's rate get one update each at 60 Hz, however the
+// browser rounds their times and wherever the loop's set-up fell between
+// them; at 120 Hz every other frame gets one.
+TEST(FrameLoop, DisplayFramesGetEvenUpdates) {
+  for (double quantum : {0.0001, 0.001}) {
+    for (double setUpEarly : {0.0, 0.004, 1.0 / 120, 0.013}) {
+      for (double hz : {60.0, 120.0}) {
+        auto* window = new DisplayWindow(hz, quantum, setUpEarly);
+        Loop loop(window);
+        window->updates = [&] { return loop.Count("update"); };
+        loop.game.RunLoop();
+        const std::vector<int> per(window->perFrame.begin() + 30, window->perFrame.end());
+        int uneven = 0;
+        for (std::size_t i = 1; i < per.size(); ++i) {
+          const int expected = hz == 60 ? 1 : 1 - per[i - 1];
+          uneven += per[i] != expected;
+        }
+        EXPECT_LE(uneven, static_cast<int>(per.size()) / 100)
+            << hz << " Hz, times rounded to " << quantum * 1000 << " ms, loop set up "
+            << setUpEarly * 1000 << " ms before the first frame";
+      }
+    }
+  }
 }
 
 TEST(FrameLoop, FirstUpdateFollowsCreateAndARender) {

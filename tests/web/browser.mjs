@@ -72,17 +72,26 @@ class Browser {
     return new Promise((resolve, reject) => this.waiting.set(id, { resolve, reject }));
   }
 
-  // A page of its own browser context: its own storage, as a new visitor.
-  async newPage({ width = 800, height = 600, mobile = false, scale = 1 } = {}) {
-    const { browserContextId } = await this.send('Target.createBrowserContext');
+  // A browser context: one profile's storage, as one visitor's.
+  async newContext() {
+    return (await this.send('Target.createBrowserContext')).browserContextId;
+  }
+
+  // A page of its own browser context (a new visitor), or of `context` (a
+  // further tab of that visitor's). `init` runs in the page before its own
+  // scripts, at every load.
+  async newPage({ width = 800, height = 600, mobile = false, scale = 1, context = null,
+                  init = null } = {}) {
+    const browserContextId = context || await this.newContext();
     const { targetId } = await this.send('Target.createTarget',
                                          { url: 'about:blank', browserContextId });
     const { sessionId } = await this.send('Target.attachToTarget', { targetId, flatten: true });
-    const page = new Page(this, sessionId, targetId, browserContextId);
+    const page = new Page(this, sessionId, targetId, context ? null : browserContextId);
     this.sessions.set(sessionId, page);
     await page.send('Runtime.enable');
     await page.send('Page.enable');
     await page.send('Log.enable');
+    if (init) await page.send('Page.addScriptToEvaluateOnNewDocument', { source: init });
     await page.resize(width, height, { mobile, scale });
     return page;
   }
@@ -112,11 +121,30 @@ class Page {
 
   send(method, params = {}) { return this.browser.send(method, params, this.sessionId); }
 
-  // Closes the page with its browser context: its game stops running.
+  // Closes the page, as a player closes a tab (with the browser context it
+  // made for itself): its game stops running. A browser tells a page that
+  // is closed by its pagehide event, which headless chromium leaves out
+  // when a target closes, so it is sent first.
   async close() {
+    try {
+      await this.evaluate(`window.dispatchEvent(new PageTransitionEvent('pagehide', { persisted: false }))`);
+    } catch { /* no page to tell */ }
     await this.browser.send('Target.closeTarget', { targetId: this.targetId });
-    await this.browser.send('Target.disposeBrowserContext', { browserContextId: this.contextId });
+    if (this.contextId)
+      await this.browser.send('Target.disposeBrowserContext', { browserContextId: this.contextId });
     this.browser.sessions.delete(this.sessionId);
+  }
+
+  // Hides or shows the page as a switch of tabs does. A page is shown by
+  // bringing it to the front (only the page in front gets frames); hiding it
+  // is told to the page alone, the others staying behind.
+  async setHidden(hidden) {
+    if (!hidden) await this.send('Page.bringToFront');
+    await this.evaluate(`(() => {
+      for (const [name, value] of [['hidden', ${hidden}], ['visibilityState', '${hidden ? 'hidden' : 'visible'}']])
+        Object.defineProperty(document, name, { value, configurable: true });
+      document.dispatchEvent(new Event('visibilitychange'));
+    })()`);
   }
 
   handle(method, params) {
@@ -175,6 +203,17 @@ class Page {
       if (Date.now() > end) throw new Error(`no console line "${text}" within ${timeout} ms`);
       await sleep(50);
     }
+  }
+
+  // Waits for the page to have shown `count` more frames (a page behind
+  // another gets none: then it fails after 30 s).
+  frames(count) {
+    return this.evaluate(`new Promise((resolve, reject) => {
+      let left = ${count};
+      const frame = () => (--left > 0 ? requestAnimationFrame(frame) : resolve());
+      requestAnimationFrame(frame);
+      setTimeout(() => reject(new Error('no frames')), 30000);
+    })`);
   }
 
   async waitFor(condition, { timeout = 30000, what = 'condition' } = {}) {

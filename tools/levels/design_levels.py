@@ -66,7 +66,9 @@ THIN = {PATH[k]: WORN[k] for k in PATH}
 #            that vanished under them. (Without characters standing together
 #            the order of moves never matters: a tile only counts how often
 #            it is left.)
-CHECKS = ('wear', 'worn', 'exits', 'sharing', 'gems', 'order')
+CHECKS = ('wear', 'worn', 'exits', 'sharing', 'gems', 'own-exit', 'never-wear', 'order')
+# Any other check is an insight family (tripath-solve --families), such as
+# 'thin bridge' or 'home base': the level must need it.
 NAMES = {1: 'Pim', 2: 'Lu', 3: 'Ost'}
 
 
@@ -107,7 +109,7 @@ class Solver:
                     if key in ('per_deep', 'per_real', 'naive', 'interleaving'):
                         row[key] = float(value)
                     elif key not in ('source', 'steps', 'size', 'solution', 'needs',
-                                     'noise_parts'):
+                                     'noise_parts', 'families'):
                         row[key] = int(value)
                 if row['steps'] not in ('none', '?'):
                     row['steps'] = int(row['steps'])
@@ -156,8 +158,12 @@ class Solver:
 
 
 def holds_many(solver, boards, check, ms=None):
-    """Whether each board needs the idea `check` (one of CHECKS); `ms`, when
-    given, are the boards' measures with their needs, taken already."""
+    """Whether each board needs the idea `check` (one of CHECKS, or a family);
+    `ms`, when given, are the boards' measures with their needs, taken
+    already."""
+    if check not in CHECKS:
+        ms = solver.measure(boards, ['--families'], traps=False)
+        return [m is not None and check in m['families'].split(';') for m in ms]
     if ms is None:
         ms = solver.measure(boards, ['--needs'], traps=False)
     idea = 'sharing' if check == 'order' else check
@@ -555,10 +561,22 @@ def search(args, solver):
                 for (s, rows, m), k in zip(hopeful, ok)]
 
     best = None
+    start = None
+    if args.start:
+        # A board drawn by hand that holds the idea: the search grows it and
+        # never takes a change that loses the idea.
+        _, drawn = read_source(args.start)
+        grid = [r.ljust(args.width, '.')[:args.width] for r in drawn][:args.height]
+        grid += ['.' * args.width] * (args.height - len(grid))
+        found = [e for e in evaluate([grid]) if e[3]]
+        if not found:
+            print('the board to start from does not hold the idea', file=sys.stderr)
+            return 1
+        start = found[0]
     for restart in range(args.restarts):
         # A start that can be finished, not too far below the target.
-        current = None
-        for attempt in range(args.starts):
+        current = start
+        for attempt in range(0 if start else args.starts):
             boards = []
             while len(boards) < 8:
                 b = grow_board(rng, args.width, args.height, chars, gems, args.shared,
@@ -587,6 +605,8 @@ def search(args, solver):
             if not mutants:
                 continue
             scored = evaluate(mutants)
+            if start:
+                scored = [e for e in scored if e[3]]
             if scored:
                 top = max(scored, key=lambda t: t[0])
                 delta = top[0] - current[0]
@@ -635,7 +655,8 @@ GRID = 8  # levels per row of the grid
 
 # The lesson of each idea the solver can switch off: no level nearer the
 # start corner (or as near) may need it, so the player meets it there first.
-LESSONS = {'gems': 9, 'wear': 17, 'worn': 17, 'sharing': 10, 'exits': 11}
+LESSONS = {'gems': 9, 'sharing': 3, 'wear': 17, 'worn': 17, 'exits': 4, 'own-exit': 25,
+           'never-wear': 5}
 
 
 def corner_distance(level):
@@ -649,25 +670,27 @@ def is_tutorial(level):
 # The most steps per real decision beyond the tutorials.
 WALK = 10.0
 
+# The real decisions aimed at by distance from the start corner: from 3
+# beside the tutorials to 11 in the far corner, so that the row medians
+# rise and rows 7 and 8 hold levels of ten and more.
+AIM = {2: 3, 3: 3, 4: 4, 5: 4, 6: 5, 7: 5, 8: 6, 9: 7, 10: 7, 11: 8, 12: 9, 13: 10, 14: 11}
+
 
 class Targets:
     """What the level-set test asks of a level at its place on the grid
     (see tests/tools/solver/shipped_levels_test.cpp: its decisions and its
     walk between them), what a puzzle should be on the real measure (at
     least 3 real decisions, at most WALK steps per real decision, no noise),
-    and the band of real decisions that makes the climb: from 3 next to the
-    tutorials to about 10 in the far corner."""
+    and the band of real decisions that makes the climb (AIM)."""
 
     def __init__(self, level, least=None, most=None):
         row = (level - 1) // GRID + 1
         d = corner_distance(level)
         self.tutorial = is_tutorial(level)
         lesson = level > GRID and (level - 1) % GRID == 0
-        self.least_deep = 0 if self.tutorial else 2 if row <= 3 else 4 if row <= 5 else 6
-        self.walk_deep = 15.0 if row >= 4 and not self.tutorial else None
-        aim = 3 + round(0.6 * max(0, d - 2))
-        self.least = least if least is not None else 0 if self.tutorial else max(3, aim - 2)
-        self.most = most if most is not None else None if self.tutorial else aim + 4
+        aim = AIM[min(max(d, 2), 14)]
+        self.least = least if least is not None else 0 if self.tutorial else max(3, aim - 1)
+        self.most = most if most is not None else None if self.tutorial else aim + 3
         self.aim = self.least if self.tutorial else min(aim, self.most)
         self.walk = None if self.tutorial else WALK
         self.steps = 40 if lesson else 90
@@ -691,9 +714,6 @@ def shortfall(m, t):
     if m.get('needs'):
         miss += 20.0 * len(needs_of(m) & t.forbidden)
     if 'distinct_deep' in m and (m['traps'] or m['steps'] == 0 or 'needs' in m):
-        miss += 6.0 * max(0, t.least_deep - m['distinct_deep'])
-        if t.walk_deep is not None:
-            miss += 2.0 * max(0.0, m['per_deep'] - t.walk_deep)
         miss += 6.0 * max(0, t.least - m['real'])
         if t.most is not None:
             miss += 3.0 * max(0, m['real'] - t.most)
@@ -786,6 +806,14 @@ def read_source(path):
     return head, [r.replace(' ', '.') for r in rows]
 
 
+def holds(m, check):
+    """Whether measures taken with --families (and --traps) show the idea or
+    family `check`."""
+    if check in CHECKS:
+        return check in needs_of(m)
+    return check in m.get('families', '').split(';')
+
+
 def tune(args, solver):
     """Changes a level a little at a time until it meets the targets of its
     place on the grid, keeping what scores better (see puzzle_score()), and
@@ -798,9 +826,18 @@ def tune(args, solver):
     gem_count = text.count('*')
     gems = (max(0, gem_count - 1), gem_count + args.more_gems)
 
+    checks = [c for c in args.check.split(',') if c] if args.check else []
+
     def full(boards):
-        ms = solver.measure(boards, ['--noise'])
-        return [(puzzle_score(m, t, args.cap, b), b, m) for b, m in zip(boards, ms)]
+        ms = solver.measure(boards, ['--noise'] + (['--families'] if checks else []))
+        out = []
+        for b, m in zip(boards, ms):
+            value = puzzle_score(m, t, args.cap, b)
+            # A change that loses the level's idea or family is no change.
+            if value is not None and not all(holds(m, c) for c in checks):
+                value = None
+            out.append((value, b, m))
+        return out
 
     def undecorated(entry):
         """The entry with its score lowered by its decoration, so that a
@@ -935,6 +972,76 @@ def compact_rows(solver, rows, log=sys.stderr):
         _, _, rows, base = min(fine, key=lambda e: e[:2])
         print(f"squeezed to {base['steps']} steps, {base['tiles']} tiles, "
               f"{base['distinct_deep']} decisions", file=log)
+
+
+def part_cells(rows, name):
+    """The map cells (x, y) that go with a part named as tripath-solve names
+    it: a character with its start, path and exit; a gem with the dead end
+    that leads only to it; an untouched dead-end tile. A gem in the middle
+    of the floor leaves a fresh white tile (a source cannot hold a collected
+    gem). Returns (cells to clear, cells to make white path)."""
+    cells = {(x, y): ch for y, row in enumerate(rows) for x, ch in enumerate(row) if ch not in '. '}
+    if name in ('Pim', 'Lu', 'Ost'):
+        c = {'Pim': 1, 'Lu': 2, 'Ost': 3}[name]
+        own = {START[c], EXIT[c], PATH[c], WORN[c]}
+        return [cell for cell, ch in cells.items() if ch in own], []
+    kind, at = name.rsplit(' ', 1)
+    x, y = (int(v) for v in at.split(','))
+    if kind == 'dead end':
+        return [(x, y)], []
+    gone = []
+    cell = (x, y)
+    while True:
+        rest = [n for n in near4(*cell) if n in cells and n not in gone]
+        if len(rest) > 1 or (cell != (x, y) and cells[cell] in '*PLO123'):
+            break
+        gone.append(cell)
+        if not rest:
+            break
+        cell = rest[0]
+    return (gone, []) if gone else ([], [(x, y)])
+
+
+def denoise_rows(solver, rows, log=sys.stderr):
+    """Takes the noise away a part at a time (see the solver's --noise):
+    each round, every noisy part is taken away in turn and the board that
+    keeps the most real decisions (then the fewest steps) is kept, until no
+    part is noise or taking one away leaves the level unsolvable."""
+    m = solver.measure([rows], ['--noise'])[0]
+    while m and isinstance(m['steps'], int) and m['noise'] > 0:
+        tries = []
+        for name in m['noise_parts'].split(';'):
+            if name.endswith('?'):
+                continue
+            clear, white = part_cells(rows, name)
+            grid = [list(r) for r in rows]
+            for x, y in clear:
+                grid[y][x] = '.'
+            for x, y in white:
+                grid[y][x] = PATH[0]
+            changed = trim(reachable_only([''.join(r) for r in grid]))
+            if changed != rows:
+                tries.append((name, changed))
+        if not tries:
+            break
+        measured = solver.measure([b for _, b in tries], ['--noise'])
+        good = [(mm['real'], -mm['steps'], name, b, mm) for (name, b), mm in zip(tries, measured)
+                if mm and isinstance(mm['steps'], int)]
+        if not good:
+            break
+        real, _, name, rows, m = max(good, key=lambda e: e[:2])
+        print(f"without {name}: {m['steps']} steps, {real} real decisions, noise "
+              f"{m['noise_parts'] or 'none'}", file=log)
+    return rows, m
+
+
+def denoise(args, solver):
+    head, rows = read_source(args.file)
+    rows, m = denoise_rows(solver, rows)
+    text = '\n'.join(head) + '\nmap:\n' + '\n'.join(rows) + '\n'
+    with open(args.out or args.file, 'w') as f:
+        f.write(text)
+    return 0 if m and m['noise'] == 0 else 3
 
 
 def compact(args, solver):
@@ -1074,6 +1181,8 @@ def main():
     s.add_argument('--cooling', type=float, default=0.985)
     s.add_argument('--cap', type=int, default=300000, help='solver states a level may need')
     s.add_argument('--most', type=int, help='deep decisions beyond which a board scores less')
+    s.add_argument('--start', help='a level source to grow instead of random boards; it must '
+                   'hold the idea, and so must every change kept')
     s.add_argument('--title', default='')
     s.add_argument('--idea', default='')
     s.add_argument('--out')
@@ -1083,6 +1192,8 @@ def main():
     t.add_argument('--least', type=int, help='fewest decisions wanted (default: by its place)')
     t.add_argument('--most', type=int, help='most decisions wanted (default: by its place)')
     t.add_argument('--more-gems', type=int, default=1, help='gems it may gain')
+    t.add_argument('--check', default='',
+                   help='ideas or families the level must keep needing, e.g. "home base"')
     t.add_argument('--no-thin', dest='thin', action='store_false',
                    help='never make a tile start worn')
     t.add_argument('--seed', type=int, default=1)
@@ -1094,7 +1205,8 @@ def main():
     t.add_argument('--cap', type=int, default=300000, help='solver states a level may need')
     t.add_argument('--out')
     for name, text in (('prune', 'take away the decoration and the noisy dead ends of a level'),
-                       ('compact', 'squeeze corridors shorter, then prune')):
+                       ('compact', 'squeeze corridors shorter, then prune'),
+                       ('denoise', 'take away the parts that are noise, one at a time')):
         p = sub.add_parser(name, help=text)
         p.add_argument('file', help='the level source; rewritten unless --out is given')
         p.add_argument('--out')
@@ -1110,7 +1222,7 @@ def main():
     args = ap.parse_args()
     solver = Solver(args.solver, args.max_states)
     return {'search': search, 'show': show, 'check': check, 'tune': tune,
-            'prune': prune, 'compact': compact}[args.command](args, solver)
+            'prune': prune, 'compact': compact, 'denoise': denoise}[args.command](args, solver)
 
 
 if __name__ == '__main__':

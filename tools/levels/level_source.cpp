@@ -28,6 +28,28 @@ bool ParseInt(const std::string& text, int* value) {
   return result.ec == std::errc() && result.ptr == end;
 }
 
+// "thin bridge" or "thin bridge, lasting hub": one family or two, each
+// named once. A name holds no comma, so the list reads back the same.
+bool ParseFamilies(const std::string& value, std::vector<std::string>* families,
+                   std::string* problem) {
+  families->clear();
+  std::size_t begin = 0;
+  while (true) {
+    const std::size_t comma = value.find(',', begin);
+    const std::string name = Trim(std::string_view(value).substr(
+        begin, comma == std::string::npos ? std::string::npos : comma - begin));
+    if (name.empty()) return Fail(problem, "a family needs a name");
+    families->push_back(name);
+    if (comma == std::string::npos) break;
+    begin = comma + 1;
+  }
+  if (families->size() > 2) return Fail(problem, "a level belongs to one family or two");
+  if (families->size() == 2 && (*families)[0] == (*families)[1]) {
+    return Fail(problem, "family \"" + (*families)[0] + "\" is named twice");
+  }
+  return true;
+}
+
 // Checks the characters and exits of a built board and, if there is one,
 // replays the stored solution.
 bool CheckLevel(const LevelSource& level, const std::string& name, std::string* error) {
@@ -96,6 +118,9 @@ std::optional<LevelSource> ParseLevelSource(std::string_view text, const std::st
       level.title = value;
     } else if (key == "idea") {
       level.idea = value;
+    } else if (key == "family") {
+      std::string problem;
+      if (!ParseFamilies(value, &level.families, &problem)) return fail(problem);
     } else if (key == "solution") {
       solutionText = value;
       haveSolution = true;

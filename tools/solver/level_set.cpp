@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numeric>
+#include <set>
 
 namespace tripath {
 
@@ -101,6 +103,59 @@ std::array<Lesson, kIdeaCount> FindLessons(std::span<const IdeaNeeds> needs) {
     }
   }
   return lessons;
+}
+
+const char* LessonFamily(int idea) {
+  // In the order of IdeaNames(): sharing, exits, wear, worn, gems, own-exit,
+  // never-wear.
+  static const char* const kFamilies[kIdeaCount] = {"sharing", "exits",    "wear",      "wear",
+                                                    "gems",    "own-exit", "never-wear"};
+  return idea >= 0 && idea < kIdeaCount ? kFamilies[idea] : "";
+}
+
+std::vector<std::string> FamilyVarietyProblems(std::span<const std::vector<std::string>> families) {
+  std::vector<std::string> problems;
+  std::map<std::string, std::vector<int>> members;
+  const int count = std::min(kLevelCount, static_cast<int>(families.size()));
+  for (int n = 1; n <= count; ++n) {
+    for (const std::string& name : families[n - 1]) members[name].push_back(n);
+  }
+  for (const auto& [name, levels] : members) {
+    if (static_cast<int>(levels.size()) <= kMostPerFamily) continue;
+    std::string line = "family \"" + name + "\" has " + std::to_string(levels.size()) + " levels:";
+    for (int n : levels) line += " " + std::to_string(n);
+    problems.push_back(line);
+  }
+  if (static_cast<int>(members.size()) < kLeastFamilies) {
+    problems.push_back("only " + std::to_string(members.size()) + " families");
+  }
+  // What the rows so far hold: single families and combinations of two.
+  std::set<std::string> seen;
+  std::set<std::vector<std::string>> seenPairs;
+  for (int row = 0; row * kLevelGridColumns < count; ++row) {
+    bool brings = false;
+    const int first = row * kLevelGridColumns + 1;
+    const int last = std::min(count, first + kLevelGridColumns - 1);
+    for (int n = first; n <= last; ++n) {
+      if (IsTutorialLevel(n)) continue;
+      std::vector<std::string> names = families[n - 1];
+      std::sort(names.begin(), names.end());
+      const bool newName =
+          std::any_of(names.begin(), names.end(), [&](const auto& f) { return !seen.count(f); });
+      brings = brings || newName || (names.size() == 2 && !seenPairs.count(names));
+    }
+    if (row >= 2 && !brings) {
+      problems.push_back("row " + std::to_string(row + 1) +
+                         " brings no family or combination of two that earlier rows lack");
+    }
+    for (int n = first; n <= last; ++n) {
+      std::vector<std::string> names = families[n - 1];
+      std::sort(names.begin(), names.end());
+      seen.insert(names.begin(), names.end());
+      if (names.size() == 2) seenPairs.insert(names);
+    }
+  }
+  return problems;
 }
 
 }  // namespace tripath

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "game/play/measures.h"
@@ -55,5 +56,20 @@ struct Lesson {
 };
 // `needs` holds levels 1..64 in order; one lesson per idea.
 std::array<Lesson, kIdeaCount> FindLessons(std::span<const IdeaNeeds> needs);
+
+// The family that an idea's lesson belongs to: "sharing", "exits", "wear"
+// (for wear and for tiles that start worn, taught together), "gems",
+// "own-exit" or "never-wear".
+const char* LessonFamily(int idea);
+
+// The variety of the insight families over the grid, from the families each
+// level's source names (levels 1..64 in order): at most kMostPerFamily
+// levels in a family, at least kLeastFamilies families in all, and every
+// row from the third on bringing, among its levels beyond the tutorials, a
+// family or a combination of two that no earlier row holds. Returns what
+// breaks these, one line each; empty when nothing does.
+constexpr int kMostPerFamily = 4;
+constexpr int kLeastFamilies = 10;
+std::vector<std::string> FamilyVarietyProblems(std::span<const std::vector<std::string>> families);
 
 }  // namespace tripath

@@ -13,6 +13,7 @@
 #include "game/play/measures.h"
 #include "game/play/share_code.h"
 #include "tools/levels/level_source.h"
+#include "tools/solver/families.h"
 #include "tools/solver/level_set.h"
 
 namespace {
@@ -49,6 +50,10 @@ const char kUsage[] =
     "                   without changing the puzzle (slow); alone it lists them,\n"
     "                   with a table (--traps, --needs, --markdown, --tsv) it adds\n"
     "                   their share\n"
+    "  --families       the insight families each level needs (docs/levels.md lists\n"
+    "                   them, each with its test); alone it lists them beside\n"
+    "                   the family the source names, and fails when a level does\n"
+    "                   not need its own; with --tsv it adds a column\n"
     "  --tsv            print the table as tab-separated values, for scripts (the\n"
     "                   trap columns are 0 without --traps, needs empty without\n"
     "                   --traps or --needs, decoration is -1 without --lint,\n"
@@ -63,15 +68,18 @@ const char kUsage[] =
     "  --private-exits  design aid: nobody crosses another's exit\n"
     "  --no-sharing     design aid: characters block each other\n"
     "  --sequential     design aid: each character moves in one turn only\n"
+    "  --final-exits    design aid: a character that reaches its own exit stays\n"
+    "  --all-wear       design aid: starts, exits and gems wear like fresh path\n"
     "  --max-states N   give up on a level after N states (default 20000000)\n";
 
-enum class Format { kPlain, kTraps, kTsv, kMarkdown, kLint };
+enum class Format { kPlain, kTraps, kTsv, kMarkdown, kLint, kFamilies };
 
 struct Settings {
   std::filesystem::path levelsDir = "levels";
   std::filesystem::path imageFile;
   Format format = Format::kPlain;
   bool traps = false, needs = false, lint = false, noise = false, check = false, write = false;
+  bool families = false;
   SolveOptions options;
   std::vector<int> wanted;
   std::vector<std::filesystem::path> files;
@@ -81,6 +89,7 @@ struct Settings {
 struct Level {
   int number = 0;
   std::string title;
+  std::vector<std::string> families;  // as the source names them
   std::optional<std::vector<Move>> stored;
   LevelCodes codes{};
   std::filesystem::path source;
@@ -97,6 +106,7 @@ struct Measures {
   NaiveReport naive, interleaving;
   int unused = 0;
   IdeaNeeds needs;
+  std::vector<std::string> families;  // that the level needs
   bool lintDone = false;
   std::vector<int> decoration;
   std::optional<AblationReport> ablation;
@@ -165,6 +175,8 @@ Settings ParseArguments(int argc, char** argv) {
       s.needs = true;
     } else if (arg == "--lint") {
       s.lint = s.noise = true;
+    } else if (arg == "--families") {
+      s.families = true;
     } else if (arg == "--noise") {
       s.noise = true;
     } else if (arg == "--check") {
@@ -183,6 +195,10 @@ Settings ParseArguments(int argc, char** argv) {
       s.options.noSharing = true;
     } else if (arg == "--sequential") {
       s.options.sequential = true;
+    } else if (arg == "--final-exits") {
+      s.options.finalExits = true;
+    } else if (arg == "--all-wear") {
+      s.options.wearingSquares = kAllLasting;
     } else if (arg == "--max-states") {
       s.options.maxStates = std::strtoull(value().c_str(), nullptr, 10);
     } else if (arg == "-h" || arg == "--help") {
@@ -207,6 +223,9 @@ Settings ParseArguments(int argc, char** argv) {
   // --lint and --noise alone list the decoration and the noise; beside
   // another measure they are columns of the table.
   if (s.format == Format::kPlain && s.noise && !s.needs) s.format = Format::kLint;
+  if (s.format == Format::kPlain && s.families && !s.needs && !s.noise) {
+    s.format = Format::kFamilies;
+  }
   return s;
 }
 
@@ -268,6 +287,7 @@ bool LoadLevels(const Settings& s, std::vector<Level>* levels) {
     level.number = n;
     level.source = path;
     level.title = source->title;
+    level.families = source->families;
     level.stored = source->solution;
     level.codes = source->codes;
     level.originX = source->originX;
@@ -321,8 +341,8 @@ Measures Measure(const Level& level, const Settings& s) {
         .solved = true,
         .steps = m.result.moves.size(),
         .decisions = sameMoves
-                         ? m.traps.distinctDeepTraps
-                         : FindTraps(board, m.result.moves, s.options, perCheck).distinctDeepTraps,
+                         ? m.traps.realDecisions
+                         : FindTraps(board, m.result.moves, s.options, perCheck).realDecisions,
         .naiveWins = m.naive.wins,
         .interleavingWins = m.interleaving.wins,
         .pieces = m.layout.pieces};
@@ -330,6 +350,7 @@ Measures Measure(const Level& level, const Settings& s) {
   }
   m.lintDone = s.lint;
   if (s.noise) m.ablation = FindNoise(board, s.options, perCheck);
+  if (s.families) m.families = FindFamilies(board, s.options);
   m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   return m;
 }
@@ -341,7 +362,8 @@ void PrintHeader(const Settings& s) {
           "level\tsource\tsteps\tstates\ttraps\tobvious\tdeep\tdistinct\tdistinct_deep\t"
           "trap_steps\tspread\talternatives\tunknown\tfloor\tcorridor\tlongest\tjunctions\t"
           "naive\tper_deep\tsize\ttiles\tunreachable\tpieces\tunused\tinterleaving\tneeds\t"
-          "decoration\treal\tturn_backs\tstub_steps\tper_real\tnoise\tnoise_parts\tsolution\n");
+          "decoration\treal\tturn_backs\tstub_steps\tper_real\tnoise\tnoise_parts\tsolution\t"
+          "families\n");
       break;
     case Format::kMarkdown:
       std::printf(
@@ -365,8 +387,26 @@ void PrintHeader(const Settings& s) {
                   s.needs ? "  Needs             " : "", "Solution");
       break;
     case Format::kLint:
+    case Format::kFamilies:
       break;
   }
+}
+
+std::string Joined(const std::vector<std::string>& names, const char* separator) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : separator) + name;
+  return text;
+}
+
+// The families the source names that the level does not need.
+std::vector<std::string> MissingFamilies(const Level& level, const Measures& m) {
+  std::vector<std::string> missing;
+  for (const std::string& name : level.families) {
+    if (std::find(m.families.begin(), m.families.end(), name) == m.families.end()) {
+      missing.push_back(name);
+    }
+  }
+  return missing;
 }
 
 // `text` filled with blanks to `width`, on the left when `right`.
@@ -425,7 +465,7 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
     case Format::kTsv:
       std::printf(
           "%d\t%s\t%s\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%zu\t%d\t%zu\t%zu\t%d\t%d\t%d\t%d\t%.1f\t"
-          "%.1f\t%s\t%d\t%d\t%d\t%d\t%.1f\t%s\t%d\t%zu\t%zu\t%zu\t%.1f\t%d\t%s\t%s\n",
+          "%.1f\t%s\t%d\t%d\t%d\t%d\t%.1f\t%s\t%d\t%zu\t%zu\t%zu\t%.1f\t%d\t%s\t%s\t%s\n",
           level.number, level.source.string().c_str(), m.steps.c_str(), m.result.statesStored,
           t.traps, t.obviousTraps, t.DeepTraps(), t.distinctTraps, t.distinctDeepTraps,
           t.TrapSteps(), t.Spread(), t.alternatives, t.unknown, m.layout.floorCells,
@@ -435,7 +475,8 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
           s.needs ? NeedsText(m.needs).c_str() : "", m.lintDone ? Percent(decoration, tiles) : -1,
           t.realDecisions, t.turnBacks, t.stubSteps,
           StepsPerRealDecision(m.result.moves.size(), t.realDecisions), noise,
-          m.ablation ? NoiseText(level, *m.ablation, ";").c_str() : "", m.solution.c_str());
+          m.ablation ? NoiseText(level, *m.ablation, ";").c_str() : "", m.solution.c_str(),
+          Joined(m.families, ";").c_str());
       break;
     case Format::kMarkdown:
       std::printf(
@@ -474,6 +515,12 @@ void PrintRow(const Level& level, const Measures& m, const Settings& s) {
                     DecorationCells(level, m.decoration).c_str());
       }
       std::printf("level %d: noise: %s\n", level.number, noiseText.c_str());
+      break;
+    case Format::kFamilies:
+      std::printf("level %d: family %s%s; needs %s\n", level.number,
+                  level.families.empty() ? "-" : Joined(level.families, ", ").c_str(),
+                  MissingFamilies(level, m).empty() ? "" : " (not needed!)",
+                  m.families.empty() ? "none" : Joined(m.families, ", ").c_str());
       break;
   }
   std::fflush(stdout);
@@ -566,7 +613,8 @@ int CheckAndWrite(const Level& level, const Measures& m, const Settings& s) {
 int main(int argc, char** argv) {
   const Settings s = ParseArguments(argc, argv);
   const SolveOptions& o = s.options;
-  const bool designAid = o.ignoreWear || o.privateExits || o.noSharing || o.sequential;
+  const bool designAid = o.ignoreWear || o.privateExits || o.noSharing || o.sequential ||
+                         o.finalExits || o.wearingSquares != 0;
   if (s.write && (!s.imageFile.empty() || !s.codes.empty() || designAid)) {
     std::cerr << "--write needs the level sources and the real rules\n";
     return 2;
@@ -584,6 +632,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "level %d: %zu states, %.2f s\n", level.number, m.result.statesStored,
                  m.seconds);
     failures += CheckAndWrite(level, m, s);
+    if (s.families && !MissingFamilies(level, m).empty()) ++failures;
   }
   if (s.traps && (s.format == Format::kMarkdown || s.format == Format::kTraps)) {
     PrintLevelSet(levels, measures, s.format);

@@ -55,6 +55,7 @@ TEST(LevelSourceParse, MetadataCommentsAndContinuationLines) {
       "title: Two\n"
       "  Lines\n"
       "idea: walking\n"
+      "family: first steps ,  home\n"
       "steps: 3\n"
       "solution: P R,\n"
       "   P R, P R\n"
@@ -65,6 +66,7 @@ TEST(LevelSourceParse, MetadataCommentsAndContinuationLines) {
   ASSERT_TRUE(level.has_value());
   EXPECT_EQ(level->title, "Two Lines");
   EXPECT_EQ(level->idea, "walking");
+  EXPECT_EQ(level->families, (std::vector<std::string>{"first steps", "home"}));
   ASSERT_TRUE(level->solution.has_value());
   EXPECT_EQ(level->solution->size(), 3u);
   EXPECT_EQ(level->map.size(), 1u);
@@ -115,6 +117,10 @@ TEST(LevelSourceParse, BrokenSourcesAreRefusedWithTheirReason) {
       {"solution: P R\nmap:\nP#1\n", "does not finish the level"},
       {"origin: 62 0\nmap:\nP#1\n", "outside the board"},
       {"origin: 1\nmap:\nP#1\n", "two whole numbers"},
+      {"family:\nmap:\nP1\n", "test.txt:1: a family needs a name"},
+      {"family: a,\nmap:\nP1\n", "a family needs a name"},
+      {"family: a, b, c\nmap:\nP1\n", "one family or two"},
+      {"family: a, a\nmap:\nP1\n", "family \"a\" is named twice"},
   };
   for (const Case& c : cases) {
     std::string error;
@@ -172,6 +178,7 @@ TEST(LevelSourceText, FormattingReadsBackToTheSameLevel) {
   const auto good = Parse(
       "title: Round\n"
       "idea: trip\n"
+      "family: errand, detour\n"
       "solution: P R, P D, P U, P R, P R\n"
       "origin: 3 4\n"
       "map:\n"
@@ -183,6 +190,7 @@ TEST(LevelSourceText, FormattingReadsBackToTheSameLevel) {
   EXPECT_EQ(again->codes, good->codes);
   EXPECT_EQ(again->title, "Round");
   EXPECT_EQ(again->idea, "trip");
+  EXPECT_EQ(again->families, good->families);
   EXPECT_EQ(*again->solution, *good->solution);
 }
 

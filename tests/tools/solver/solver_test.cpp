@@ -9,6 +9,7 @@
 #include <random>
 
 #include "tools/levels/level_source.h"
+#include "tools/solver/families.h"
 #include "tools/solver/level_set.h"
 
 namespace tripath {
@@ -603,18 +604,71 @@ TEST(Decoration, OnlyTilesThePuzzleIsNoWorseWithout) {
   EXPECT_EQ(FindDecoration(board, {}, 100'000),
             (std::vector<int>{0, row, 2 * row, 2 * row + 2, 2 * row + 4}));
   EXPECT_EQ(FindDecoration(MakeBoard("P#1ll\n"), {}, 100'000), std::vector<int>{4});
+
+  // A step into the stub at 0,2 is a trap but no real decision: the stub is
+  // decoration, however many traps it adds.
+  const Board stub = MakeBoard(
+      "3+#2\n"
+      ".*P\n"
+      "###\n"
+      ".#\n"
+      ".##*ilL\n"
+      ".+...l\n"
+      ".#oO.l\n"
+      ".+...*\n"
+      ".1\n");
+  EXPECT_EQ(FindDecoration(stub, {}, 100'000), std::vector<int>{2 * row});
 }
 
 // Each idea on a board that needs it and no other: Pim and Lu must stand on
 // the thin tile together; Pim must cross Lu's exit; the crossing in the
 // middle cannot carry Pim to three gems and back; the thin tile will not
-// carry Pim back from the gem.
+// carry Pim back from the gem; Pim's gem lies beyond his exit; his start is
+// the hub of three errands and the way to his exit, four leavings. A gem
+// collected on the way is floor that never wears: the hub may be one.
 TEST(Needs, TheIdeasALevelCannotDoWithout) {
   EXPECT_EQ(NeedsText(FindNeeds(MakeBoard(".1.\nP+2\n.L.\n"))), "sharing");
   EXPECT_EQ(NeedsText(FindNeeds(MakeBoard("P2#1\n.l..\n.L..\n"))), "exits");
   EXPECT_EQ(NeedsText(FindNeeds(MakeBoard(".####\n.*..#\n*#*.#\n.P..#\n.1###\n"))), "wear gems");
   EXPECT_EQ(NeedsText(FindNeeds(MakeBoard("*+P1\n####\n"))), "wear worn gems");
+  EXPECT_EQ(NeedsText(FindNeeds(MakeBoard("P1#*\n"))), "gems own-exit");
+  EXPECT_EQ(NeedsText(FindNeeds(MakeBoard("..*..\n..#..\n*#P#*\n..1..\n"))), "gems never-wear");
+  EXPECT_EQ(NeedsText(FindNeeds(MakeBoard("..*..\n..#..\n*#*#*\n..#..\n..P1.\n"))),
+            "gems never-wear");
   EXPECT_EQ(NeedsText(FindNeeds(MakeBoard("P#1\n"))), "-");
+}
+
+// Each insight family on a small board that needs it: the test of each
+// family tells it from its neighbours. Pim and Lu stand on the thin tile
+// together; the white crossing must carry Pim and Lu out and back, four
+// times; all three stand on the thin tile; each pair meets on a thin tile of
+// its own; Lu meets Pim, then Ost; Pim and Lu walk the thin row together,
+// or meet on two thin tiles apart;
+// Pim's start is the hub of his errands; Lu crosses Pim's exit on her way
+// home; Pim's gem lies beyond Lu's exit, or beyond his own.
+TEST(Families, EachOnABoardThatNeedsIt) {
+  const auto families = [](const char* map) { return FindFamilies(MakeBoard(map)); };
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(families(".1.\nP+2\n.L.\n"), (Names{"sharing", "thin bridge"}));
+  EXPECT_EQ(families("..*..\n..l..\n1P#p*\n..l..\n..L2.\n"),
+            (Names{"sharing", "gems", "overloaded crossing"}));
+  EXPECT_EQ(families("...L...\n...l.1.\nPpp+#2.\n...o.3.\n...O...\n"),
+            (Names{"sharing", "exits", "through traffic", "thin bridge", "all aboard"}));
+  EXPECT_EQ(families("L...2.\n#+#+#O\nP.+...\n.1#3..\n"),
+            (Names{"sharing", "thin bridge", "handshakes", "two meeting places"}));
+  EXPECT_EQ(families("..P.O..\nLl+#+l2\n..1.3..\n"),
+            (Names{"sharing", "thin bridge", "go-between", "two meeting places"}));
+  EXPECT_EQ(families("P...1\n#+++#\nL...2\n"), (Names{"sharing", "thin bridge", "convoy"}));
+  EXPECT_EQ(families("L+#+2\n.p.p.\n.P.1.\n"),
+            (Names{"sharing", "thin bridge", "two meeting places"}));
+  EXPECT_EQ(families("...*...\n...p...\n*ppPpp*\n...p...\n...1...\n"),
+            (Names{"gems", "never-wear", "home base"}));
+  EXPECT_EQ(families("P2#1\n.l..\n.L..\n"), (Names{"exits", "through traffic"}));
+  EXPECT_EQ(families("P#2p*\n1.l..\n..L..\n"), (Names{"exits", "gems", "gem behind a door"}));
+  EXPECT_EQ(families("P1#*\n"), (Names{"own-exit", "gems", "gem beyond the door"}));
+  EXPECT_EQ(families("*#+#*\n#.p.#\n#.P.#\n#####\n..1..\n"),
+            (Names{"wear", "gems", "one-way tiles", "long way round"}));
+  EXPECT_EQ(families("P#1\n"), (Names{"first steps"}));
 }
 
 // The climb over the grid and where each idea is first needed.

@@ -1,0 +1,31 @@
+#include "shell/frame_clock.h"
+
+#include <algorithm>
+
+void FrameClock::Frame(double millis) {
+  const double interval = millis - last_;
+  const bool first = last_ < 0;
+  last_ = millis;
+  // A page in the background gets no frames: that gap is no frame interval.
+  if (first || interval <= 0 || interval > 250) return;
+  intervals_[static_cast<std::size_t>(next_)] = interval;
+  next_ = (next_ + 1) % kKept;
+  count_ = std::min(count_ + 1, kKept);
+}
+
+double FrameClock::IntervalMillis() const {
+  if (count_ == 0) return 0;
+  std::array<double, kKept> sorted = intervals_;
+  std::sort(sorted.begin(), sorted.begin() + count_);
+  return sorted[static_cast<std::size_t>(count_ / 2)];
+}
+
+double FrameClock::UpdateTolerance(double updatePeriod) const {
+  const double frame = IntervalMillis() / 1000.0;
+  return (frame > 0 ? std::min(updatePeriod, frame) : updatePeriod) / 2;
+}
+
+double FrameClock::BackgroundBudget() const {
+  const double frame = IntervalMillis() / 1000.0;
+  return std::clamp(frame > 0 ? frame / 4 : 0.004, 0.001, 0.008);
+}
