@@ -66,16 +66,6 @@ std::filesystem::path PathOfUtf8(const std::string& utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-std::optional<std::string> ReadFile(const std::string& path) {
-  HostFile file = OpenPlatformFile(PathFromUtf8(path), "rb");
-  if (!file) return std::nullopt;
-  std::string bytes;
-  char piece[4096];
-  for (std::size_t n; (n = std::fread(piece, 1, sizeof piece, file.get())) > 0;)
-    bytes.append(piece, n);
-  return bytes;
-}
-
 // Moves a file that cannot be read out of the way, under a name of its own
 // beside it, so that nothing in it is lost. Returns the new name.
 std::string SetAside(const std::string& path) {
@@ -113,6 +103,23 @@ void DeleteMyLevel(c_MyApp& app, int index) {
 }
 
 }  // namespace
+
+std::string MergeMyLevels(const std::string& older, const std::string& newer) {
+  std::optional<std::vector<MyLevel>> kept = ParseMyLevels(newer);
+  const std::optional<std::vector<MyLevel>> other = ParseMyLevels(older);
+  // A damaged copy yields to a sound one; two damaged ones are set aside as
+  // the newer.
+  if (!kept) return other ? older : newer;
+  if (!other) return newer;
+  for (MyLevel& level : *kept) {
+    for (const MyLevel& before : *other) {
+      if (!before.board.SameCells(level.board)) continue;
+      level.beaten = level.beaten || before.beaten;
+      level.beatenAtPar = level.beatenAtPar || before.beatenAtPar;
+    }
+  }
+  return FormatMyLevels(*kept);
+}
 
 std::string FormatMyLevels(const std::vector<MyLevel>& levels) {
   std::string text = std::string(kHeading) + "\n";
@@ -166,7 +173,7 @@ void LoadMyLevels(c_MyApp& app) {
   if (ws.levelsLoaded) return;
   ws.levelsLoaded = true;
   const std::string path = MyLevelsPath();
-  const std::optional<std::string> text = ReadFile(path);
+  const std::optional<std::string> text = ReadKeptFile(path, MergeMyLevels);
   if (!text) return;  // none yet
   std::optional<std::vector<MyLevel>> levels = ParseMyLevels(*text);
   if (levels) {
@@ -177,8 +184,14 @@ void LoadMyLevels(c_MyApp& app) {
   const std::string aside = SetAside(path);
   const std::string name = aside.substr(aside.find_last_of("/\\") + 1);
   // A file that could not be moved aside is never written over: the list
-  // stays unsaved, and the next opening of the workshop tries again.
-  if (aside.empty()) ws.levelsLoaded = false;
+  // stays unsaved, and the next opening of the workshop tries again. One
+  // set aside is replaced by the empty list at once, so that a copy the
+  // store keeps elsewhere (the browser's) is not set aside again.
+  if (aside.empty()) {
+    ws.levelsLoaded = false;
+  } else {
+    ws.levelsChanged = true;
+  }
   ShowWorkshopNotice(
       app,
       StringFromBytes(aside.empty() ? "My levels could not be read"
@@ -196,7 +209,10 @@ void SaveMyLevels(c_MyApp& app, bool now) {
   const int clock = ElapsedMillisNow();
   if (!now && (ws.stroking || clock - ws.levelsSavedMs < kCalmMs)) return;
   ws.levelsSavedMs = clock;
-  if (WriteFileAtomically(MyLevelsPath(), FormatMyLevels(ws.levels)) == 0) {
+  // Merged with the copy the store holds; a store the game could not read
+  // is never written over (WriteKeptFile refuses). A write the browser's
+  // store turns down later shows the game's own notice.
+  if (WriteKeptFile(MyLevelsPath(), FormatMyLevels(ws.levels), MergeMyLevels) == 0) {
     ws.levelsChanged = false;
   } else if (ws.noticeTimer <= 0) {
     ShowWorkshopNotice(app, u"My levels could not be saved", true);

@@ -46,6 +46,10 @@ std::string FormatMyLevels(const std::vector<MyLevel>& levels);
 std::optional<std::vector<MyLevel>> ParseMyLevels(std::string_view text);
 // The file, beside the state file.
 std::string MyLevelsPath();
+// Two copies of the file as one (another window's, or the browser's two
+// stores): the newer list stands, deletions included, and a level beaten
+// in either copy is beaten; a damaged copy yields to a sound one.
+std::string MergeMyLevels(const std::string& older, const std::string& newer);
 
 // --- the screen's layout (workshop.cpp) -----------------------------------------
 

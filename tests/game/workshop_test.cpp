@@ -215,6 +215,18 @@ TEST_F(MyLevelsFile, ReadsBackWhatItWroteAndRefusesAnythingElseWhole) {
   std::string newer = text;
   newer.replace(newer.find("levels 1"), 8, "levels 2");
   EXPECT_FALSE(ParseMyLevels(newer));
+
+  // Two copies, as two windows or the browser's two stores hold them: the
+  // newer list stands (the second level was deleted there), a level beaten
+  // in the older copy stays beaten, and a damaged copy yields to a sound one.
+  std::vector<MyLevel> later = {levels[0]};
+  later[0].beaten = later[0].beatenAtPar = false;
+  const auto merged = ParseMyLevels(MergeMyLevels(text, FormatMyLevels(later)));
+  ASSERT_TRUE(merged);
+  ASSERT_EQ(merged->size(), 1u);
+  EXPECT_TRUE((*merged)[0].beatenAtPar);
+  EXPECT_EQ(MergeMyLevels(text, edited), text);
+  EXPECT_EQ(MergeMyLevels(edited, text), text);
 }
 
 }  // namespace
