@@ -31,6 +31,13 @@ cmake --build "$native" -j "$jobs" --target tripath_game_data
 
 deps=$("$ROOT/scripts/windows-deps.sh")
 
+# A new set of libraries (new sources or build flags) lives in a folder of its
+# own; the packages found in the old one stay in CMake's cache, so a build
+# folder made for another set starts its configuration afresh.
+if [ -f "$cross/CMakeCache.txt" ] &&
+  grep -F "$(dirname "$deps")/" "$cross/CMakeCache.txt" | grep -qvF "$deps"; then
+  rm -f "$cross/CMakeCache.txt"
+fi
 cmake -S "$ROOT" -B "$cross" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
   -DTRIPATH_WINDOWS_DEPS="$deps" -DTRIPATH_HOST_DATA_DIR="$native/game/data" \
   -DTRIPATH_WINDOWS_ZIP="$dist/$name.zip" -DTRIPATH_WINDOWS_SETUP="$dist/$name-setup.exe" >/dev/null
