@@ -395,21 +395,25 @@ TEST(Ablation, APassengerAGemThatChangesNothingAndAStubAreNoise) {
   EXPECT_EQ(Without(board, report.parts[2].part).At(1, 0), kCollectedGem);
 }
 
+// Three characters and a dead-end stub at (0, 2): the sliced measures and
+// the decoration check below both take it.
+constexpr const char* kStubBoard =
+    "3+#2\n"
+    ".*P\n"
+    "###\n"
+    ".#\n"
+    ".##*ilL\n"
+    ".+...l\n"
+    ".#oO.l\n"
+    ".+...*\n"
+    ".1\n";
+
 // The measures of a board as the game takes them, a few states at a time,
 // come to the figures of the measures taken at once. A budget too small for
 // a level leaves it "not decided", never unsolvable, and nothing a search
 // could not settle is called noise.
 TEST(MeasureJob, SlicesComeToTheSameAndABudgetDecidesNothingItCannotSettle) {
-  const Board board = MakeBoard(
-      "3+#2\n"
-      ".*P\n"
-      "###\n"
-      ".#\n"
-      ".##*ilL\n"
-      ".+...l\n"
-      ".#oO.l\n"
-      ".+...*\n"
-      ".1\n");
+  const Board board = MakeBoard(kStubBoard);
   MeasureJob job(board);
   int slices = 1;
   while (!job.Advance(7)) ++slices;
@@ -607,16 +611,7 @@ TEST(Decoration, OnlyTilesThePuzzleIsNoWorseWithout) {
 
   // A step into the stub at 0,2 is a trap but no real decision: the stub is
   // decoration, however many traps it adds.
-  const Board stub = MakeBoard(
-      "3+#2\n"
-      ".*P\n"
-      "###\n"
-      ".#\n"
-      ".##*ilL\n"
-      ".+...l\n"
-      ".#oO.l\n"
-      ".+...*\n"
-      ".1\n");
+  const Board stub = MakeBoard(kStubBoard);
   EXPECT_EQ(FindDecoration(stub, {}, 100'000), std::vector<int>{2 * row});
 }
 
