@@ -37,12 +37,23 @@ int CellOf(int x, int y) {
   return y * kBoardSize + x;
 }
 
+// Makes every distance far again. A walk reaches a few dozen cells of the
+// whole board, and a play asks for distances at every step: only the cells
+// the last walk reached (those in `queue`) are set back.
+void Forget(std::vector<int>* distance, std::vector<int>* queue) {
+  if (distance->size() != static_cast<std::size_t>(kBoardCells)) {
+    distance->assign(kBoardCells, kFar);
+  } else {
+    for (int cell : *queue) (*distance)[cell] = kFar;
+  }
+  queue->clear();
+}
+
 // Walking distances of a character to every cell it may walk to from
 // `from`, on the board as it is now.
 void DistancesFrom(const Board& board, int character, int from, std::vector<int>* distance,
                    std::vector<int>* queue) {
-  distance->assign(kBoardCells, kFar);
-  queue->clear();
+  Forget(distance, queue);
   (*distance)[from] = 0;
   queue->push_back(from);
   for (std::size_t head = 0; head < queue->size(); ++head) {
@@ -62,8 +73,7 @@ void DistancesFrom(const Board& board, int character, int from, std::vector<int>
 // the character may enter.
 void DistancesTo(const Board& board, int character, int target, std::vector<int>* distance,
                  std::vector<int>* queue) {
-  distance->assign(kBoardCells, kFar);
-  queue->clear();
+  Forget(distance, queue);
   (*distance)[target] = 0;
   queue->push_back(target);
   for (std::size_t head = 0; head < queue->size(); ++head) {

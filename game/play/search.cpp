@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <span>
 #include <unordered_map>
 
 namespace tripath {
@@ -281,19 +282,38 @@ class Bounds {
     exitInside_.assign(m.cellCount, 0);
     exitBeyond_.assign(m.cellCount, 0);
     gemOwner_.assign(m.gemCells.size(), 0);
+    gone_.assign(m.words, 0);
+    standing_.assign(m.cellCount, 0);
+    enterers_.assign(m.cellCount, 0);
+    for (int cell = 0; cell < m.cellCount; ++cell) {
+      for (int c : m.active) enterers_[cell] += (m.enterMask[cell] >> c) & 1;
+    }
+    const int wearEnd = m.wearBit + 2 * static_cast<int>(m.initialPasses.size());
+    for (int w = 0; w < m.words; ++w) {
+      std::uint64_t mask = 0;
+      for (int bit = std::max(m.wearBit, 64 * w); bit < std::min(wearEnd, 64 * w + 64); ++bit) {
+        mask |= std::uint64_t{1} << (bit & 63);
+      }
+      wearMask_.push_back(mask);
+    }
   }
 
   void SetParent(const std::uint64_t* s) {
-    bool changed = !distancesKnown_;
-    for (int cell = 0; cell < m_.cellCount; ++cell) {
-      const std::uint8_t alive = Passes(m_, s, cell) > 0 ? 1 : 0;
-      changed = changed || alive != alive_[cell];
-      alive_[cell] = alive;
+    // Tiles vanish seldom, so most states share the distances of the last:
+    // which tiles are gone shows in the wear fields at 0, a word at a time.
+    constexpr std::uint64_t kLow = 0x5555555555555555ull;
+    bool same = distancesKnown_;
+    for (int w = 0; w < m_.words; ++w) {
+      const std::uint64_t x = s[w] & wearMask_[w];
+      const std::uint64_t gone = ~(x | (x >> 1)) & kLow & wearMask_[w];
+      same = same && gone == gone_[w];
+      gone_[w] = gone;
     }
-    // Tiles vanish seldom, so most states share the distances of the last.
-    if (!changed) return;
+    if (same) return;
+    for (int cell = 0; cell < m_.cellCount; ++cell) alive_[cell] = Passes(m_, s, cell) > 0 ? 1 : 0;
     for (int c : m_.active) ExitDistances(c, parentDistance_[c].data());
     distancesKnown_ = true;
+    aliveId_ = AliveId();
   }
   const std::uint8_t* alive() const { return alive_.data(); }
 
@@ -316,6 +336,9 @@ class Bounds {
     if (vanished < 0) return Heuristic(child, use);
     // Only characters who could walk on the vanished tile are affected.
     alive_[vanished] = 0;
+    const std::uint32_t parentId = aliveId_;
+    const std::uint32_t epoch = aliveEpoch_;
+    aliveId_ = AliveId();
     for (int c : m_.active) {
       if (m_.enterMask[vanished] & (1 << c)) {
         ExitDistances(c, childDistance_[c].data());
@@ -324,6 +347,8 @@ class Bounds {
     }
     const std::uint16_t h = Heuristic(child, use);
     alive_[vanished] = 1;
+    // The numbering may have started afresh meanwhile.
+    aliveId_ = epoch == aliveEpoch_ ? parentId : AliveId();
     return h;
   }
 
@@ -421,28 +446,88 @@ class Bounds {
   // vanish. So the entries still needed are at most the passes, plus the
   // characters who could share the tile less one, less those on it now.
   bool Overworn(const std::uint64_t* s, const std::array<int, kCharacterCount + 1>& position) {
-    std::fill(entries_.begin(), entries_.end(), 0);
-    bool any = false;
-    for (int c : m_.active) any = CrossingsNeeded(s, c, position[c]) || any;
-    if (!any) return false;
-    for (int cell = 0; cell < m_.cellCount; ++cell) {
-      if (entries_[cell] == 0) continue;
-      int sharers = 0, standing = 0;
-      for (int c : m_.active) {
-        if (position[c] == cell) ++standing;
-        if (position[c] == cell || (m_.enterMask[cell] & (1 << c))) ++sharers;
+    for (int cell : touched_) entries_[cell] = 0;
+    touched_.clear();
+    for (int c : m_.active) {
+      for (const auto& [cell, needed] : Crossings(s, c, position[c])) {
+        if (entries_[cell] == 0) touched_.push_back(cell);
+        entries_[cell] += needed;
       }
-      const int carried = Passes(m_, s, cell) + (sharing_ ? sharers - 1 : 0) - standing;
-      if (entries_[cell] > carried) return true;
     }
-    return false;
+    // Those standing on a tile take an entry each from it, but one who
+    // could not enter it shares it all the same.
+    for (int c : m_.active) {
+      if (!sharing_ || (m_.enterMask[position[c]] & (1 << c))) --standing_[position[c]];
+    }
+    bool overworn = false;
+    for (int cell : touched_) {
+      const int carried =
+          Passes(m_, s, cell) + (sharing_ ? enterers_[cell] - 1 : 0) + standing_[cell];
+      overworn = overworn || entries_[cell] > carried;
+    }
+    for (int c : m_.active) standing_[position[c]] = 0;
+    return overworn;
   }
 
-  // Adds to entries_ how often character c must still enter each path tile
+  // How often character c must still enter each path tile that cuts its
+  // walkable cells apart, standing on `root`. The same question comes up
+  // again and again: the states a search meets share their tiles with many
+  // others and differ from them in where one character stands, so the
+  // answers are kept, by the tiles still there, the character, where it
+  // stands and which gems only it can still fetch.
+  std::span<const std::pair<int, int>> Crossings(const std::uint64_t* s, int c, int root) {
+    std::uint64_t owned = 0;
+    bool keyed = m_.gemCells.size() <= 64;
+    for (std::size_t g = 0; keyed && g < m_.gemCells.size(); ++g) {
+      if (gemOwner_[g] == c && Bit(s, m_.gemBit + static_cast<int>(g))) owned |= 1ull << g;
+    }
+    if (!keyed) {
+      found_.clear();
+      CrossingsNeeded(s, c, root, &found_);
+      return found_;
+    }
+    const CutKey key{(std::uint64_t{aliveId_} << 24) | (std::uint64_t(c) << 16) |
+                         static_cast<std::uint64_t>(root),
+                     owned};
+    auto [it, added] = cuts_.try_emplace(key);
+    if (added) {
+      if (cutArena_.size() > kMostKeptCrossings) {
+        // Kept answers are only a shortcut: start afresh rather than grow.
+        cuts_.clear();
+        cutArena_.clear();
+        it = cuts_.try_emplace(key).first;
+      }
+      it->second.first = static_cast<std::uint32_t>(cutArena_.size());
+      CrossingsNeeded(s, c, root, &cutArena_);
+      it->second.second = static_cast<std::uint32_t>(cutArena_.size()) - it->second.first;
+    }
+    return {cutArena_.data() + it->second.first, it->second.second};
+  }
+
+  // The tiles still there, numbered: equal sets get equal numbers.
+  std::uint32_t AliveId() {
+    aliveBits_.assign((m_.cellCount + 63) / 64, 0);
+    for (int cell = 0; cell < m_.cellCount; ++cell) {
+      if (alive_[cell]) aliveBits_[cell >> 6] |= std::uint64_t{1} << (cell & 63);
+    }
+    const auto [it, added] =
+        aliveIds_.try_emplace(aliveBits_, static_cast<std::uint32_t>(aliveIds_.size()));
+    if (added && aliveIds_.size() > kMostAliveSets) {
+      // The numbers name the kept answers, so both start afresh.
+      aliveIds_.clear();
+      ++aliveEpoch_;
+      cuts_.clear();
+      cutArena_.clear();
+      return aliveIds_.try_emplace(aliveBits_, 0).first->second;
+    }
+    return it->second;
+  }
+
+  // Appends to *out how often character c must still enter each path tile
   // that cuts its walkable cells apart, from a depth-first search rooted
-  // where it stands (cut tiles as in Tarjan's articulation points). Returns
-  // whether it added any.
-  bool CrossingsNeeded(const std::uint64_t* s, int c, int root) {
+  // where it stands (cut tiles as in Tarjan's articulation points).
+  void CrossingsNeeded(const std::uint64_t* s, int c, int root,
+                       std::vector<std::pair<int, int>>* out) {
     const std::uint8_t bit = static_cast<std::uint8_t>(1 << c);
     const bool oneExit = m_.exits[c].size() == 1;
     auto terminal = [&](int cell) {
@@ -452,7 +537,6 @@ class Bounds {
     };
     std::fill(disc_.begin(), disc_.end(), 0);  // 0: not reached; else order + 1
     int clock = 0;
-    bool added = false;
     auto open = [&](int cell, int from) {
       disc_[cell] = low_[cell] = ++clock;
       terminals_[cell] = terminal(cell);
@@ -483,8 +567,7 @@ class Bounds {
         // hold terminals. Ending beyond: one entry per side. Ending back on
         // its own side: one more.
         const int needed = exitBeyond_[done] || !oneExit ? sides_[done] : sides_[done] + 1;
-        entries_[done] += needed;
-        added = true;
+        out->push_back({done, needed});
       }
       const int up = parentCell_[done];
       if (up < 0) continue;
@@ -496,7 +579,6 @@ class Bounds {
       terminals_[up] += terminals_[done];
       exitInside_[up] = exitInside_[up] || exitInside_[done];
     }
-    return added;
   }
 
   const Model& m_;
@@ -513,6 +595,40 @@ class Bounds {
   std::vector<std::uint8_t> exitInside_, exitBeyond_;
   std::vector<int> gemOwner_;  // per gem slot: the only character who can fetch it, else 0
   std::vector<std::pair<int, int>> stack_;
+  std::vector<int> touched_;   // cells whose entries_ are not 0
+  std::vector<int> enterers_;  // per cell: the characters in the level who may enter it
+  std::vector<int> standing_;  // per cell, scratch: less the entries those on it take
+  // The bits of the wear fields, and per field of the parent's state a bit
+  // that tells it is 0 (in the field's low bit).
+  std::vector<std::uint64_t> wearMask_, gone_;
+
+  // Kept answers of the cut search: (tiles still there, character, where
+  // it stands), and the gems only it can fetch, to a stretch of cutArena_
+  // holding (cell, entries) pairs.
+  struct CutKey {
+    std::uint64_t place, gems;
+    bool operator==(const CutKey&) const = default;
+  };
+  struct CutHash {
+    std::size_t operator()(const CutKey& k) const {
+      return std::hash<std::uint64_t>()(k.place * 0x9E3779B97F4A7C15ull ^ k.gems);
+    }
+  };
+  struct BitsHash {
+    std::size_t operator()(const std::vector<std::uint64_t>& bits) const {
+      std::uint64_t h = 0;
+      for (std::uint64_t w : bits) h = (h ^ w) * 0xBF58476D1CE4E5B9ull;
+      return std::hash<std::uint64_t>()(h);
+    }
+  };
+  static constexpr std::size_t kMostKeptCrossings = 1 << 20;
+  static constexpr std::size_t kMostAliveSets = 1 << 16;
+  std::unordered_map<CutKey, std::pair<std::uint32_t, std::uint32_t>, CutHash> cuts_;
+  std::vector<std::pair<int, int>> cutArena_, found_;
+  std::unordered_map<std::vector<std::uint64_t>, std::uint32_t, BitsHash> aliveIds_;
+  std::vector<std::uint64_t> aliveBits_;
+  std::uint32_t aliveId_ = 0;
+  std::uint32_t aliveEpoch_ = 0;  // how often the numbering started afresh
 };
 
 std::uint8_t MoveCode(int character, int direction) {
@@ -617,6 +733,77 @@ class Cover {
  private:
   int words_;
   std::vector<std::uint64_t> placeMask_, gemMask_, wearMask_;
+};
+
+// States grouped by where the characters stand, for cover queries: per
+// place the newest state, and per state the one met before it at that
+// place. The searches ask this for every state they meet, so it keeps no
+// list per place of its own.
+class PlaceIndex {
+ public:
+  PlaceIndex() : slots_(1 << 10) {}
+
+  void Link(std::uint64_t key, std::uint32_t index) {
+    if ((filled_.size() + 1) * 2 > slots_.size()) Grow();
+    const std::size_t at = Find(key);
+    Slot& slot = slots_[at];
+    if (slot.head == kNoState) {
+      slot.key = key;
+      filled_.push_back(at);
+    }
+    if (next_.size() <= index) next_.resize(index + 1, kNoState);
+    next_[index] = slot.head;
+    slot.head = index;
+  }
+
+  // Whether visit(index) is true for some state at the place `key`.
+  template <class Visit>
+  bool Any(std::uint64_t key, Visit&& visit) const {
+    for (std::uint32_t i = slots_[Find(key)].head; i != kNoState; i = next_[i]) {
+      if (visit(i)) return true;
+    }
+    return false;
+  }
+
+  // A check meets a few states and a search many: only the places used
+  // are emptied.
+  void Clear() {
+    for (std::size_t at : filled_) slots_[at] = Slot{};
+    filled_.clear();
+    next_.clear();
+  }
+
+ private:
+  struct Slot {
+    std::uint64_t key = 0;
+    std::uint32_t head = kNoState;
+  };
+  static std::uint64_t Mix(std::uint64_t k) {
+    k ^= k >> 33;
+    k *= 0xFF51AFD7ED558CCDull;
+    return k ^ (k >> 33);
+  }
+  std::size_t Find(std::uint64_t key) const {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = Mix(key) & mask;
+    while (slots_[i].head != kNoState && slots_[i].key != key) i = (i + 1) & mask;
+    return i;
+  }
+  void Grow() {
+    std::vector<Slot> old(slots_.size() * 2);
+    old.swap(slots_);
+    filled_.clear();
+    for (const Slot& slot : old) {
+      if (slot.head == kNoState) continue;
+      const std::size_t at = Find(slot.key);
+      slots_[at] = slot;
+      filled_.push_back(at);
+    }
+  }
+
+  std::vector<Slot> slots_;
+  std::vector<std::size_t> filled_;  // the slots in use
+  std::vector<std::uint32_t> next_;
 };
 
 // A* over whole states for a shortest solution. A new state is dropped when
@@ -725,16 +912,17 @@ class Search {
       Push(known, g, hOf_[known]);
       return true;
     }
-    std::vector<std::uint32_t>& samePlace = byPlace_[cover_.Key(child)];
-    for (std::uint32_t other : samePlace) {
-      if ((hOf_[other] == kFar || gOf_[other] <= g) && cover_.Covers(states_.State(other), child)) {
-        return true;
-      }
+    const std::uint64_t place = cover_.Key(child);
+    if (byPlace_.Any(place, [&](std::uint32_t other) {
+          return (hOf_[other] == kFar || gOf_[other] <= g) &&
+                 cover_.Covers(states_.State(other), child);
+        })) {
+      return true;
     }
     if (gOf_.size() >= options_.maxStates) return false;
     const std::uint16_t h = bounds_.Child(child, vanished, false);
     const std::uint32_t added = Add(child, parent, move, g);
-    samePlace.push_back(added);
+    byPlace_.Link(place, added);
     hOf_[added] = h;
     if (h != kFar) Push(added, g, h);
     return true;
@@ -753,7 +941,7 @@ class Search {
   std::vector<std::vector<std::pair<std::uint32_t, std::uint16_t>>> buckets_;
   std::size_t bucket_ = 0;
   Cover cover_;
-  std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> byPlace_;
+  PlaceIndex byPlace_;
 };
 
 // States kept with an index by where the characters stand, for cover
@@ -769,37 +957,27 @@ class StateFront {
   std::uint32_t Add(const std::uint64_t* s) {
     const auto index = static_cast<std::uint32_t>(size());
     arena_.insert(arena_.end(), s, s + words_);
-    byPlace_[cover_.Key(s)].push_back(index);
+    byPlace_.Link(cover_.Key(s), index);
     return index;
   }
   // Whether a stored state covers s.
   bool Covered(const std::uint64_t* s) const {
-    const auto it = byPlace_.find(cover_.Key(s));
-    if (it == byPlace_.end()) return false;
-    for (std::uint32_t i : it->second) {
-      if (cover_.Covers(State(i), s)) return true;
-    }
-    return false;
+    return byPlace_.Any(cover_.Key(s), [&](std::uint32_t i) { return cover_.Covers(State(i), s); });
   }
   // Whether s covers a stored state.
   bool Covering(const std::uint64_t* s) const {
-    const auto it = byPlace_.find(cover_.Key(s));
-    if (it == byPlace_.end()) return false;
-    for (std::uint32_t i : it->second) {
-      if (cover_.Covers(s, State(i))) return true;
-    }
-    return false;
+    return byPlace_.Any(cover_.Key(s), [&](std::uint32_t i) { return cover_.Covers(s, State(i)); });
   }
   void Clear() {
     arena_.clear();
-    byPlace_.clear();
+    byPlace_.Clear();
   }
 
  private:
   int words_;
   const Cover& cover_;
   std::vector<std::uint64_t> arena_;
-  std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> byPlace_;
+  PlaceIndex byPlace_;
 };
 
 // Tells whether the level can still be completed from a state, with an A*
