@@ -25,7 +25,11 @@ double FrameClock::UpdateTolerance(double updatePeriod) const {
   return (frame > 0 ? std::min(updatePeriod, frame) : updatePeriod) / 2;
 }
 
-double FrameClock::BackgroundBudget() const {
+double FrameClock::BackgroundBudget(double passMillis) const {
+  // A frame over 20 ms shows as a stutter; 16 leaves room for the step
+  // that runs past the budget, and a slow pass still lets the work creep on.
+  constexpr double kWholeFrame = 0.016;
   const double frame = IntervalMillis() / 1000.0;
-  return std::clamp(frame > 0 ? frame / 4 : 0.004, 0.001, 0.008);
+  const double share = frame > 0 ? frame / 4 : 0.004;
+  return std::clamp(std::min(share, kWholeFrame - passMillis / 1000.0), 0.001, 0.008);
 }

@@ -19,9 +19,10 @@ class FrameClock {
   // period and the frame interval, so that each deadline is judged halfway
   // between two frames.
   double UpdateTolerance(double updatePeriod) const;
-  // The time (seconds) background work may take after a frame's own work:
-  // a quarter of the frame, within 1 to 8 ms.
-  double BackgroundBudget() const;
+  // The time (seconds) background work may take after a frame's own work,
+  // which took `passMillis`: a quarter of the frame, within 1 to 8 ms, and
+  // no more than leaves the whole frame within 16 ms while it can.
+  double BackgroundBudget(double passMillis) const;
 
  private:
   static constexpr int kKept = 15;

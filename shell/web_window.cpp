@@ -446,13 +446,24 @@ bool WebWindow::ReadJoystick(int port, std::vector<float>& axes,
 
 }  // namespace
 
+// What the background work took in the last pass (milliseconds), so that
+// a long frame can be told apart: the game's own work, or the drawing.
+double g_lastWorkMillis = 0;
+
 extern "C" EMSCRIPTEN_KEEPALIVE int tripath_web_pass(double time, int frame) {
   if (frame) g_frameClock.Frame(time);
   g_frameTime = time;
+  const double passStart = PageClockMillis();
   const bool more = g_pass(false);
   g_frameTime = -1;
-  RunBackgroundWork(g_frameClock.BackgroundBudget());
+  const double workStart = PageClockMillis();
+  RunBackgroundWork(g_frameClock.BackgroundBudget(workStart - passStart));
+  g_lastWorkMillis = PageClockMillis() - workStart;
   return more ? 1 : 0;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE double tripath_last_work_ms() {
+  return g_lastWorkMillis;
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void tripath_release_held() {

@@ -1,5 +1,6 @@
 #include "game/play/proof.h"
 
+#include <algorithm>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -14,6 +15,7 @@ namespace {
 
 // Work per slice, in states: about a millisecond of one core.
 constexpr std::size_t kPopsPerSlice = 128;
+constexpr std::size_t kPopsPerPiece = 16;
 // Reports kept for boards seen before, so an undo is known at once.
 constexpr std::size_t kKeptReports = 256;
 
@@ -25,7 +27,12 @@ class ProofJob {
   // Works on for a slice; true once every measure is in.
   bool Advance(std::size_t work) {
     const BoardMeasures::Stage before = job_.Measures().stage;
-    report_.complete = job_.Advance(work);
+    // In pieces, minding the clock: in a browser the slices share a few
+    // milliseconds of a frame, and a whole slice can run past them.
+    for (std::size_t done = 0; done < work && !report_.complete; done += kPopsPerPiece) {
+      report_.complete = job_.Advance(std::min(kPopsPerPiece, work - done));
+      if (BackgroundWork::StepTimeUp()) break;
+    }
     const BoardMeasures& measures = job_.Measures();
     // Each stage's figures are shown as soon as they are in.
     moved_ = measures.stage != before;

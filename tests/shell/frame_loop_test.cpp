@@ -294,6 +294,22 @@ TEST(FrameLoop, DisplayFramesGetEvenUpdates) {
   }
 }
 
+// Background work gets a quarter of the display's frame, but never so much
+// that the frame, with the game's own pass, runs past 16 ms; a pass that
+// long leaves it a millisecond, so the work still creeps on.
+TEST(FrameLoop, BackgroundWorkLeavesTheFrameShort) {
+  auto budgetMs = [](double hz, double passMs) {
+    FrameClock clock;
+    for (int i = 0; i < 20; ++i) clock.Frame(i * 1000.0 / hz);
+    return clock.BackgroundBudget(passMs) * 1000;
+  };
+  EXPECT_NEAR(budgetMs(60, 2), 1000.0 / 60 / 4, 0.01);
+  EXPECT_NEAR(budgetMs(60, 14), 2, 0.01);
+  EXPECT_NEAR(budgetMs(60, 30), 1, 0.01);
+  EXPECT_NEAR(budgetMs(30, 2), 8, 0.01);
+  EXPECT_NEAR(budgetMs(30, 11), 5, 0.01);
+}
+
 TEST(FrameLoop, FirstUpdateFollowsCreateAndARender) {
   Loop loop;
   loop.window->onPoll = [&](ScriptedWindow&) { return loop.Count("update") < 1; };
