@@ -1,13 +1,16 @@
 // My levels: the boards a player made or imported, kept in a file of their
 // own beside the saved state (never in it), and the list of them in the
 // workshop. The file is one line per level: its code (which holds its name
-// and board), its par and whether it was beaten, under a heading with the
-// format's version and over a checksum of the whole; a file that fails any
-// of that is set aside whole and never read in part.
+// and board), its par, whether it was beaten, which level it is and when it
+// last changed; then a line per level deleted lately. A heading names the
+// format's version and a checksum of the whole closes it; a file that fails
+// any of that is set aside whole and never read in part.
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 #include "game/front_end.h"
@@ -15,9 +18,15 @@
 
 namespace {
 
-constexpr std::string_view kHeading = "Tripath levels 1";
+// Version 1 files, written before levels had ids, are still read.
+constexpr std::string_view kFirstHeading = "Tripath levels 1";
+constexpr std::string_view kHeading = "Tripath levels 2";
 constexpr std::string_view kCheckKey = "check ";
+constexpr std::string_view kDeletedKey = "- ";
 constexpr int kMaxPar = 99999;
+// Deletions are remembered for this many levels, the latest first: an
+// older copy of the list is seldom further behind.
+constexpr std::size_t kMostDeleted = 200;
 
 std::uint32_t Fnv(std::string_view text) {
   std::uint32_t h = 2166136261u;
@@ -28,38 +37,101 @@ std::uint32_t Fnv(std::string_view text) {
   return h;
 }
 
+std::uint64_t Fnv64(std::string_view text) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (char c : text) {
+    h ^= static_cast<unsigned char>(c);
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
 std::string Hex(std::uint32_t value) {
   char text[9];
   std::snprintf(text, sizeof text, "%08x", value);
   return text;
 }
 
-bool ParseNumber(std::string_view text, int low, int high, int& value) {
-  if (text.empty() || text.size() > 6) return false;
+template <typename Number>
+bool ParseNumber(std::string_view text, Number low, Number high, Number& value, int base = 10,
+                 std::size_t digits = 6) {
+  if (text.empty() || text.size() > digits) return false;
   value = 0;
   for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
+    const int digit = c >= '0' && c <= '9'                 ? c - '0'
+                      : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                           : -1;
+    if (digit < 0) return false;
+    value = static_cast<Number>(value * static_cast<Number>(base) + static_cast<Number>(digit));
   }
   return value >= low && value <= high;
 }
 
-// One line: "<code> <par> <0 | 1 beaten | 2 beaten at par>".
-std::optional<MyLevel> ParseLine(std::string_view line) {
-  const std::size_t first = line.find(' ');
-  const std::size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
-  if (second == std::string_view::npos) return std::nullopt;
-  const tripath::DecodedShareCode code = tripath::DecodeShareCode(line.substr(0, first));
-  int par = 0, beaten = 0;
-  if (!code.board || !ParseNumber(line.substr(first + 1, second - first - 1), 0, kMaxPar, par) ||
-      !ParseNumber(line.substr(second + 1), 0, 2, beaten))
-    return std::nullopt;
+// The line's fields, split at single spaces.
+std::vector<std::string_view> Fields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  for (std::size_t start = 0;;) {
+    const std::size_t space = line.find(' ', start);
+    fields.push_back(line.substr(start, space - start));
+    if (space == std::string_view::npos) return fields;
+    start = space + 1;
+  }
+}
+
+constexpr std::int64_t kLatestStamp = 9'999'999'999'999'999;
+
+bool ParseId(std::string_view text, std::uint64_t& id) {
+  return text.size() == 16 && ParseNumber<std::uint64_t>(text, 1, ~0ull, id, 16, 16);
+}
+
+bool ParseStamp(std::string_view text, std::int64_t& stamp) {
+  return ParseNumber<std::int64_t>(text, 0, kLatestStamp, stamp, 10, 16);
+}
+
+// A level's line: "<code> <par> <0 | 1 beaten | 2 beaten at par>", and in
+// version 2 then "<id> <stamp>".
+std::optional<MyLevel> ParseLevelLine(std::string_view line, bool withId) {
+  const std::vector<std::string_view> fields = Fields(line);
+  if (fields.size() != (withId ? 5u : 3u)) return std::nullopt;
+  const tripath::DecodedShareCode code = tripath::DecodeShareCode(fields[0]);
   MyLevel level;
+  int beaten = 0;
+  if (!code.board || !ParseNumber(fields[1], 0, kMaxPar, level.par) ||
+      !ParseNumber(fields[2], 0, 2, beaten))
+    return std::nullopt;
+  if (withId && (!ParseId(fields[3], level.id) || !ParseStamp(fields[4], level.stamp)))
+    return std::nullopt;
   level.board = *code.board;
-  level.par = par;
   level.beaten = beaten > 0;
   level.beatenAtPar = beaten == 2;
   return level;
+}
+
+// A deletion's line: "- <id> <stamp>".
+std::optional<DeletedLevel> ParseDeletedLine(std::string_view line) {
+  const std::vector<std::string_view> fields = Fields(line.substr(kDeletedKey.size()));
+  DeletedLevel deleted;
+  if (fields.size() != 2 || !ParseId(fields[0], deleted.id) ||
+      !ParseStamp(fields[1], deleted.stamp))
+    return std::nullopt;
+  return deleted;
+}
+
+// A version 1 file's levels have no ids: each is named by its line, so
+// that two copies of that file name their levels alike.
+void NameFirstVersionLevels(std::vector<MyLevel>& levels) {
+  for (std::size_t i = 0; i < levels.size(); ++i) {
+    std::uint64_t id = Fnv64(tripath::EncodeShareCode(levels[i].board));
+    for (std::size_t before = 0; before < i; ++before) id += levels[before].id == id ? 1 : 0;
+    levels[i].id = id == 0 ? 1 : id;
+  }
+}
+
+// The level of the list with this id, or null.
+template <typename List>
+auto* FindId(List& levels, std::uint64_t id) {
+  auto it = std::find_if(levels.begin(), levels.end(), [&](const auto& l) { return l.id == id; });
+  return it == levels.end() ? nullptr : &*it;
 }
 
 std::filesystem::path PathOfUtf8(const std::string& utf8) {
@@ -92,7 +164,10 @@ String LevelSummary(const MyLevel& level) {
 
 void DeleteMyLevel(c_MyApp& app, int index) {
   WorkshopState& ws = app.frontEnd.workshop;
-  PrintLine(u"Deleted " + StringFromBytes(ws.levels[static_cast<std::size_t>(index)].board.name));
+  MyLevel& level = ws.levels[static_cast<std::size_t>(index)];
+  PrintLine(u"Deleted " + StringFromBytes(level.board.name));
+  TouchMyLevel(level);
+  ws.deleted.push_back({level.id, level.stamp});
   ws.levels.erase(ws.levels.begin() + index);
   // The board in the workshop stays; it is kept again, as a level of its
   // own, at its next edit.
@@ -105,36 +180,74 @@ void DeleteMyLevel(c_MyApp& app, int index) {
 }  // namespace
 
 std::string MergeMyLevels(const std::string& older, const std::string& newer) {
-  std::optional<std::vector<MyLevel>> kept = ParseMyLevels(newer);
-  const std::optional<std::vector<MyLevel>> other = ParseMyLevels(older);
+  std::optional<MyLevelsList> kept = ParseMyLevels(newer);
+  const std::optional<MyLevelsList> other = ParseMyLevels(older);
   // A damaged copy yields to a sound one; two damaged ones are set aside as
   // the newer.
   if (!kept) return other ? older : newer;
   if (!other) return newer;
-  for (MyLevel& level : *kept) {
-    for (const MyLevel& before : *other) {
-      if (!before.board.SameCells(level.board)) continue;
-      level.beaten = level.beaten || before.beaten;
-      level.beatenAtPar = level.beatenAtPar || before.beatenAtPar;
+  MyLevelsList& list = *kept;
+  for (MyLevel& level : list.levels) {
+    const MyLevel* before = FindId(other->levels, level.id);
+    if (!before) continue;
+    // The later version stands; what was beaten on the same cells in the
+    // other is beaten too.
+    const MyLevel& earlier = before->stamp > level.stamp ? level : *before;
+    const bool sameCells =
+        earlier.board.SameCells(level.board) && earlier.board.SameCells(before->board);
+    const bool beaten = sameCells && earlier.beaten;
+    const bool beatenAtPar = sameCells && earlier.beatenAtPar;
+    if (before->stamp > level.stamp) level = *before;
+    level.beaten = level.beaten || beaten;
+    level.beatenAtPar = level.beatenAtPar || beatenAtPar;
+  }
+  for (const MyLevel& level : other->levels) {
+    if (!FindId(list.levels, level.id)) list.levels.push_back(level);
+  }
+  for (const DeletedLevel& gone : other->deleted) {
+    DeletedLevel* known = FindId(list.deleted, gone.id);
+    if (!known) {
+      list.deleted.push_back(gone);
+    } else {
+      known->stamp = std::max(known->stamp, gone.stamp);
     }
   }
-  return FormatMyLevels(*kept);
+  // A level deleted after its last change stays deleted; one changed since
+  // (in a window that still had it) comes back.
+  std::erase_if(list.levels, [&](const MyLevel& level) {
+    const DeletedLevel* gone = FindId(list.deleted, level.id);
+    return gone && gone->stamp >= level.stamp;
+  });
+  std::erase_if(list.deleted,
+                [&](const DeletedLevel& gone) { return FindId(list.levels, gone.id) != nullptr; });
+  return FormatMyLevels(list);
 }
 
-std::string FormatMyLevels(const std::vector<MyLevel>& levels) {
+std::string FormatMyLevels(const MyLevelsList& list) {
   std::string text = std::string(kHeading) + "\n";
-  for (const MyLevel& level : levels) {
+  char tail[48];
+  for (const MyLevel& level : list.levels) {
     if (!level.board.HasFloor()) continue;
-    text += tripath::EncodeShareCode(level.board) + " " + std::to_string(level.par) + " " +
-            (level.beatenAtPar ? "2"
-             : level.beaten    ? "1"
-                               : "0") +
-            "\n";
+    std::snprintf(tail, sizeof tail, " %d %d %016llx %lld", level.par,
+                  level.beatenAtPar ? 2
+                  : level.beaten    ? 1
+                                    : 0,
+                  static_cast<unsigned long long>(level.id), static_cast<long long>(level.stamp));
+    text += tripath::EncodeShareCode(level.board) + tail + "\n";
+  }
+  std::vector<DeletedLevel> deleted = list.deleted;
+  std::sort(deleted.begin(), deleted.end(),
+            [](const DeletedLevel& a, const DeletedLevel& b) { return a.stamp > b.stamp; });
+  if (deleted.size() > kMostDeleted) deleted.resize(kMostDeleted);
+  for (const DeletedLevel& gone : deleted) {
+    std::snprintf(tail, sizeof tail, "%016llx %lld", static_cast<unsigned long long>(gone.id),
+                  static_cast<long long>(gone.stamp));
+    text += std::string(kDeletedKey) + tail + "\n";
   }
   return text + std::string(kCheckKey) + Hex(Fnv(text)) + "\n";
 }
 
-std::optional<std::vector<MyLevel>> ParseMyLevels(std::string_view text) {
+std::optional<MyLevelsList> ParseMyLevels(std::string_view text) {
   const std::size_t check = text.rfind(kCheckKey);
   if (check == std::string_view::npos || (check > 0 && text[check - 1] != '\n'))
     return std::nullopt;
@@ -142,26 +255,51 @@ std::optional<std::vector<MyLevel>> ParseMyLevels(std::string_view text) {
   while (!sum.empty() && (sum.back() == '\n' || sum.back() == '\r')) sum.remove_suffix(1);
   const std::string_view body = text.substr(0, check);
   if (sum != Hex(Fnv(body))) return std::nullopt;
-  std::vector<MyLevel> levels;
+  MyLevelsList list;
   std::size_t start = 0;
-  bool heading = true;
+  std::optional<bool> withIds;  // known once the heading is read
   while (start < body.size()) {
     std::size_t end = body.find('\n', start);
     if (end == std::string_view::npos) end = body.size();
     std::string_view line = body.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     start = end + 1;
-    if (heading) {
-      if (line != kHeading) return std::nullopt;
-      heading = false;
+    if (!withIds) {
+      if (line != kHeading && line != kFirstHeading) return std::nullopt;
+      withIds = line == kHeading;
       continue;
     }
-    std::optional<MyLevel> level = ParseLine(line);
+    if (*withIds && line.starts_with(kDeletedKey)) {
+      std::optional<DeletedLevel> deleted = ParseDeletedLine(line);
+      if (!deleted) return std::nullopt;
+      list.deleted.push_back(*deleted);
+      continue;
+    }
+    std::optional<MyLevel> level = ParseLevelLine(line, *withIds);
     if (!level) return std::nullopt;
-    levels.push_back(std::move(*level));
+    list.levels.push_back(std::move(*level));
   }
-  if (heading) return std::nullopt;
-  return levels;
+  if (!withIds) return std::nullopt;
+  if (!*withIds) NameFirstVersionLevels(list.levels);
+  return list;
+}
+
+void TouchMyLevel(MyLevel& level) {
+  // Later than any stamp given before, even when the clock steps back.
+  static std::int64_t last = 0;
+  const std::int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::system_clock::now().time_since_epoch())
+                               .count();
+  last = std::clamp(now, last + 1, kLatestStamp);
+  level.stamp = last;
+  if (level.id != 0) return;
+  static std::uint64_t seed =
+      (static_cast<std::uint64_t>(std::random_device()()) << 32) ^ static_cast<std::uint64_t>(now);
+  // splitmix64
+  std::uint64_t z = (seed += 0x9E3779B97F4A7C15ull);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  level.id = (z ^ (z >> 31)) | 1;
 }
 
 std::string MyLevelsPath() {
@@ -175,9 +313,10 @@ void LoadMyLevels(c_MyApp& app) {
   const std::string path = MyLevelsPath();
   const std::optional<std::string> text = ReadKeptFile(path, MergeMyLevels);
   if (!text) return;  // none yet
-  std::optional<std::vector<MyLevel>> levels = ParseMyLevels(*text);
-  if (levels) {
-    ws.levels = std::move(*levels);
+  std::optional<MyLevelsList> list = ParseMyLevels(*text);
+  if (list) {
+    ws.levels = std::move(list->levels);
+    ws.deleted = std::move(list->deleted);
     PrintLine("My levels loaded: " + std::to_string(ws.levels.size()));
     return;
   }
@@ -212,7 +351,7 @@ void SaveMyLevels(c_MyApp& app, bool now) {
   // Merged with the copy the store holds; a store the game could not read
   // is never written over (WriteKeptFile refuses). A write the browser's
   // store turns down later shows the game's own notice.
-  if (WriteKeptFile(MyLevelsPath(), FormatMyLevels(ws.levels), MergeMyLevels) == 0) {
+  if (WriteKeptFile(MyLevelsPath(), FormatMyLevels({ws.levels, ws.deleted}), MergeMyLevels) == 0) {
     ws.levelsChanged = false;
   } else if (ws.noticeTimer <= 0) {
     ShowWorkshopNotice(app, u"My levels could not be saved", true);

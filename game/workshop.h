@@ -38,18 +38,38 @@ struct MyLevel {
   int par = 0;                // its fewest steps; 0 while not proven solvable
   bool beaten = false;
   bool beatenAtPar = false;
+  // Which level it is, whatever is drawn on it, and when it last changed
+  // (milliseconds since 1970): two windows' copies of the list are brought
+  // together level by level.
+  std::uint64_t id = 0;
+  std::int64_t stamp = 0;
+};
+
+// A level deleted from the list, and when: another window's older copy of
+// the list must not bring it back.
+struct DeletedLevel {
+  std::uint64_t id = 0;
+  std::int64_t stamp = 0;
+};
+
+struct MyLevelsList {
+  std::vector<MyLevel> levels;
+  std::vector<DeletedLevel> deleted;
 };
 
 // The file's text, and back: nothing when the text is damaged or not such
 // a file at all, so that a file is never read in part.
-std::string FormatMyLevels(const std::vector<MyLevel>& levels);
-std::optional<std::vector<MyLevel>> ParseMyLevels(std::string_view text);
+std::string FormatMyLevels(const MyLevelsList& list);
+std::optional<MyLevelsList> ParseMyLevels(std::string_view text);
 // The file, beside the state file.
 std::string MyLevelsPath();
 // Two copies of the file as one (another window's, or the browser's two
-// stores): the newer list stands, deletions included, and a level beaten
-// in either copy is beaten; a damaged copy yields to a sound one.
+// stores): every level either holds stays, in its later version, unless it
+// was deleted after that; a level beaten in either copy is beaten; a
+// damaged copy yields to a sound one.
 std::string MergeMyLevels(const std::string& older, const std::string& newer);
+// Marks a level as changed now, naming it first if it has no id yet.
+void TouchMyLevel(MyLevel& level);
 
 // --- the screen's layout (workshop.cpp) -----------------------------------------
 
@@ -116,6 +136,7 @@ struct WorkshopState {
   bool reportedMeasures = false;  // its measures have been printed
 
   std::vector<MyLevel> levels;
+  std::vector<DeletedLevel> deleted;  // from the list, kept in the file for a while
   bool levelsLoaded = false;
   bool levelsChanged = false;  // not yet written to the file
   int levelsSavedMs = 0;

@@ -55,11 +55,18 @@ void KeepDrawnBoard(c_MyApp& app) {
     if (!ws.board.HasFloor()) return;
     ws.levels.push_back(MyLevel{ws.board});
     ws.editing = static_cast<int>(ws.levels.size()) - 1;
+    TouchMyLevel(ws.levels.back());
   } else {
     MyLevel& level = ws.levels[static_cast<std::size_t>(ws.editing)];
-    // Other cells make another level: what was beaten was not this one.
-    if (!level.board.SameCells(ws.board)) level = MyLevel{};
+    // Other cells make another puzzle: what was beaten was not this one.
+    // It stays the same entry of the list all the same.
+    if (!level.board.SameCells(ws.board)) {
+      const std::uint64_t id = level.id;
+      level = MyLevel{};
+      level.id = id;
+    }
     level.board = ws.board;
+    TouchMyLevel(level);
   }
   ws.levelsChanged = true;
 }
@@ -165,6 +172,7 @@ void UpdateProof(c_MyApp& app) {
   if (ws.editing >= 0 && ws.editing < static_cast<int>(ws.levels.size()) &&
       ws.levels[static_cast<std::size_t>(ws.editing)].par != par) {
     ws.levels[static_cast<std::size_t>(ws.editing)].par = par;
+    TouchMyLevel(ws.levels[static_cast<std::size_t>(ws.editing)]);
     ws.levelsChanged = true;
   }
 }

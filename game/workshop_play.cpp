@@ -76,6 +76,7 @@ void RecordDrawnBoardFinish(c_MyApp& app, const LevelFinish& finish) {
   if (ws.editing < 0 || ws.editing >= static_cast<int>(ws.levels.size())) return;
   MyLevel& level = ws.levels[static_cast<std::size_t>(ws.editing)];
   level.beaten = true;
+  TouchMyLevel(level);
   if (EarnsParMark(finish)) level.beatenAtPar = true;
   ws.levelsChanged = true;
   PrintLine(level.beatenAtPar ? "Beaten at par: " + level.board.name
@@ -143,6 +144,7 @@ bool ImportShareCode(c_MyApp& app, std::string_view text) {
   } else {
     if (decoded.board->name.empty()) decoded.board->name = FreshLevelName(ws);
     ws.levels.push_back(MyLevel{*decoded.board});
+    TouchMyLevel(ws.levels.back());
     ws.levelsChanged = true;
     OpenMyLevel(app, static_cast<int>(ws.levels.size()) - 1);
   }

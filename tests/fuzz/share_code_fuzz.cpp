@@ -24,15 +24,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto again = ParseMyLevels(FormatMyLevels(*levels));
     FUZZ_CHECK(again.has_value());
     std::size_t kept = 0;
-    for (const MyLevel& level : *levels) {
+    for (const MyLevel& level : levels->levels) {
       if (!level.board.HasFloor()) continue;  // an empty board is not kept
-      FUZZ_CHECK(kept < again->size());
-      const MyLevel& back = (*again)[kept++];
+      FUZZ_CHECK(kept < again->levels.size());
+      const MyLevel& back = again->levels[kept++];
       FUZZ_CHECK(back.board.SameCells(level.board) && back.board.name == level.board.name);
       FUZZ_CHECK(back.par == level.par && back.beaten == level.beaten &&
-                 back.beatenAtPar == level.beatenAtPar);
+                 back.beatenAtPar == level.beatenAtPar && back.id == level.id &&
+                 back.stamp == level.stamp);
     }
-    FUZZ_CHECK(kept == again->size());
+    FUZZ_CHECK(kept == again->levels.size());
+    // Brought together with itself, a sound file stays sound.
+    FUZZ_CHECK(
+        ParseMyLevels(MergeMyLevels(std::string(text), FormatMyLevels(*levels))).has_value());
   }
   return 0;
 }

@@ -370,7 +370,7 @@ TEST_F(Workshop, ABoardDrawnByClicksIsProvenPlayedAndFoundBeatenAfterARestart) {
   // In its place, if anything, the empty list.
   if (std::filesystem::exists(dir_.path() / ".quarrystate-levels")) {
     const auto kept = ParseMyLevels(dir_.ReadFile(".quarrystate-levels"));
-    EXPECT_TRUE(kept && kept->empty());
+    EXPECT_TRUE(kept && kept->levels.empty());
   }
   EXPECT_NE(Log().find("My levels could not be read"), std::string::npos) << Log();
 
@@ -509,7 +509,10 @@ TEST_F(Game, StallsAtRandomMomentsLeaveTheFrameLoopSleeping) {
     ::kill(pid, SIGCONT);
   }
   Pause(1000);
-  const double after = CpuShare(pid, 5);
+  // The quieter of two spans: another process on the machine (a test run
+  // beside this one) may busy the renderer's threads for a while, but a
+  // loop that no longer sleeps takes more in both.
+  const double after = std::min(CpuShare(pid, 3), CpuShare(pid, 3));
   std::printf("CPU seconds per second on the title: %.3f before the stalls, %.3f after\n", before,
               after);
   // A loop that yields instead of sleeping takes whatever the machine

@@ -189,44 +189,116 @@ TEST_F(WorkshopProof, ShowsTheMeasuresTheVerdictAndTheTints) {
 class MyLevelsFile : public GameTest {};
 
 TEST_F(MyLevelsFile, ReadsBackWhatItWroteAndRefusesAnythingElseWhole) {
-  std::vector<MyLevel> levels(2);
-  levels[0].board = Drawn({"P#1"}, "First");
-  levels[0].par = 2;
-  levels[0].beaten = levels[0].beatenAtPar = true;
-  levels[1].board = Drawn({"L##2", "...*"}, "Second");
-  levels[1].beaten = true;
-  const std::string text = FormatMyLevels(levels);
+  MyLevelsList list;
+  list.levels.resize(2);
+  list.levels[0].board = Drawn({"P#1"}, "First");
+  list.levels[0].par = 2;
+  list.levels[0].beaten = list.levels[0].beatenAtPar = true;
+  list.levels[1].board = Drawn({"L##2", "...*"}, "Second");
+  list.levels[1].beaten = true;
+  for (MyLevel& level : list.levels) TouchMyLevel(level);
+  list.deleted.push_back({0xfeed, 5});
+  const std::string text = FormatMyLevels(list);
   const auto back = ParseMyLevels(text);
   ASSERT_TRUE(back);
-  ASSERT_EQ(back->size(), 2u);
-  EXPECT_TRUE((*back)[0].board.SameCells(levels[0].board));
-  EXPECT_EQ((*back)[0].board.name, "First");
-  EXPECT_EQ((*back)[0].par, 2);
-  EXPECT_TRUE((*back)[0].beatenAtPar);
-  EXPECT_TRUE((*back)[1].beaten);
-  EXPECT_FALSE((*back)[1].beatenAtPar);
+  ASSERT_EQ(back->levels.size(), 2u);
+  EXPECT_TRUE(back->levels[0].board.SameCells(list.levels[0].board));
+  EXPECT_EQ(back->levels[0].board.name, "First");
+  EXPECT_EQ(back->levels[0].par, 2);
+  EXPECT_TRUE(back->levels[0].beatenAtPar);
+  EXPECT_TRUE(back->levels[1].beaten);
+  EXPECT_FALSE(back->levels[1].beatenAtPar);
+  EXPECT_EQ(back->levels[1].id, list.levels[1].id);
+  EXPECT_EQ(back->levels[1].stamp, list.levels[1].stamp);
+  ASSERT_EQ(back->deleted.size(), 1u);
+  EXPECT_EQ(back->deleted[0].id, 0xfeedu);
 
   for (std::size_t cut : {text.size() / 2, text.size() - 3, std::size_t{0}})
     EXPECT_FALSE(ParseMyLevels(text.substr(0, cut))) << cut;
   std::string edited = text;
-  edited[edited.find(" 2 2")] = '\t';
+  edited[edited.find(" 2 2 ")] = '\t';
   EXPECT_FALSE(ParseMyLevels(edited));
   EXPECT_FALSE(ParseMyLevels("0|7|0|0|0|1|0|0|0|0|64|64|10|"));  // a state file
   std::string newer = text;
-  newer.replace(newer.find("levels 1"), 8, "levels 2");
+  newer.replace(newer.find("levels 2"), 8, "levels 3");
   EXPECT_FALSE(ParseMyLevels(newer));
-
-  // Two copies, as two windows or the browser's two stores hold them: the
-  // newer list stands (the second level was deleted there), a level beaten
-  // in the older copy stays beaten, and a damaged copy yields to a sound one.
-  std::vector<MyLevel> later = {levels[0]};
-  later[0].beaten = later[0].beatenAtPar = false;
-  const auto merged = ParseMyLevels(MergeMyLevels(text, FormatMyLevels(later)));
-  ASSERT_TRUE(merged);
-  ASSERT_EQ(merged->size(), 1u);
-  EXPECT_TRUE((*merged)[0].beatenAtPar);
   EXPECT_EQ(MergeMyLevels(text, edited), text);
   EXPECT_EQ(MergeMyLevels(edited, text), text);
+
+  // A file of the first version, without ids, as earlier games wrote it.
+  const std::string first = "Tripath levels 1\n" + tripath::EncodeShareCode(list.levels[0].board) +
+                            " 2 2\n" + tripath::EncodeShareCode(list.levels[1].board) + " 0 1\n";
+  char sum[16];
+  std::uint32_t h = 2166136261u;
+  for (char c : first) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+  std::snprintf(sum, sizeof sum, "%08x", h);
+  const auto old = ParseMyLevels(first + "check " + sum + "\n");
+  ASSERT_TRUE(old);
+  ASSERT_EQ(old->levels.size(), 2u);
+  EXPECT_TRUE(old->levels[0].beatenAtPar);
+  EXPECT_NE(old->levels[0].id, old->levels[1].id);
+  EXPECT_EQ(ParseMyLevels(first + "check " + sum + "\n")->levels[1].id, old->levels[1].id);
+}
+
+// Two copies of the list, as two windows (or the browser's two stores) hold
+// them: nothing one window added or changed is lost to the other's older
+// list, a deletion sticks unless the level changed after it, and a level
+// beaten in either copy stays beaten.
+TEST_F(MyLevelsFile, TwoWindowsCopiesComeTogetherLevelByLevel) {
+  auto level = [](const std::string& name, std::uint64_t id, std::int64_t stamp,
+                  const std::vector<std::string>& rows = {"P#1"}) {
+    MyLevel l;
+    l.board = Drawn(rows, name);
+    l.id = id;
+    l.stamp = stamp;
+    return l;
+  };
+  auto names = [](const std::string& text) {
+    std::vector<std::string> out;
+    const auto list = ParseMyLevels(text);
+    if (!list) return std::vector<std::string>{"damaged"};
+    for (const MyLevel& l : list->levels) out.push_back(l.board.name);
+    return out;
+  };
+  using Names = std::vector<std::string>;
+
+  // The store holds a level another window added; this window's list never
+  // had it.
+  const std::string store = FormatMyLevels({{level("Old", 1, 10), level("Added", 2, 20)}, {}});
+  EXPECT_EQ(names(MergeMyLevels(store, FormatMyLevels({{level("Old", 1, 10)}, {}}))),
+            (Names{"Old", "Added"}));
+
+  // Deleted here after its last change: gone, and the deletion is kept.
+  const std::string deleting = FormatMyLevels({{level("Old", 1, 10)}, {{2, 30}}});
+  const std::string merged = MergeMyLevels(store, deleting);
+  EXPECT_EQ(names(merged), (Names{"Old"}));
+  EXPECT_EQ(ParseMyLevels(merged)->deleted.size(), 1u);
+  // ... and a third copy that still has it does not bring it back.
+  EXPECT_EQ(names(MergeMyLevels(merged, store)), (Names{"Old"}));
+  // Changed in another window after this one deleted it: it stays.
+  const std::string changed =
+      FormatMyLevels({{level("Old", 1, 10), level("Added again", 2, 40)}, {}});
+  EXPECT_EQ(names(MergeMyLevels(merged, changed)), (Names{"Old", "Added again"}));
+
+  // The later version of a level wins in either order; beaten marks join
+  // while the cells are the same, and a redrawn level keeps none.
+  MyLevel beaten = level("Old", 1, 10);
+  beaten.beaten = beaten.beatenAtPar = true;
+  const MyLevel renamed = level("Renamed", 1, 50);
+  const MyLevel redrawn = level("Redrawn", 1, 60, {"P##1"});
+  for (bool swap : {false, true}) {
+    const std::string a = FormatMyLevels({{beaten}, {}});
+    const std::string b = FormatMyLevels({{renamed}, {}});
+    const auto joined = ParseMyLevels(swap ? MergeMyLevels(b, a) : MergeMyLevels(a, b));
+    ASSERT_TRUE(joined);
+    ASSERT_EQ(joined->levels.size(), 1u);
+    EXPECT_EQ(joined->levels[0].board.name, "Renamed");
+    EXPECT_TRUE(joined->levels[0].beatenAtPar);
+    const auto other = ParseMyLevels(MergeMyLevels(a, FormatMyLevels({{redrawn}, {}})));
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->levels[0].board.name, "Redrawn");
+    EXPECT_FALSE(other->levels[0].beaten);
+  }
 }
 
 }  // namespace
