@@ -375,8 +375,30 @@ int FindMyLevel(const WorkshopState& ws, const tripath::DrawnBoard& board) {
   return -1;
 }
 
+void RefreshMyLevels(c_MyApp& app) {
+  WorkshopState& ws = app.frontEnd.workshop;
+  if (!ws.levelsLoaded) return;
+  SaveMyLevels(app, true);
+  // Not written: this window's changes are only here, so it keeps its own.
+  if (ws.levelsChanged) return;
+  const std::optional<std::string> text = ReadKeptFile(MyLevelsPath(), MergeMyLevels);
+  std::optional<MyLevelsList> list = text ? ParseMyLevels(*text) : std::nullopt;
+  if (!list) return;
+  const bool editing = ws.editing >= 0 && ws.editing < static_cast<int>(ws.levels.size());
+  const std::uint64_t id = editing ? ws.levels[static_cast<std::size_t>(ws.editing)].id : 0;
+  ws.levels = std::move(list->levels);
+  ws.deleted = std::move(list->deleted);
+  // The board being drawn stays with its entry; one deleted elsewhere
+  // becomes a level of its own again at its next edit.
+  ws.editing = -1;
+  for (std::size_t i = 0; editing && i < ws.levels.size(); ++i)
+    if (ws.levels[i].id == id) ws.editing = static_cast<int>(i);
+  ws.deleteArmed = -1;
+}
+
 void OpenMyLevelsList(c_MyApp& app) {
   WorkshopState& ws = app.frontEnd.workshop;
+  RefreshMyLevels(app);
   ws.listOpen = true;
   ws.deleteArmed = -1;
   PrintLine("My levels: " + std::to_string(ws.levels.size()));

@@ -515,6 +515,7 @@ void QueueBackdrop(c_MyApp& app) {
 void OpenWorkshop(c_MyApp& app) {
   WorkshopState& ws = app.frontEnd.workshop;
   LoadMyLevels(app);
+  RefreshMyLevels(app);
   if (ws.board.name.empty()) ws.board.name = FreshLevelName(ws);
   TakePastedText();  // a paste made elsewhere is not meant for the workshop
   app.gameState = kStateWorkshop;

@@ -219,7 +219,10 @@ void LoadMyLevels(c_MyApp& app);
 // Writes the list when it changed; `now` writes at once, otherwise after a
 // short calm, so that a stroke never waits for the disk.
 void SaveMyLevels(c_MyApp& app, bool now);
-// Opens the list over the workshop, and prints it.
+// Saves this window's changes, then takes the list as the file holds it,
+// with what other windows or tabs added or changed meanwhile.
+void RefreshMyLevels(c_MyApp& app);
+// Opens the list over the workshop (the file's, refreshed), and prints it.
 void OpenMyLevelsList(c_MyApp& app);
 // Opens entry i in the workshop.
 void OpenMyLevel(c_MyApp& app, int index);

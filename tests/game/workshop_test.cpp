@@ -301,4 +301,27 @@ TEST_F(MyLevelsFile, TwoWindowsCopiesComeTogetherLevelByLevel) {
   }
 }
 
+// The list a window shows takes in what another window saved meanwhile,
+// keeping the board being drawn with its entry.
+TEST_F(MyLevelsFile, OpeningTheListTakesInAnotherWindowsLevels) {
+  WorkshopState& ws = app().frontEnd.workshop;
+  LoadMyLevels(app());
+  ws.board = Drawn({"P#1"}, "Mine");
+  KeepDrawnBoard(app());
+  SaveMyLevels(app(), true);
+  auto other = ParseMyLevels(dir_.ReadFile(std::filesystem::path(MyLevelsPath()).filename()));
+  ASSERT_TRUE(other);
+  MyLevel theirs;
+  theirs.board = Drawn({"L##2"}, "Theirs");
+  TouchMyLevel(theirs);
+  other->levels.insert(other->levels.begin(), theirs);
+  dir_.WriteFile(std::filesystem::path(MyLevelsPath()).filename(), FormatMyLevels(*other));
+
+  OpenMyLevelsList(app());
+  ASSERT_EQ(ws.levels.size(), 2u);
+  EXPECT_EQ(ws.levels[0].board.name, "Theirs");
+  ASSERT_EQ(ws.editing, 1);
+  EXPECT_EQ(ws.levels[1].board.name, "Mine");
+}
+
 }  // namespace
