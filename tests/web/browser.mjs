@@ -130,6 +130,14 @@ class Page {
       await this.evaluate(`window.dispatchEvent(new PageTransitionEvent('pagehide', { persisted: false }))`);
     } catch { /* no page to tell */ }
     await this.browser.send('Target.closeTarget', { targetId: this.targetId });
+    // Chromium closes the page a while after it says so. A page left
+    // running would share the machine with the checks after it.
+    const started = Date.now();
+    while (Date.now() - started < 30000) {
+      const { targetInfos } = await this.browser.send('Target.getTargets');
+      if (!targetInfos.some((t) => t.targetId === this.targetId)) break;
+      await sleep(100);
+    }
     if (this.contextId)
       await this.browser.send('Target.disposeBrowserContext', { browserContextId: this.contextId });
     this.browser.sessions.delete(this.sessionId);
