@@ -37,15 +37,6 @@ std::uint32_t Fnv(std::string_view text) {
   return h;
 }
 
-std::uint64_t Fnv64(std::string_view text) {
-  std::uint64_t h = 14695981039346656037ull;
-  for (char c : text) {
-    h ^= static_cast<unsigned char>(c);
-    h *= 1099511628211ull;
-  }
-  return h;
-}
-
 std::string Hex(std::uint32_t value) {
   char text[9];
   std::snprintf(text, sizeof text, "%08x", value);
@@ -121,9 +112,11 @@ std::optional<DeletedLevel> ParseDeletedLine(std::string_view line) {
 // that two copies of that file name their levels alike.
 void NameFirstVersionLevels(std::vector<MyLevel>& levels) {
   for (std::size_t i = 0; i < levels.size(); ++i) {
-    std::uint64_t id = Fnv64(tripath::EncodeShareCode(levels[i].board));
-    for (std::size_t before = 0; before < i; ++before) id += levels[before].id == id ? 1 : 0;
-    levels[i].id = id == 0 ? 1 : id;
+    std::uint64_t id = std::uint64_t{Fnv(tripath::EncodeShareCode(levels[i].board))} + 1;
+    while (std::any_of(levels.begin(), levels.begin() + static_cast<std::ptrdiff_t>(i),
+                       [&](const MyLevel& before) { return before.id == id; }))
+      ++id;
+    levels[i].id = id;
   }
 }
 
@@ -190,16 +183,16 @@ std::string MergeMyLevels(const std::string& older, const std::string& newer) {
   for (MyLevel& level : list.levels) {
     const MyLevel* before = FindId(other->levels, level.id);
     if (!before) continue;
-    // The later version stands; what was beaten on the same cells in the
-    // other is beaten too.
-    const MyLevel& earlier = before->stamp > level.stamp ? level : *before;
-    const bool sameCells =
-        earlier.board.SameCells(level.board) && earlier.board.SameCells(before->board);
-    const bool beaten = sameCells && earlier.beaten;
-    const bool beatenAtPar = sameCells && earlier.beatenAtPar;
+    // The later version stands; on the same cells, what was beaten in
+    // either copy is beaten.
+    const bool sameCells = before->board.SameCells(level.board);
+    const bool beaten = level.beaten || before->beaten;
+    const bool beatenAtPar = level.beatenAtPar || before->beatenAtPar;
     if (before->stamp > level.stamp) level = *before;
-    level.beaten = level.beaten || beaten;
-    level.beatenAtPar = level.beatenAtPar || beatenAtPar;
+    if (sameCells) {
+      level.beaten = beaten;
+      level.beatenAtPar = beatenAtPar;
+    }
   }
   for (const MyLevel& level : other->levels) {
     if (!FindId(list.levels, level.id)) list.levels.push_back(level);

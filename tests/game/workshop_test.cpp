@@ -226,18 +226,16 @@ TEST_F(MyLevelsFile, ReadsBackWhatItWroteAndRefusesAnythingElseWhole) {
   EXPECT_EQ(MergeMyLevels(edited, text), text);
 
   // A file of the first version, without ids, as earlier games wrote it.
-  const std::string first = "Tripath levels 1\n" + tripath::EncodeShareCode(list.levels[0].board) +
-                            " 2 2\n" + tripath::EncodeShareCode(list.levels[1].board) + " 0 1\n";
-  char sum[16];
-  std::uint32_t h = 2166136261u;
-  for (char c : first) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-  std::snprintf(sum, sizeof sum, "%08x", h);
-  const auto old = ParseMyLevels(first + "check " + sum + "\n");
+  const std::string first =
+      "Tripath levels 1\nBECWmk0qdQAzqRaFPTXUNQ1136NBJ 6 2\nBEDQ0kSZwBTDi52VnNVNFW9AUWfW 15 1\n"
+      "check 459e4e84\n";
+  const auto old = ParseMyLevels(first);
   ASSERT_TRUE(old);
   ASSERT_EQ(old->levels.size(), 2u);
+  EXPECT_EQ(old->levels[0].par, 6);
   EXPECT_TRUE(old->levels[0].beatenAtPar);
   EXPECT_NE(old->levels[0].id, old->levels[1].id);
-  EXPECT_EQ(ParseMyLevels(first + "check " + sum + "\n")->levels[1].id, old->levels[1].id);
+  EXPECT_EQ(ParseMyLevels(first)->levels[1].id, old->levels[1].id);
 }
 
 // Two copies of the list, as two windows (or the browser's two stores) hold

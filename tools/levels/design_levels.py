@@ -782,6 +782,12 @@ def squeezes(rows):
     return [trim(b) for b in out]
 
 
+def write_source(path, head, rows):
+    """A level source from its head (as read_source gives it) and its map."""
+    with open(path, 'w') as f:
+        f.write('\n'.join(head) + '\nmap:\n' + '\n'.join(rows) + '\n')
+
+
 def read_source(path):
     """The lines of a level source before its map (without the stored
     solution), and its map."""
@@ -899,9 +905,7 @@ def tune(args, solver):
     m = solver.measure([rows], ['--noise'])[0]
     best = (puzzle_score(m, t, args.cap, rows), rows, m)
     report(best, 'best, pruned', t)
-    out = '\n'.join(head) + '\nmap:\n' + '\n'.join(rows) + '\n'
-    with open(args.out or args.file, 'w') as f:
-        f.write(out)
+    write_source(args.out or args.file, head, rows)
     return 0 if shortfall(m, t) == 0 else 3
 
 
@@ -1038,9 +1042,7 @@ def denoise_rows(solver, rows, log=sys.stderr):
 def denoise(args, solver):
     head, rows = read_source(args.file)
     rows, m = denoise_rows(solver, rows)
-    text = '\n'.join(head) + '\nmap:\n' + '\n'.join(rows) + '\n'
-    with open(args.out or args.file, 'w') as f:
-        f.write(text)
+    write_source(args.out or args.file, head, rows)
     return 0 if m and m['noise'] == 0 else 3
 
 
@@ -1048,18 +1050,14 @@ def compact(args, solver):
     head, rows = read_source(args.file)
     rows, m = compact_rows(solver, rows)
     rows, m = prune_rows(solver, rows)
-    text = '\n'.join(head) + '\nmap:\n' + '\n'.join(rows) + '\n'
-    with open(args.out or args.file, 'w') as f:
-        f.write(text)
+    write_source(args.out or args.file, head, rows)
     return 0
 
 
 def prune(args, solver):
     head, rows = read_source(args.file)
     rows, m = prune_rows(solver, rows)
-    text = '\n'.join(head) + '\nmap:\n' + '\n'.join(rows) + '\n'
-    with open(args.out or args.file, 'w') as f:
-        f.write(text)
+    write_source(args.out or args.file, head, rows)
     return 0
 
 
